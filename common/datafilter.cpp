@@ -1,0 +1,423 @@
+#include "datafilter_p.h"
+
+#include <cmath>
+
+namespace kvp {
+
+namespace {
+
+bool isBlank(const QVariant& v)
+{
+    return v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+}
+
+QString opText(Filter::Op op)
+{
+    switch (op) {
+    case Filter::Op::Eq: return QStringLiteral("=");
+    case Filter::Op::Ne: return QStringLiteral("<>");
+    case Filter::Op::Lt: return QStringLiteral("<");
+    case Filter::Op::Le: return QStringLiteral("<=");
+    case Filter::Op::Gt: return QStringLiteral(">");
+    case Filter::Op::Ge: return QStringLiteral(">=");
+    case Filter::Op::IsNull: return QStringLiteral("IS NULL");
+    case Filter::Op::NotNull: return QStringLiteral("IS NOT NULL");
+    }
+    return {};
+}
+
+QString valueText(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int ||
+        v.typeId() == QMetaType::LongLong)
+        return v.toString();
+    QString s = v.typeId() == QMetaType::QDateTime ? v.toDateTime().toString(Qt::ISODate) : v.toString();
+    s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+QString nodeText(const Filter::Node& n, bool nested)
+{
+    switch (n.kind) {
+    case Filter::Node::Kind::Compare:
+        if (n.op == Filter::Op::IsNull || n.op == Filter::Op::NotNull)
+            return n.field + QLatin1Char(' ') + opText(n.op);
+        return n.field + QLatin1Char(' ') + opText(n.op) + QLatin1Char(' ') + valueText(n.value);
+    case Filter::Node::Kind::Not:
+        return QStringLiteral("NOT ") + nodeText(*n.children.front(), true);
+    case Filter::Node::Kind::And:
+    case Filter::Node::Kind::Or: {
+        QStringList parts;
+        for (const auto& c : n.children)
+            parts << nodeText(*c, true);
+        const QString joined =
+            parts.join(n.kind == Filter::Node::Kind::And ? QStringLiteral(" AND ") : QStringLiteral(" OR "));
+        return nested ? QLatin1Char('(') + joined + QLatin1Char(')') : joined;
+    }
+    }
+    return {};
+}
+
+// --- Parser for the filter text: comparisons joined with AND / OR / NOT and brackets.
+class Parser {
+public:
+    explicit Parser(const QString& text) : m_text(text) {}
+
+    std::shared_ptr<const Filter::Node> parse()
+    {
+        skipSpace();
+        if (atEnd())
+            return nullptr;
+        auto n = parseOr();
+        skipSpace();
+        if (!atEnd())
+            fail(QStringLiteral("unexpected '%1'").arg(m_text.mid(m_pos, 10)));
+        return n;
+    }
+
+private:
+    using NodePtr = std::shared_ptr<const Filter::Node>;
+
+    [[noreturn]] void fail(const QString& why) const
+    {
+        throw DataSetError(QStringLiteral("Invalid filter \"%1\" at position %2: %3")
+                               .arg(m_text)
+                               .arg(m_pos + 1)
+                               .arg(why));
+    }
+
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    void skipSpace()
+    {
+        while (!atEnd() && m_text[m_pos].isSpace())
+            ++m_pos;
+    }
+
+    bool keyword(const char* word)
+    {
+        skipSpace();
+        const QString w = QString::fromLatin1(word);
+        if (m_text.mid(m_pos, w.size()).compare(w, Qt::CaseInsensitive) != 0)
+            return false;
+        const qsizetype end = m_pos + w.size();
+        if (end < m_text.size() && (m_text[end].isLetterOrNumber() || m_text[end] == QLatin1Char('_')))
+            return false;
+        m_pos = end;
+        return true;
+    }
+
+    NodePtr combine(Filter::Node::Kind kind, NodePtr a, NodePtr b)
+    {
+        auto n = std::make_shared<Filter::Node>();
+        n->kind = kind;
+        n->children = {std::move(a), std::move(b)};
+        return n;
+    }
+
+    NodePtr parseOr()
+    {
+        NodePtr left = parseAnd();
+        while (keyword("OR"))
+            left = combine(Filter::Node::Kind::Or, left, parseAnd());
+        return left;
+    }
+
+    NodePtr parseAnd()
+    {
+        NodePtr left = parseUnary();
+        while (keyword("AND"))
+            left = combine(Filter::Node::Kind::And, left, parseUnary());
+        return left;
+    }
+
+    NodePtr parseUnary()
+    {
+        if (keyword("NOT")) {
+            auto n = std::make_shared<Filter::Node>();
+            n->kind = Filter::Node::Kind::Not;
+            n->children = {parseUnary()};
+            return n;
+        }
+        skipSpace();
+        if (!atEnd() && m_text[m_pos] == QLatin1Char('(')) {
+            ++m_pos;
+            NodePtr inner = parseOr();
+            skipSpace();
+            if (atEnd() || m_text[m_pos] != QLatin1Char(')'))
+                fail(QStringLiteral("missing ')'"));
+            ++m_pos;
+            return inner;
+        }
+        return parseComparison();
+    }
+
+    QString identifier()
+    {
+        skipSpace();
+        const qsizetype start = m_pos;
+        if (!atEnd() && m_text[m_pos] == QLatin1Char('[')) {
+            const qsizetype close = m_text.indexOf(QLatin1Char(']'), m_pos);
+            if (close < 0)
+                fail(QStringLiteral("missing ']'"));
+            m_pos = close + 1;
+            return m_text.mid(start + 1, close - start - 1);
+        }
+        while (!atEnd() && (m_text[m_pos].isLetterOrNumber() || m_text[m_pos] == QLatin1Char('_')))
+            ++m_pos;
+        if (m_pos == start)
+            fail(QStringLiteral("a field name was expected"));
+        return m_text.mid(start, m_pos - start);
+    }
+
+    NodePtr parseComparison()
+    {
+        auto n = std::make_shared<Filter::Node>();
+        n->kind = Filter::Node::Kind::Compare;
+        n->field = identifier();
+        if (keyword("IS")) {
+            const bool negated = keyword("NOT");
+            if (!keyword("NULL"))
+                fail(QStringLiteral("NULL expected after IS"));
+            n->op = negated ? Filter::Op::NotNull : Filter::Op::IsNull;
+            return n;
+        }
+        skipSpace();
+        static const struct {
+            const char* text;
+            Filter::Op op;
+        } ops[] = {{"<>", Filter::Op::Ne}, {"<=", Filter::Op::Le}, {">=", Filter::Op::Ge},
+                   {"!=", Filter::Op::Ne}, {"=", Filter::Op::Eq},  {"<", Filter::Op::Lt},
+                   {">", Filter::Op::Gt}};
+        bool found = false;
+        for (const auto& o : ops) {
+            const QString t = QString::fromLatin1(o.text);
+            if (m_text.mid(m_pos, t.size()) == t) {
+                n->op = o.op;
+                m_pos += t.size();
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            fail(QStringLiteral("a comparison operator was expected"));
+        n->value = literal();
+        return n;
+    }
+
+    QVariant literal()
+    {
+        skipSpace();
+        if (atEnd())
+            fail(QStringLiteral("a value was expected"));
+        if (m_text[m_pos] == QLatin1Char('\'')) {
+            QString out;
+            ++m_pos;
+            for (;;) {
+                if (atEnd())
+                    fail(QStringLiteral("unterminated quoted value"));
+                const QChar c = m_text[m_pos++];
+                if (c == QLatin1Char('\'')) {
+                    if (!atEnd() && m_text[m_pos] == QLatin1Char('\'')) {
+                        out += QLatin1Char('\'');
+                        ++m_pos;
+                        continue;
+                    }
+                    break;
+                }
+                out += c;
+            }
+            return out;
+        }
+        if (keyword("NULL"))
+            return {};
+        const qsizetype start = m_pos;
+        while (!atEnd() && (m_text[m_pos].isDigit() || m_text[m_pos] == QLatin1Char('.') ||
+                            m_text[m_pos] == QLatin1Char('-') || m_text[m_pos] == QLatin1Char('+')))
+            ++m_pos;
+        bool ok = false;
+        const double v = m_text.mid(start, m_pos - start).toDouble(&ok);
+        if (!ok)
+            fail(QStringLiteral("a quoted text or a number was expected"));
+        return v;
+    }
+
+    const QString& m_text;
+    qsizetype m_pos = 0;
+};
+
+}  // namespace
+
+int compareValues(FieldType type, const QVariant& a, const QVariant& b, bool caseInsensitive)
+{
+    const bool an = a.isNull(), bn = b.isNull();
+    if (an || bn)
+        return an == bn ? 0 : (an ? -1 : 1);
+    switch (type) {
+    case FieldType::Float:
+    case FieldType::Integer: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case FieldType::DateTime: {
+        const QDateTime x = a.toDateTime(), y = b.toDateTime();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case FieldType::String:
+    case FieldType::Blob:
+        break;
+    }
+    const int c = a.toString().compare(b.toString(), caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+bool valueMatches(const FieldDef& field, const QVariant& stored, const QVariant& wanted,
+                  bool caseInsensitive, bool partialKey)
+{
+    if (isBlank(wanted))
+        return isBlank(stored);
+    if (stored.isNull())
+        return false;
+    QVariant w;
+    try {
+        w = coerceToField(field, wanted);
+    } catch (const DataSetError&) {
+        return false;  // a text that is no number never equals a number
+    }
+    if ((field.type == FieldType::String || field.type == FieldType::Blob) && partialKey)
+        return stored.toString().startsWith(w.toString(), caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
+    return compareValues(field.type, stored, w, caseInsensitive) == 0;
+}
+
+// --- Filter -----------------------------------------------------------------------------
+
+Filter::Filter() = default;
+
+Filter Filter::parse(const QString& text)
+{
+    Filter f;
+    f.m_root = Parser(text).parse();
+    return f;
+}
+
+Filter Filter::compare(const QString& field, Op op, const QVariant& value)
+{
+    auto n = std::make_shared<Node>();
+    n->kind = Node::Kind::Compare;
+    n->field = field;
+    n->op = op;
+    n->value = value;
+    Filter f;
+    f.m_root = n;
+    return f;
+}
+
+Filter Filter::and_(const Filter& other) const
+{
+    if (isEmpty())
+        return other;
+    if (other.isEmpty())
+        return *this;
+    auto n = std::make_shared<Node>();
+    n->kind = Node::Kind::And;
+    n->children = {m_root, other.m_root};  // trees are immutable, so sharing is safe
+    Filter f;
+    f.m_root = n;
+    return f;
+}
+
+Filter Filter::or_(const Filter& other) const
+{
+    if (isEmpty() || other.isEmpty())
+        return Filter();  // "anything or X" is anything
+    auto n = std::make_shared<Node>();
+    n->kind = Node::Kind::Or;
+    n->children = {m_root, other.m_root};
+    Filter f;
+    f.m_root = n;
+    return f;
+}
+
+bool Filter::isEmpty() const { return !m_root; }
+QString Filter::text() const { return m_root ? nodeText(*m_root, false) : QString(); }
+
+// --- Evaluation -------------------------------------------------------------------------
+
+FilterEvaluator::FilterEvaluator(const Filter::Node* root, const FieldDefs& fields) : m_fields(fields)
+{
+    if (root) {
+        m_all = false;
+        m_root = compile(*root);
+    }
+}
+
+FilterEvaluator::Compiled FilterEvaluator::compile(const Filter::Node& node) const
+{
+    Compiled c;
+    c.kind = node.kind;
+    if (node.kind != Filter::Node::Kind::Compare) {
+        for (const auto& child : node.children)
+            c.children.push_back(compile(*child));
+        return c;
+    }
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(node.field, Qt::CaseInsensitive) == 0)
+            c.field = i;
+    if (c.field < 0)
+        throw DataSetError(QStringLiteral("Filter names unknown field '%1'").arg(node.field));
+    c.op = node.op;
+    if (node.op != Filter::Op::IsNull && node.op != Filter::Op::NotNull) {
+        try {
+            c.value = coerceToField(m_fields[c.field], node.value);
+        } catch (const DataSetError&) {
+            throw DataSetError(QStringLiteral("Filter compares field '%1' with '%2', which is not of its type")
+                                   .arg(node.field, node.value.toString()));
+        }
+    }
+    return c;
+}
+
+bool FilterEvaluator::matches(const Row& row) const { return m_all || eval(m_root, row); }
+
+bool FilterEvaluator::eval(const Compiled& c, const Row& row) const
+{
+    switch (c.kind) {
+    case Filter::Node::Kind::And:
+        for (const Compiled& ch : c.children)
+            if (!eval(ch, row))
+                return false;
+        return true;
+    case Filter::Node::Kind::Or:
+        for (const Compiled& ch : c.children)
+            if (eval(ch, row))
+                return true;
+        return false;
+    case Filter::Node::Kind::Not:
+        return !eval(c.children.front(), row);
+    case Filter::Node::Kind::Compare:
+        break;
+    }
+    const QVariant& v = row[c.field];
+    switch (c.op) {
+    case Filter::Op::IsNull: return isBlank(v);
+    case Filter::Op::NotNull: return !isBlank(v);
+    default: break;
+    }
+    // A blank value compared with a blank literal counts as equal; otherwise a null
+    // field fails every comparison, as in SQL.
+    if (v.isNull() || c.value.isNull()) {
+        const bool both = isBlank(v) && isBlank(c.value);
+        return c.op == Filter::Op::Eq ? both : (c.op == Filter::Op::Ne ? !both : false);
+    }
+    const int cmp = compareValues(m_fields[c.field].type, v, c.value, false);
+    switch (c.op) {
+    case Filter::Op::Eq: return cmp == 0;
+    case Filter::Op::Ne: return cmp != 0;
+    case Filter::Op::Lt: return cmp < 0;
+    case Filter::Op::Le: return cmp <= 0;
+    case Filter::Op::Gt: return cmp > 0;
+    case Filter::Op::Ge: return cmp >= 0;
+    default: return false;
+    }
+}
+
+}  // namespace kvp

@@ -1,0 +1,313 @@
+#include "dataset.h"
+#include "dataresult.h"
+#include "itemrecord.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace kvp;
+
+namespace {
+
+QString S(const char* s) { return QString::fromUtf8(s); }
+
+DataSet products()
+{
+    DataSet ds(S("cdsProdutos"), {stringField(S("CDPRODUTO"), 20), stringField(S("NMPRODUTO"), 50),
+                                  floatField(S("VRPRECO")), integerField(S("NRSEQITEMADD"))});
+    const struct {
+        const char* code;
+        const char* name;
+        double price;
+        int add;
+    } rows[] = {{"X-1", "Hambúrguer", 12.5, 0},
+                {"O'BRIEN", "Batata d'água", 7.0, 3},
+                {"x-1", "hambúrguer pequeno", 9.0, 3},
+                {"REFRI", "Refrigerante", 5.0, 0}};
+    for (const auto& r : rows) {
+        ds.append();
+        ds.setValue(S("CDPRODUTO"), S(r.code));
+        ds.setValue(S("NMPRODUTO"), S(r.name));
+        ds.setValue(S("VRPRECO"), r.price);
+        ds.setValue(S("NRSEQITEMADD"), r.add);
+        ds.post();
+    }
+    return ds;
+}
+
+QStringList codes(DataSet& ds)
+{
+    QStringList out;
+    for (ds.first(); !ds.eof(); ds.next())
+        out << ds.asString(S("CDPRODUTO"));
+    return out;
+}
+
+}  // namespace
+
+TEST(DataSetFilter, QuoteInValueFiltersCorrectlyInBothForms)
+{
+    DataSet ds = products();
+    ds.applyFilter(Filter::eq(S("CDPRODUTO"), S("O'BRIEN")));
+    EXPECT_EQ(codes(ds), QStringList{S("O'BRIEN")});
+
+    // The text form doubles the quote, and the canonical text round-trips.
+    const Filter f = Filter::eq(S("CDPRODUTO"), S("O'BRIEN"));
+    EXPECT_EQ(f.text(), S("CDPRODUTO = 'O''BRIEN'"));
+    ds.applyFilter(Filter::parse(f.text()));
+    EXPECT_EQ(ds.recordCount(), 1);
+
+    // A quote that is not doubled is a clear error, not a silent wrong match.
+    EXPECT_THROW(ds.setFilter(S("CDPRODUTO = 'O'BRIEN'")), DataSetError);
+}
+
+TEST(DataSetFilter, ComparisonsAreExactAndTyped)
+{
+    DataSet ds = products();
+    ds.applyFilter(Filter::parse(S("CDPRODUTO = 'X-1'")));
+    EXPECT_EQ(codes(ds), QStringList{S("X-1")}) << "string comparison is case-sensitive";
+
+    // Integer field compared with a quoted number, as the screens write it.
+    ds.applyFilter(Filter::parse(S("NRSEQITEMADD = '3'")));
+    EXPECT_EQ(ds.recordCount(), 2);
+
+    ds.applyFilter(Filter::parse(S("CDPRODUTO <> 'X-1' AND (VRPRECO >= 7 OR NMPRODUTO IS NULL)")));
+    EXPECT_EQ(codes(ds), (QStringList{S("O'BRIEN"), S("x-1")}));
+
+    // Two blanks after "=", as some callers build it.
+    ds.applyFilter(Filter::parse(S("NRSEQITEMADD =  '0' AND CDPRODUTO = 'REFRI'")));
+    EXPECT_EQ(ds.recordCount(), 1);
+
+    EXPECT_THROW(ds.setFilter(S("NOSUCHFIELD = 'A'")), DataSetError);
+    ds.setFiltered(false);
+    EXPECT_EQ(ds.recordCount(), 4);
+}
+
+TEST(DataSetFilter, IsNullMatchesEmptyText)
+{
+    DataSet ds(S("c"), {stringField(S("CDCLIENTE"), 10), integerField(S("N"))});
+    for (const QVariant& v : {QVariant(), QVariant(S("")), QVariant(S("C1"))}) {
+        ds.append();
+        ds.setValue(S("CDCLIENTE"), v);
+        ds.post();
+    }
+    ds.applyFilter(Filter::isNull(S("CDCLIENTE")));
+    EXPECT_EQ(ds.recordCount(), 2);
+    ds.applyFilter(Filter::eq(S("CDCLIENTE"), S("C1")).or_(Filter::isNull(S("CDCLIENTE"))));
+    EXPECT_EQ(ds.recordCount(), 3);
+}
+
+TEST(DataSetCursor, WalkEditDeleteUnderFilter)
+{
+    DataSet ds = products();
+    ds.applyFilter(Filter::eq(S("NRSEQITEMADD"), 3));
+    ASSERT_EQ(ds.recordCount(), 2);
+    ds.first();
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_FALSE(ds.eof());
+    ds.next();
+    EXPECT_EQ(ds.recNo(), 2);
+    ds.next();
+    EXPECT_TRUE(ds.eof());
+    EXPECT_EQ(ds.asString(S("CDPRODUTO")), S("x-1")) << "at end the cursor stays on the last row";
+
+    // Delete the whole filtered set the way the tray removes a nested set.
+    ds.first();
+    while (!ds.eof())
+        ds.remove();
+    EXPECT_EQ(ds.recordCount(), 0);
+    ds.setFiltered(false);
+    EXPECT_EQ(codes(ds), (QStringList{S("X-1"), S("REFRI")}));
+
+    // Setting a value outside edit mode is a programming error, not a silent no-op.
+    ds.first();
+    EXPECT_THROW(ds.setValue(S("VRPRECO"), 1.0), DataSetError);
+    ds.edit();
+    ds.setValue(S("VRPRECO"), S("3,25"));  // typed text with the decimal comma
+    ds.post();
+    EXPECT_DOUBLE_EQ(ds.asFloat(S("VRPRECO")), 3.25);
+    ds.edit();
+    ds.setValue(S("VRPRECO"), 99.0);
+    ds.cancel();
+    EXPECT_DOUBLE_EQ(ds.asFloat(S("VRPRECO")), 3.25);
+}
+
+TEST(DataSetCursor, EmptyDatasetIsAtBothEnds)
+{
+    DataSet ds(S("e"), {stringField(S("A"), 3)});
+    EXPECT_TRUE(ds.eof());
+    EXPECT_TRUE(ds.bof());
+    EXPECT_EQ(ds.recNo(), 0);
+    EXPECT_TRUE(ds.asString(S("A")).isEmpty());
+    EXPECT_THROW(ds.edit(), DataSetError);
+    EXPECT_THROW(ds.remove(), DataSetError);
+}
+
+TEST(DataSetLocate, OneOrSeveralKeysWithQuotes)
+{
+    DataSet ds = products();
+    EXPECT_TRUE(ds.locate(S("CDPRODUTO"), S("O'BRIEN")));
+    EXPECT_EQ(ds.asString(S("NMPRODUTO")), S("Batata d'água"));
+
+    EXPECT_TRUE(ds.locate(S("CDPRODUTO;NRSEQITEMADD"), {S("x-1"), 3}));
+    EXPECT_EQ(ds.recNo(), 3);
+    EXPECT_FALSE(ds.locate(S("CDPRODUTO;NRSEQITEMADD"), {S("x-1"), 0}));
+    EXPECT_EQ(ds.recNo(), 3) << "a failed locate leaves the cursor alone";
+
+    EXPECT_TRUE(ds.locate(S("CDPRODUTO"), S("refri"), LocateOption::CaseInsensitive));
+    EXPECT_TRUE(ds.locate(S("NMPRODUTO"), S("Refri"), LocateOption::PartialKey));
+    EXPECT_FALSE(ds.locate(S("NRSEQITEMADD"), S("not a number")));
+    EXPECT_THROW(ds.locate(S("CDPRODUTO;NMPRODUTO"), QVariantList{S("X-1")}), DataSetError);
+
+    // Locate sees only the rows the filter lets through.
+    ds.applyFilter(Filter::eq(S("NRSEQITEMADD"), 0));
+    EXPECT_FALSE(ds.locate(S("CDPRODUTO"), S("O'BRIEN")));
+}
+
+TEST(DataSetIndex, OrdersAndKeepsCursorOnPostedRow)
+{
+    DataSet ds = products();
+    ds.addIndex(S("byPrice"), S("VRPRECO"), false, true);
+    ds.setIndexName(S("byPrice"));
+    EXPECT_EQ(codes(ds), (QStringList{S("X-1"), S("x-1"), S("O'BRIEN"), S("REFRI")}));
+
+    IndexDef byName{S("byName"), {S("NMPRODUTO")}, true, false, {}};
+    ds.addIndex(byName);
+    ds.setIndexName(S("byName"));
+    EXPECT_EQ(codes(ds), (QStringList{S("O'BRIEN"), S("X-1"), S("x-1"), S("REFRI")}));
+
+    // Mixed directions: code ascending (case-sensitive), price descending.
+    ds.addIndex(IndexDef{S("mixed"), {S("NRSEQITEMADD"), S("VRPRECO")}, false, false, {S("VRPRECO")}});
+    ds.setIndexName(S("mixed"));
+    EXPECT_EQ(codes(ds), (QStringList{S("X-1"), S("REFRI"), S("x-1"), S("O'BRIEN")}));
+
+    // After an edit moves a row in the order, the cursor follows it.
+    ds.setIndexName(S("byPrice"));
+    ASSERT_TRUE(ds.locate(S("CDPRODUTO"), S("REFRI")));
+    ds.edit();
+    ds.setValue(S("VRPRECO"), 100.0);
+    ds.post();
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_EQ(ds.asString(S("CDPRODUTO")), S("REFRI"));
+
+    EXPECT_THROW(ds.setIndexName(S("nope")), DataSetError);
+    EXPECT_THROW(ds.addIndex(S("bad"), S("NOFIELD")), DataSetError);
+}
+
+TEST(DataPacketTest, PacketCarriesEveryRowWhateverTheFilter)
+{
+    DataSet ds = products();
+    ds.applyFilter(Filter::eq(S("CDPRODUTO"), S("REFRI")));
+    ASSERT_EQ(ds.recordCount(), 1);
+    const DataPacket p = ds.data();
+    EXPECT_EQ(p.rows.size(), 4);
+
+    DataSet copy(S("copy"));
+    copy.setData(p);
+    EXPECT_EQ(copy.recordCount(), 4);
+    EXPECT_EQ(copy.fields(), ds.fields());
+
+    // Copying a packet in replaces structure and rows.
+    DataSet other(S("other"), {integerField(S("ONLY"))});
+    other.append();
+    other.setValue(S("ONLY"), 1);
+    other.post();
+    other.setData(p);
+    EXPECT_FALSE(other.hasField(S("ONLY")));
+    EXPECT_EQ(codes(other), (QStringList{S("X-1"), S("O'BRIEN"), S("x-1"), S("REFRI")}));
+}
+
+TEST(DataPacketTest, FileRoundTripKeepsTypesNullsAndOddText)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    DataSet ds(S("all"), {stringField(S("S"), 5), floatField(S("F")), integerField(S("I")),
+                          dateTimeField(S("D")), blobField(S("B"))});
+    ds.append();
+    ds.setValue(S("S"), S("a\"<&'>é"));
+    ds.setValue(S("F"), 0.1 + 0.2);
+    ds.setValue(S("I"), -2147483647);
+    ds.setValue(S("D"), QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
+    ds.setValue(S("B"), S("{\\rtf1 linha 1\nlinha 2}"));
+    ds.post();
+    ds.append();  // an all-null row
+    ds.post();
+
+    const QString path = dir.filePath(S("packet.cds"));
+    ds.data().saveToFile(path);
+    const DataPacket back = DataPacket::loadFromFile(path);
+    EXPECT_EQ(back, ds.data());
+    EXPECT_EQ(back.fields[0].size, 5);
+    EXPECT_TRUE(back.rows[1][1].isNull());
+}
+
+TEST(DataPacketTest, CorruptOrIncompleteFilesAreClearErrors)
+{
+    auto message = [](const QByteArray& xml) -> std::string {
+        try {
+            DataPacket::fromXml(xml, S("PARAMETROSQMT.CDS"));
+        } catch (const DataSetError& e) {
+            return e.what();
+        }
+        return "accepted";
+    };
+    const QByteArray good = products().data().toXml();
+    EXPECT_NE(message(good.left(good.size() / 2)).find("ends before"), std::string::npos);
+    EXPECT_NE(message("").find("empty"), std::string::npos);
+    EXPECT_NE(message("<OTHER/>").find("DATAPACKET"), std::string::npos);
+    EXPECT_NE(message("<DATAPACKET><ROWDATA/></DATAPACKET>").find("before the field"), std::string::npos);
+    EXPECT_NE(message("<DATAPACKET><METADATA><FIELDS/></METADATA><ROWDATA/></DATAPACKET>").find("missing"),
+              std::string::npos);
+    const QByteArray badNumber =
+        "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"V\" fieldtype=\"r8\"/></FIELDS></METADATA>"
+        "<ROWDATA><ROW V=\"abc\"/></ROWDATA></DATAPACKET>";
+    EXPECT_NE(message(badNumber).find("not a number"), std::string::npos);
+    const QByteArray unknownField =
+        "<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"V\" fieldtype=\"r8\"/></FIELDS></METADATA>"
+        "<ROWDATA><ROW W=\"1\"/></ROWDATA></DATAPACKET>";
+    EXPECT_NE(message(unknownField).find("unknown field"), std::string::npos);
+    EXPECT_NE(message(good).find("accepted"), std::string::npos);
+    // Every message names the file.
+    EXPECT_NE(message("<x").find("PARAMETROSQMT.CDS"), std::string::npos);
+    EXPECT_THROW(DataPacket::loadFromFile(S("/nonexistent/dir/x.cds")), DataSetError);
+}
+
+TEST(DataResultTest, ErrorTextIsNotData)
+{
+    const DataResult err = DataResult::error(S("connection refused"));
+    EXPECT_TRUE(err.isError());
+    EXPECT_EQ(err.toText(), S("connection refused"));
+    try {
+        (void)err.asPacket();
+        FAIL() << "an error result must not read as a packet";
+    } catch (const DataSetError& e) {
+        EXPECT_STREQ(e.what(), "connection refused");
+    }
+    EXPECT_FALSE(DataResult::text(S("1234")).isError());
+    EXPECT_THROW((void)DataResult::empty().asFlag(), DataSetError);
+}
+
+TEST(ItemRecord, StructureMatchesTheHostContract)
+{
+    const FieldDefs item = records::itemProd();
+    ASSERT_EQ(item.size(), 33);
+    EXPECT_EQ(item.first().name, S("VRPRECOCLIE"));
+    EXPECT_EQ(item[5].name, S("NRSEQ"));
+    EXPECT_EQ(item[5].size, 3);
+    EXPECT_EQ(item[20].size, 2000);
+    EXPECT_EQ(item.last().name, S("NRSEQ_ORD"));
+    EXPECT_EQ(item.last().type, FieldType::Integer);
+    EXPECT_EQ(records::itemProdAux().size(), 17);
+    EXPECT_EQ(records::itemProdAdd().size(), 26);
+    EXPECT_EQ(records::obsItensAdd().size(), records::obsItens().size() - 1);
+    EXPECT_EQ(records::prodCtObsAdd().size(), records::prodCtObs().size() - 2);
+
+    // A product code wider than the observation field is cut to its width there.
+    DataSet obs = records::make(S("cdsObsItens"), records::obsItens());
+    obs.append();
+    obs.setValue(S("CDPRODUTO"), S("12345678901234567890"));
+    obs.post();
+    EXPECT_EQ(obs.asString(S("CDPRODUTO")), S("1234567890"));
+}
