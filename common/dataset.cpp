@@ -434,7 +434,7 @@ int DataSet::recordCount() const
 
 void DataSet::first()
 {
-    d->requireBrowse("move");
+    checkBrowseMode();
     d->rebuild();
     d->pos = 0;
     d->syncCurrent();
@@ -444,7 +444,7 @@ void DataSet::first()
 
 void DataSet::last()
 {
-    d->requireBrowse("move");
+    checkBrowseMode();
     d->rebuild();
     d->pos = std::max(0, static_cast<int>(d->view.size()) - 1);
     d->syncCurrent();
@@ -454,7 +454,7 @@ void DataSet::last()
 
 void DataSet::next()
 {
-    d->requireBrowse("move");
+    checkBrowseMode();
     d->rebuild();
     if (d->pos + 1 < static_cast<int>(d->view.size())) {
         ++d->pos;
@@ -467,7 +467,7 @@ void DataSet::next()
 
 void DataSet::prior()
 {
-    d->requireBrowse("move");
+    checkBrowseMode();
     d->rebuild();
     if (d->pos > 0) {
         --d->pos;
@@ -504,9 +504,17 @@ int DataSet::recNo() const
     return d->view.empty() ? 0 : d->pos + 1;
 }
 
+void DataSet::checkBrowseMode()
+{
+    // Moving away from a record being edited posts it first, as the screens expect.
+    d->requireActive();
+    if (d->state == State::Edit || d->state == State::Insert)
+        post();
+}
+
 void DataSet::setRecNo(int recNo)
 {
-    d->requireBrowse("move");
+    checkBrowseMode();
     d->rebuild();
     if (recNo < 1 || recNo > static_cast<int>(d->view.size()))
         throw DataSetError(QStringLiteral("%1: record %2 does not exist").arg(d->datasetName()).arg(recNo));
@@ -679,7 +687,7 @@ bool DataSet::filtered() const { return d->filtered; }
 
 bool DataSet::locate(const QString& keyFields, const QVariantList& values, LocateOption options)
 {
-    d->requireBrowse("locate");
+    checkBrowseMode();
     const QStringList names = keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     if (names.size() != values.size())
         throw DataSetError(QStringLiteral("%1: locate on %2 fields with %3 values")

@@ -164,7 +164,8 @@ public:
     void setData(const DataPacket& packet);
     void copyFrom(const DataSet& other) { setData(other.data()); }
 
-    // Cursor over the visible rows (filter and index applied)
+    // Cursor over the visible rows (filter and index applied). Moving the cursor or
+    // locating while a record is being edited posts it first.
     int recordCount() const;
     bool isEmpty() const { return recordCount() == 0; }
     void first();
@@ -229,6 +230,8 @@ public:
     bool controlsDisabled() const;
 
 private:
+    void checkBrowseMode();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -132,6 +132,14 @@ TEST(DataSetCursor, WalkEditDeleteUnderFilter)
     ds.setValue(S("VRPRECO"), 99.0);
     ds.cancel();
     EXPECT_DOUBLE_EQ(ds.asFloat(S("VRPRECO")), 3.25);
+
+    // Moving on while editing keeps the edit rather than losing it.
+    ds.edit();
+    ds.setValue(S("VRPRECO"), 4.5);
+    ds.next();
+    ds.first();
+    EXPECT_DOUBLE_EQ(ds.asFloat(S("VRPRECO")), 4.5);
+    EXPECT_EQ(ds.state(), DataSet::State::Browse);
 }
 
 TEST(DataSetCursor, EmptyDatasetIsAtBothEnds)
