@@ -1,0 +1,301 @@
+#include "rdmpromocaocombinada.h"
+
+#include "schema.h"
+
+#include "hostservices.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace kvp {
+
+TrdmPromocaoCombinada* rdmPromocaoCombinada = nullptr;
+
+DataModuleError::DataModuleError(const QString& message)
+    : std::runtime_error(message.toStdString())
+{
+}
+
+namespace {
+
+QString sqlErrorText(const QSqlError& error)
+{
+    QString text = error.text().trimmed();
+    return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
+}
+
+FieldDef fieldFromDriver(const QSqlField& field, const QString& name)
+{
+    switch (field.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort: return integerField(name);
+    case QMetaType::Double:
+    case QMetaType::Float: return floatField(name);
+    case QMetaType::QDateTime:
+    case QMetaType::QDate: return dateTimeField(name);
+    case QMetaType::QByteArray: return blobField(name);
+    default: return stringField(name, field.length() > 0 ? field.length() : 0);
+    }
+}
+
+}  // namespace
+
+// --- Dialect --------------------------------------------------------------------------
+
+QString odbcDbmsName(const QSqlDatabase& db)
+{
+    if (db.driverName() != QLatin1String("QODBC") || !db.isOpen())
+        return {};
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(SQLHDBC))
+        return {};
+    const SQLHDBC hdbc = *static_cast<const SQLHDBC*>(handle.constData());
+    if (!hdbc)
+        return {};
+    SQLCHAR name[256] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof(name), &length);
+    if (!SQL_SUCCEEDED(rc))
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(name)).trimmed();
+}
+
+Dialect detectDialect(const QSqlDatabase& db)
+{
+    switch (db.driver()->dbmsType()) {
+    case QSqlDriver::MSSqlServer: return Dialect::MsSql;
+    case QSqlDriver::Oracle: return Dialect::Oracle;
+    case QSqlDriver::SQLite: return Dialect::Sqlite;
+    case QSqlDriver::PostgreSQL: return Dialect::PostgreSql;
+    default: break;
+    }
+    const QString name = odbcDbmsName(db);
+    if (name.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
+        return Dialect::MsSql;
+    if (name.contains(QLatin1String("Oracle"), Qt::CaseInsensitive))
+        return Dialect::Oracle;
+    if (name.contains(QLatin1String("SQLite"), Qt::CaseInsensitive))
+        return Dialect::Sqlite;
+    if (name.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+        return Dialect::PostgreSql;
+    throw DataModuleError(
+        QStringLiteral("Unsupported database \"%1\" (driver %2): SQL Server, Oracle, SQLite or PostgreSQL expected")
+            .arg(name, db.driverName()));
+}
+
+// --- SqlStatement -------------------------------------------------------------------
+
+SqlStatement::SqlStatement(const QSqlDatabase& db, Stmt id, Dialect dialect)
+    : m_id(id), m_query(db)
+{
+    const QString text = statementText(id, dialect);
+    m_parameters = placeholderNames(text);
+    m_query.setForwardOnly(true);
+    if (!m_query.prepare(text))
+        throw DataModuleError(QStringLiteral("%1: %2").arg(statementName(id),
+                                                            sqlErrorText(m_query.lastError())));
+}
+
+void SqlStatement::bind(const QString& name, const QVariant& value)
+{
+    if (!m_parameters.contains(name))
+        throw DataModuleError(
+            QStringLiteral("%1 has no parameter %2").arg(statementName(m_id), name));
+    m_query.bindValue(QLatin1Char(':') + name, value);
+    m_bound.insert(name);
+}
+
+void SqlStatement::bindText(const QString& name, const QString& value)
+{
+    // A null QString would reach the database as NULL.
+    bind(name, value.isNull() ? QStringLiteral("") : value);
+}
+
+void SqlStatement::execute()
+{
+    m_query.finish();
+    QStringList missing;
+    for (const QString& name : std::as_const(m_parameters))
+        if (!m_bound.contains(name))
+            missing.append(name);
+    m_bound.clear();
+    if (!missing.isEmpty())
+        throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
+                                  .arg(statementName(m_id), missing.join(QStringLiteral(", "))));
+    if (!m_query.exec())
+        throw DataModuleError(sqlErrorText(m_query.lastError()));
+}
+
+bool SqlStatement::executeAny()
+{
+    execute();
+    const bool any = m_query.next();
+    if (!any && m_query.lastError().isValid())
+        throw DataModuleError(sqlErrorText(m_query.lastError()));
+    m_query.finish();
+    return any;
+}
+
+DataPacket SqlStatement::takePacket(const FieldDefs& fields)
+{
+    DataPacket packet;
+    const QSqlRecord record = m_query.record();
+    if (!fields.isEmpty() && fields.size() != record.count())
+        throw DataModuleError(QStringLiteral("%1 returned %2 columns, %3 expected")
+                                  .arg(statementName(m_id))
+                                  .arg(record.count())
+                                  .arg(fields.size()));
+    for (int i = 0; i < record.count(); ++i) {
+        if (!fields.isEmpty()) {
+            packet.fields.append(fields.at(i));
+            continue;
+        }
+        const QString name = record.fieldName(i).toUpper();
+        FieldDef def = catalogueField(name).value_or(fieldFromDriver(record.field(i), name));
+        def.name = name;
+        packet.fields.append(def);
+    }
+    while (m_query.next()) {
+        Row row;
+        row.reserve(packet.fields.size());
+        for (int i = 0; i < packet.fields.size(); ++i)
+            row.append(coerceToField(packet.fields.at(i), m_query.value(i)));
+        packet.rows.append(std::move(row));
+    }
+    const QSqlError error = m_query.lastError();
+    m_query.finish();
+    if (error.isValid())
+        throw DataModuleError(sqlErrorText(error));
+    return packet;
+}
+
+// --- TrdmPromocaoCombinada -----------------------------------------------------------
+
+TrdmPromocaoCombinada::TrdmPromocaoCombinada()
+{
+    static int serial = 0;
+    m_connectionName = QStringLiteral("rdmPromocaoCombinada-%1").arg(++serial);
+}
+
+TrdmPromocaoCombinada::~TrdmPromocaoCombinada()
+{
+    setConnected(false);
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase TrdmPromocaoCombinada::adcPromocaoCombinada() const
+{
+    return QSqlDatabase::contains(m_connectionName)
+        ? QSqlDatabase::database(m_connectionName, false)
+        : QSqlDatabase();
+}
+
+void TrdmPromocaoCombinada::dropStatements()
+{
+    // ODBC refuses to close a connection that still has statements.
+    for (auto& s : m_statements)
+        s.reset();
+}
+
+void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
+{
+    const ConnectionSettings settings = ConnectionSettings::parse(host().GetStringConexQmt(QString()));
+    if (!QSqlDatabase::isDriverAvailable(settings.driver))
+        throw DataModuleError(
+            QStringLiteral("Database driver %1 is not available").arg(settings.driver));
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, m_connectionName);
+    db.setDatabaseName(settings.database);
+    db.setHostName(settings.host);
+    db.setPort(settings.port);
+    db.setUserName(settings.user);
+    db.setPassword(settings.password);
+    db.setConnectOptions(settings.options);
+}
+
+void TrdmPromocaoCombinada::adcPromocaoCombinadaAfterConnect()
+{
+    QSqlDatabase db = adcPromocaoCombinada();
+    host().SetADODBSession(db);
+}
+
+void TrdmPromocaoCombinada::setConnected(bool on)
+{
+    if (on == m_connected)
+        return;
+    if (!on) {
+        dropStatements();
+        QSqlDatabase db = adcPromocaoCombinada();
+        if (db.isValid())
+            db.close();
+        m_connected = false;
+        return;
+    }
+    dropStatements();
+    adcPromocaoCombinadaBeforeConnect();
+    QSqlDatabase db = adcPromocaoCombinada();
+    if (!db.open())
+        throw DataModuleError(
+            QStringLiteral("Cannot connect to the database: %1").arg(sqlErrorText(db.lastError())));
+    try {
+        m_dialect = detectDialect(db);
+    } catch (...) {
+        db.close();
+        throw;
+    }
+    m_connected = true;
+    adcPromocaoCombinadaAfterConnect();
+}
+
+SqlStatement& TrdmPromocaoCombinada::statement(Stmt id)
+{
+    auto& slot = m_statements[static_cast<size_t>(id)];
+    if (!slot) {
+        if (!m_connected)
+            throw DataModuleError(QStringLiteral("The database is not connected"));
+        slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), id, m_dialect);
+    }
+    return *slot;
+}
+
+QVariant TrdmPromocaoCombinada::dateParameter() const
+{
+    const QDateTime midnight(host().now().date(), QTime(0, 0));
+    switch (m_dialect) {
+    case Dialect::Sqlite:
+    case Dialect::PostgreSql:
+        // Text in the stored form: Qt would send ISO text with a 'T' to SQLite and UTC to
+        // PostgreSQL, both of which compare wrongly with the date columns.
+        return midnight.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    case Dialect::MsSql:
+    case Dialect::Oracle: break;
+    }
+    return midnight;
+}
+
+TrdmPromocaoCombinada& ensureDataModule()
+{
+    if (!rdmPromocaoCombinada)
+        rdmPromocaoCombinada = new TrdmPromocaoCombinada();
+    rdmPromocaoCombinada->setConnected(true);
+    return *rdmPromocaoCombinada;
+}
+
+void freeDataModule()
+{
+    delete rdmPromocaoCombinada;
+    rdmPromocaoCombinada = nullptr;
+}
+
+}  // namespace kvp

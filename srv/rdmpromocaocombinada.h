@@ -1,0 +1,130 @@
+#pragma once
+
+// The data module of the combined-promotion service: one database connection and one
+// prepared query per statement, shared by the twenty data functions.
+
+#include "connectionstring.h"
+#include "statements.h"
+
+#include "dataset.h"
+
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+
+namespace kvp {
+
+// A database failure or a misuse of a statement; message() is the text a person sees.
+class DataModuleError : public std::runtime_error {
+public:
+    explicit DataModuleError(const QString& message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// Which dialect a connection speaks: Qt's own answer, or for ODBC the driver's
+// SQL_DBMS_NAME when Qt does not know it. Raises DataModuleError for other databases.
+Dialect detectDialect(const QSqlDatabase& db);
+// The DBMS name an ODBC connection reports; empty for other drivers.
+QString odbcDbmsName(const QSqlDatabase& db);
+
+// One prepared statement, bound by name.
+//
+// Qt binds a placeholder nobody set as NULL without complaint, and would silently reuse
+// a value bound by the previous call. So every run must bind each of the statement's
+// names anew, and binding a name the statement lacks is an error as well.
+class SqlStatement {
+public:
+    SqlStatement(const QSqlDatabase& db, Stmt id, Dialect dialect);  // prepares
+    SqlStatement(const SqlStatement&) = delete;
+    SqlStatement& operator=(const SqlStatement&) = delete;
+
+    Stmt id() const { return m_id; }
+    const QStringList& parameters() const { return m_parameters; }
+
+    // Binds a value to every occurrence of name (given without the colon).
+    void bind(const QString& name, const QVariant& value);
+    // Binds text; an empty text is bound as '' and never as NULL.
+    void bindText(const QString& name, const QString& value);
+    void bind(const char* name, const QVariant& value) { bind(QString::fromLatin1(name), value); }
+    void bindText(const char* name, const QString& value)
+    {
+        bindText(QString::fromLatin1(name), value);
+    }
+
+    // Releases the previous rows, checks that every parameter was bound since the last
+    // run, and runs the statement.
+    void execute();
+    // execute(), then whether the first row exists; the rows are released.
+    bool executeAny();
+    // All rows of the last execute() as a packet, then releases them. Column names are
+    // upper-cased (PostgreSQL folds unquoted names to lower case); field types come from
+    // fields when given, else from the column catalogue.
+    DataPacket takePacket(const FieldDefs& fields = {});
+    QSqlQuery& query() { return m_query; }
+    void release() { m_query.finish(); }
+
+private:
+    Stmt m_id;
+    QSqlQuery m_query;
+    QStringList m_parameters;
+    QSet<QString> m_bound;
+};
+
+class TrdmPromocaoCombinada {
+public:
+    TrdmPromocaoCombinada();
+    ~TrdmPromocaoCombinada();  // queries first, then the connection
+    TrdmPromocaoCombinada(const TrdmPromocaoCombinada&) = delete;
+    TrdmPromocaoCombinada& operator=(const TrdmPromocaoCombinada&) = delete;
+
+    // Connecting asks the host for the connection string, opens it, learns the dialect
+    // and lets the host prepare the session. Raises DataModuleError or
+    // ConnectionStringError when the database cannot be reached. Connecting an open
+    // module does nothing.
+    void setConnected(bool on);
+    bool connected() const { return m_connected; }
+
+    // The connection; an invalid QSqlDatabase before the first connect.
+    QSqlDatabase adcPromocaoCombinada() const;
+    Dialect dialect() const { return m_dialect; }
+
+    void adcPromocaoCombinadaBeforeConnect();
+    void adcPromocaoCombinadaAfterConnect();
+    void MtsDataModuleActivate() { setConnected(true); }
+    void MtsDataModuleDeactivate() { setConnected(false); }
+
+    // The statement, prepared on first use and kept for the module's life.
+    SqlStatement& statement(Stmt id);
+
+    // P_DATA: today at midnight by the host's clock, in the form that compares correctly
+    // with this dialect's date columns.
+    QVariant dateParameter() const;
+
+    // Working tables of the two writing functions.
+    DataSet cdsItemPromoComb{QStringLiteral("cdsItemPromoComb")};
+    DataSet cdsPromoComb{QStringLiteral("cdsPromoComb")};
+
+private:
+    void dropStatements();
+
+    QString m_connectionName;
+    bool m_connected = false;
+    Dialect m_dialect = Dialect::Sqlite;
+    std::array<std::unique_ptr<SqlStatement>, kStmtCount> m_statements;
+};
+
+// The one shared module; empty when none exists.
+extern TrdmPromocaoCombinada* rdmPromocaoCombinada;
+// A screen's start-up: creates the module when there is none, then connects it. A failed
+// connect raises (DataModuleError, ConnectionStringError) and leaves the module in place.
+TrdmPromocaoCombinada& ensureDataModule();
+// The owner's end of a run: frees the module and empties rdmPromocaoCombinada.
+void freeDataModule();
+
+}  // namespace kvp

@@ -1,0 +1,512 @@
+#include "srv_kvp510.h"
+
+#include "hostservices.h"
+#include "textformat.h"
+
+#include <QHash>
+#include <QSqlError>
+
+namespace kvp {
+namespace {
+
+TrdmPromocaoCombinada& module()
+{
+    if (!rdmPromocaoCombinada)
+        throw DataModuleError(QStringLiteral("The data module has not been created"));
+    return *rdmPromocaoCombinada;
+}
+
+// The host builds the text a person sees from our message and the connection.
+QString errorText(const QString& message)
+{
+    try {
+        const QSqlDatabase db =
+            rdmPromocaoCombinada ? rdmPromocaoCombinada->adcPromocaoCombinada() : QSqlDatabase();
+        const QString text = host().ADOExceptionMessage(message, db, QString());
+        return text.isEmpty() ? message : text;
+    } catch (...) {
+        return message;
+    }
+}
+
+QString messageOf(const std::exception& e)
+{
+    if (const auto* d = dynamic_cast<const DataSetError*>(&e))
+        return d->message();
+    return QString::fromUtf8(e.what());
+}
+
+template <typename Body>
+DataResult guarded(Body&& body)
+{
+    try {
+        return body(module());
+    } catch (const std::exception& e) {
+        return DataResult::error(errorText(messageOf(e)));
+    } catch (...) {
+        return DataResult::error(errorText(QStringLiteral("Unexpected failure")));
+    }
+}
+
+template <typename Body>
+bool guardedFlag(Body&& body)
+{
+    try {
+        return body(module());
+    } catch (...) {
+        return false;
+    }
+}
+
+DataPacket runPacket(SqlStatement& s, const FieldDefs& fields = {})
+{
+    s.execute();
+    return s.takePacket(fields);
+}
+
+// Branch groups valid today when the branch has any, else the general ones.
+DataPacket groupsOf(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
+{
+    auto& fil = m.statement(Stmt::adqGrupPromoFili);
+    fil.bindText("P_CDFILIAL", filial);
+    fil.bindText("P_CDPRODPROMOCAO", promocao);
+    fil.bind("P_DATA", m.dateParameter());
+    DataPacket groups = runPacket(fil);
+    if (!groups.rows.isEmpty())
+        return groups;
+    auto& gen = m.statement(Stmt::adqGrupPromo);
+    gen.bindText("P_CDPRODPROMOCAO", promocao);
+    gen.bind("P_DATA", m.dateParameter());
+    return runPacket(gen);
+}
+
+bool branchHasGroups(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
+{
+    auto& fil = m.statement(Stmt::adqGrupPromoFili);
+    fil.bindText("P_CDFILIAL", filial);
+    fil.bindText("P_CDPRODPROMOCAO", promocao);
+    fil.bind("P_DATA", m.dateParameter());
+    return fil.executeAny();
+}
+
+QString firstText(SqlStatement& s, const QString& none)
+{
+    s.execute();
+    QString value = none;
+    if (s.query().next())
+        value = s.query().value(0).toString();
+    const QSqlError error = s.query().lastError();
+    s.release();
+    if (error.isValid())
+        throw DataModuleError(error.text());
+    return value;
+}
+
+// Writes all rows of one call, or none: a combination recorded in part would be taken
+// by the host for a whole one.
+template <typename Body>
+void inTransaction(TrdmPromocaoCombinada& m, Body&& body)
+{
+    QSqlDatabase db = m.adcPromocaoCombinada();
+    if (!m.connected() || !db.transaction())
+        throw DataModuleError(QStringLiteral("Cannot start a transaction: %1")
+                                  .arg(db.isValid() ? db.lastError().text()
+                                                    : QStringLiteral("not connected")));
+    try {
+        body();
+        if (!db.commit())
+            throw DataModuleError(db.lastError().text());
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
+
+QVariant textOrNull(const DataSet& ds, const QString& field)
+{
+    if (ds.isNullValue(field))
+        return QVariant(QMetaType::fromType<QString>());
+    return ds.asString(field);
+}
+
+const FieldDefs& ocorPedFields()
+{
+    static const FieldDefs fields{
+        stringField(QStringLiteral("CDGRPOCOR"), 2),  stringField(QStringLiteral("CDOCORR"), 2),
+        stringField(QStringLiteral("CDTIPRISCO"), 2), stringField(QStringLiteral("DSOCORR"), 40),
+        stringField(QStringLiteral("CDPRODUTO"), 10), stringField(QStringLiteral("IDCONTROLAOBS"), 1),
+    };
+    return fields;
+}
+
+const FieldDefs& cuponsFields()
+{
+    static const FieldDefs fields{
+        stringField(QStringLiteral("CDCUPOMDESCQMT"), 10), stringField(QStringLiteral("IDTIPODESC"), 1),
+        floatField(QStringLiteral("VRDESCCUPOM")),         dateTimeField(QStringLiteral("DTINIVIGENCIA")),
+        dateTimeField(QStringLiteral("DTFIMVIGENCIA")),    stringField(QStringLiteral("IDUSOUNICO"), 1),
+    };
+    return fields;
+}
+
+}  // namespace
+
+// --- Promotion structure ------------------------------------------------------------
+
+DataResult getGrupoPromoComb(const QString& promocao, const QString& filial)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        DataPacket groups = groupsOf(m, filial, promocao);
+        auto& local = m.statement(Stmt::adqRotLocal);
+        local.bindText("P_CDPRODUTO", promocao);
+        local.bindText("P_CDFILIAL", filial);
+        DataPacket text = runPacket(local);
+        if (text.rows.isEmpty()) {
+            auto& general = m.statement(Stmt::adqRoteiro);
+            general.bindText("P_CDPRODUTO", promocao);
+            text = runPacket(general);
+        }
+        return DataResult::packets({std::move(groups), std::move(text)});
+    });
+}
+
+bool getVerificaPromo(const QString& filial, const QString& produto)
+{
+    return guardedFlag([&](TrdmPromocaoCombinada& m) {
+        if (branchHasGroups(m, filial, produto))
+            return true;
+        auto& gen = m.statement(Stmt::adqGrupPromo);
+        gen.bindText("P_CDPRODPROMOCAO", produto);
+        gen.bind("P_DATA", m.dateParameter());
+        return gen.executeAny();
+    });
+}
+
+DataResult getProdutoPromoComb(const QString& grupo, const QString& promocao,
+                               const QString& filial, const QString& confTela,
+                               const QString& seqGrupo)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& decision = m.statement(Stmt::adqDescProdFiliComb);
+        decision.bindText("P_CDFILIAL", filial);
+        decision.bindText("P_CDPRODPROMOCAO", promocao);
+        decision.bindText("P_CDGRUPROMOC", grupo);
+        decision.bindText("P_NRSEQGRPROMO", seqGrupo);
+        const bool branch = decision.executeAny();
+        auto& s = m.statement(branch ? Stmt::adqProdutoPromoComboFil : Stmt::adqProdutoPromoCombo);
+        s.bindText("P_CDGRUPROMOC", grupo);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_CDPRODPROMOCAO", promocao);
+        s.bindText("P_NRCONFTELA", confTela);
+        s.bindText("P_NRSEQGRPROMO", seqGrupo);
+        return DataResult::packet(runPacket(s));
+    });
+}
+
+DataResult getDescontoPromocao(const QString& filial, const QString& promocao,
+                               const QString& grupo, const QString& produto,
+                               const QString& seqGrupo)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& fil = m.statement(Stmt::adqDescProdFili);
+        fil.bindText("P_CDFILIAL", filial);
+        fil.bindText("P_CDPRODPROMOCAO", promocao);
+        fil.bindText("P_CDGRUPROMOC", grupo);
+        fil.bindText("P_CDPRODUTO", produto);
+        fil.bindText("P_NRSEQGRPROMO", seqGrupo);
+        DataPacket own = runPacket(fil);
+        if (!own.rows.isEmpty())
+            return DataResult::packet(std::move(own));
+        // A branch with its own valid groups governs: no row of its own means no discount.
+        auto& groups = m.statement(Stmt::adqGrupoFili);
+        groups.bindText("P_CDFILIAL", filial);
+        groups.bindText("P_CDPRODPROMOCAO", promocao);
+        groups.bind("P_DATA", m.dateParameter());
+        if (groups.executeAny())
+            return DataResult::packet(std::move(own));
+        auto& gen = m.statement(Stmt::adqDescProd);
+        gen.bindText("P_CDPRODPROMOCAO", promocao);
+        gen.bindText("P_CDGRUPROMOC", grupo);
+        gen.bindText("P_CDPRODUTO", produto);
+        gen.bindText("P_NRSEQGRPROMO", seqGrupo);
+        return DataResult::packet(runPacket(gen));
+    });
+}
+
+DataResult getGrupoMutex(const QString& filial, const QString& promocao, const QString& mutex)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& fil = m.statement(Stmt::adqGrupMutexFil);
+        fil.bindText("P_CDFILIAL", filial);
+        fil.bindText("P_CDGRUPMUTEX", mutex);
+        fil.bindText("P_CDPRODPROMOCAO", promocao);
+        DataPacket own = runPacket(fil);
+        if (!own.rows.isEmpty())
+            return DataResult::packet(std::move(own));
+        auto& gen = m.statement(Stmt::adqGrupMutex);
+        gen.bindText("P_CDGRUPMUTEX", mutex);
+        gen.bindText("P_CDPRODPROMOCAO", promocao);
+        return DataResult::packet(runPacket(gen));
+    });
+}
+
+DataResult getPreSelecionados(const QString& filial, const QString& promocao)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& fil = m.statement(Stmt::adqPreSelecFili);
+        fil.bindText("P_CDPRODPROMOCAO", promocao);
+        fil.bindText("P_CDFILIAL", filial);
+        DataPacket own = runPacket(fil);
+        if (!own.rows.isEmpty() || branchHasGroups(m, filial, promocao))
+            return DataResult::packet(std::move(own));
+        auto& gen = m.statement(Stmt::adqPreSelecPadr);
+        gen.bindText("P_CDPRODPROMOCAO", promocao);
+        return DataResult::packet(runPacket(gen));
+    });
+}
+
+DataResult getCodigoAtalho(const QString& filial, const QString& confTela, const QString& atalho)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqAtaProd);
+        s.bindText("P_CDATAPRODITM", atalho);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_NRCONFTELA", confTela);
+        return DataResult::text(firstText(s, QStringLiteral("")));
+    });
+}
+
+// --- Combination scratch tables and campaigns ----------------------------------------
+
+DataResult setItemPromoComb(const QString& filial, const QString& caixa, const DataPacket& itens)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        if (!itens.hasStructure())
+            return DataResult::empty();
+        DataSet& items = m.cdsItemPromoComb;
+        items.setData(itens);
+        auto& insert = m.statement(Stmt::acmInsPromoCombTmp);
+        inTransaction(m, [&] {
+            int number = 1;
+            for (items.first(); !items.eof(); items.next(), ++number) {
+                insert.bindText("CDFILIAL", filial);
+                insert.bindText("CDCAIXA", caixa);
+                insert.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
+                insert.bindText("NRSEQPROMOCOMB", Ajusta(QString::number(number), 5));
+                insert.execute();
+            }
+        });
+        return DataResult::empty();
+    });
+}
+
+DataResult ApagaItemPromoComb(const QString& filial, const QString& caixa)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::acmDelPromoCombTmp);
+        s.bindText("CDFILIAL", filial);
+        s.bindText("CDCAIXA", caixa);
+        s.execute();
+        return DataResult::empty();
+    });
+}
+
+DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const QString& cliente,
+                            const QString& consumidor)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        const QDateTime now = host().now();
+        // 1 = Sunday ... 7 = Saturday; Qt counts Monday = 1 ... Sunday = 7.
+        const QString weekday = QString::number(now.date().dayOfWeek() % 7 + 1);
+        // Hours and minutes, four digits: 09:05:30 gives 0905.
+        const QString time = now.time().toString(QStringLiteral("hhmm"));
+
+        auto& tipo = m.statement(Stmt::adqTipoCons);
+        tipo.bindText("P_CDCLIENTE", cliente);
+        tipo.bindText("P_CDCONSUMIDOR", consumidor);
+        tipo.execute();
+        QString type = QStringLiteral("T");
+        if (tipo.query().next())
+            type = tipo.query().value(0).toString();
+        tipo.release();
+
+        auto bindCommon = [&](SqlStatement& s) {
+            s.bindText("P_NRDIASEMANA", weekday);
+            s.bindText("P_HORARIO", time);
+            s.bindText("P_CDFILIAL", filial);
+            s.bindText("P_CDCAIXA", caixa);
+        };
+        auto& typed = m.statement(Stmt::adqCampPromoTCons);
+        bindCommon(typed);
+        typed.bindText("P_CDTIPOCONS", type);
+        DataPacket rows = runPacket(typed);
+        if (!rows.rows.isEmpty())
+            return DataResult::packet(std::move(rows));
+        auto& untyped = m.statement(Stmt::adqCampPromo);
+        bindCommon(untyped);
+        return DataResult::packet(runPacket(untyped));
+    });
+}
+
+bool getVdCombinacoes(const QString& campanha, const QString& produtoPrincipal,
+                      const QString& produtoCombinado, const QString& filial,
+                      const QString& caixa)
+{
+    return guardedFlag([&](TrdmPromocaoCombinada& m) {
+        auto& required = m.statement(Stmt::adqCombinaProd);
+        required.bindText("P_CDCAMPPROMO", campanha);
+        required.bindText("P_CDPRODPRIN", produtoPrincipal);
+        required.bindText("P_CDPRODCOMB", produtoCombinado);
+        required.execute();
+        QList<std::pair<QString, int>> needed;
+        while (required.query().next())
+            needed.append({required.query().value(1).toString(), required.query().value(0).toInt()});
+        if (required.query().lastError().isValid())
+            throw DataModuleError(required.query().lastError().text());
+        required.release();
+
+        auto& present = m.statement(Stmt::adqPromocaoComb);
+        present.bindText("P_CDFILIAL", filial);
+        present.bindText("P_CDCAIXA", caixa);
+        present.execute();
+        QHash<QString, int> counts;
+        while (present.query().next())
+            counts.insert(present.query().value(1).toString(), present.query().value(0).toInt());
+        if (present.query().lastError().isValid())
+            throw DataModuleError(present.query().lastError().text());
+        present.release();
+
+        bool answer = false;
+        for (const auto& [product, count] : needed) {
+            const auto it = counts.constFind(product);
+            if (it == counts.constEnd() || count > *it)
+                return false;
+            answer = true;
+        }
+        return answer;
+    });
+}
+
+DataResult setPromoCombAux(const QString& filial, const QString& caixa, const DataPacket& itens)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        if (!itens.hasStructure())
+            return DataResult::empty();
+        DataSet& items = m.cdsPromoComb;
+        items.setData(itens);
+        inTransaction(m, [&] {
+            auto& last = m.statement(Stmt::adqPromocaoCombAux);
+            last.bindText("P_CDFILIAL", filial);
+            last.bindText("P_CDCAIXA", caixa);
+            const QString greatest = firstText(last, QString()).trimmed();
+            QString number = QStringLiteral("001");
+            if (!greatest.isEmpty()) {
+                bool ok = false;
+                const int value = greatest.toInt(&ok);
+                if (!ok)
+                    throw DataModuleError(
+                        QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(greatest));
+                number = Ajusta(QString::number(value + 1), 3);
+            }
+            auto& insert = m.statement(Stmt::acmInsPromocaoCombAux);
+            for (items.first(); !items.eof(); items.next()) {
+                insert.bindText("CDFILIAL", filial);
+                insert.bindText("CDCAIXA", caixa);
+                insert.bind("CDPRODPROMOCAO", textOrNull(items, QStringLiteral("CDPRODVENDA")));
+                insert.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
+                insert.bind("VRUNITVEND", items.asFloat(QStringLiteral("VRUNVENDAEST")));
+                insert.bind("QTPRODVEND", items.asFloat(QStringLiteral("QTPRODVEND")));
+                insert.bind("VRDESITVEND", items.asFloat(QStringLiteral("VRDESCONTO")));
+                insert.bindText("NRSEQPRODCOM", number);
+                insert.execute();
+            }
+        });
+        return DataResult::empty();
+    });
+}
+
+// --- Fiscal, occurrence, coupon and display lookups ------------------------------------
+
+DataResult getImposto(const QString& filial, const QString& produto, const QString& /*ignorado*/)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqAliqImpFis);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_CDPRODUTO", produto);
+        return DataResult::packet(runPacket(s));
+    });
+}
+
+DataResult getValidProdNFCe(const QString& filial, const QString& produto)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqValidProdNFCe);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_CDPRODUTO", produto);
+        return DataResult::packet(runPacket(s));
+    });
+}
+
+DataResult getRegraFisPdv(const QString& produto)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqRegraFisPdv);
+        s.bindText("P_CDPRODUTO", produto);
+        return DataResult::packet(runPacket(s));
+    });
+}
+
+DataResult getOcorPed(const QString& filial, const QString& loja, const QString& produto)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqOcorPed);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_CDLOJA", loja);
+        s.bindText("P_CDPRODUTO", produto);
+        return DataResult::packet(runPacket(s, ocorPedFields()));
+    });
+}
+
+DataResult getExisteProd(const QString& filial, const QString& produto, const QString& nrVenda)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqExisteProd);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_CDPRODUTO", produto);
+        s.bindText("P_NRVENDAREST", nrVenda);
+        return DataResult::packet(runPacket(s));
+    });
+}
+
+DataResult getCuponsValidos(const QString& filial, const QString& produto)
+{
+    return guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqCuponsValidos);
+        s.bindText("P_CDFILIAL", filial);
+        s.bindText("P_CDPRODUTO", produto);
+        return DataResult::packet(runPacket(s, cuponsFields()));
+    });
+}
+
+QString getIDUTCUPOMDESC()
+{
+    const DataResult r = guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqParamGeral);
+        const FieldDef field = stringField(QStringLiteral("IDUTCUPOMDESC"), 1);
+        return DataResult::text(coerceToField(field, firstText(s, QStringLiteral(""))).toString());
+    });
+    return r.toText();
+}
+
+QString getExibeProd(const QString& filial)
+{
+    const DataResult r = guarded([&](TrdmPromocaoCombinada& m) {
+        auto& s = m.statement(Stmt::adqExibeProd);
+        s.bindText("P_CDFILIAL", filial);
+        return DataResult::text(firstText(s, QStringLiteral("")));
+    });
+    // A failed lookup shows products without a price rather than hiding them.
+    return r.isError() ? QStringLiteral("S") : r.toText();
+}
+
+}  // namespace kvp

@@ -1,0 +1,54 @@
+#pragma once
+
+// The twenty data functions of the combined-promotion service. Each works on the shared
+// data module rdmPromocaoCombinada and never raises: a failure comes back as the host's
+// error text in place of the data (DataResult::error), as false for getVerificaPromo
+// and getVdCombinacoes, as the error text itself for getIDUTCUPOMDESC and as "S" for
+// getExibeProd. Arguments are codes and numbers as text, in the order given.
+
+#include "rdmpromocaocombinada.h"
+
+#include "dataresult.h"
+#include "dataset.h"
+
+#include <QString>
+
+namespace kvp {
+
+// --- Promotion structure ---
+// Packets: [0] groups, [1] preparation text.
+DataResult getGrupoPromoComb(const QString& promocao, const QString& filial);
+bool getVerificaPromo(const QString& filial, const QString& produto);
+DataResult getProdutoPromoComb(const QString& grupo, const QString& promocao,
+                               const QString& filial, const QString& confTela,
+                               const QString& seqGrupo);
+DataResult getDescontoPromocao(const QString& filial, const QString& promocao,
+                               const QString& grupo, const QString& produto,
+                               const QString& seqGrupo);
+DataResult getGrupoMutex(const QString& filial, const QString& promocao, const QString& mutex);
+DataResult getPreSelecionados(const QString& filial, const QString& promocao);
+// Text: the product of the shortcut, or empty.
+DataResult getCodigoAtalho(const QString& filial, const QString& confTela, const QString& atalho);
+
+// --- Combination scratch tables and campaigns ---
+// Empty on success. All rows of one call are written, or none.
+DataResult setItemPromoComb(const QString& filial, const QString& caixa, const DataPacket& itens);
+DataResult ApagaItemPromoComb(const QString& filial, const QString& caixa);
+DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const QString& cliente,
+                            const QString& consumidor);
+bool getVdCombinacoes(const QString& campanha, const QString& produtoPrincipal,
+                      const QString& produtoCombinado, const QString& filial,
+                      const QString& caixa);
+DataResult setPromoCombAux(const QString& filial, const QString& caixa, const DataPacket& itens);
+
+// --- Fiscal, occurrence, coupon and display lookups ---
+DataResult getImposto(const QString& filial, const QString& produto, const QString& ignorado);
+DataResult getValidProdNFCe(const QString& filial, const QString& produto);
+DataResult getRegraFisPdv(const QString& produto);
+DataResult getOcorPed(const QString& filial, const QString& loja, const QString& produto);
+DataResult getExisteProd(const QString& filial, const QString& produto, const QString& nrVenda);
+DataResult getCuponsValidos(const QString& filial, const QString& produto);
+QString getIDUTCUPOMDESC();
+QString getExibeProd(const QString& filial);
+
+}  // namespace kvp

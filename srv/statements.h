@@ -1,0 +1,75 @@
+#pragma once
+
+// The data module's statements and their texts in each SQL dialect.
+//
+// The shops run SQL Server or Oracle; the embedded default is SQLite and the tests also
+// run PostgreSQL. Every statement has one text per dialect, and every text of a
+// statement uses the same parameter names, so a function binds the same names whatever
+// database it talks to.
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace kvp {
+
+enum class Dialect { MsSql, Oracle, Sqlite, PostgreSql };
+inline constexpr std::array kAllDialects{Dialect::MsSql, Dialect::Oracle, Dialect::Sqlite,
+                                         Dialect::PostgreSql};
+QString dialectName(Dialect dialect);  // "mssql", "oracle", "sqlite", "postgresql"
+
+// Queries (adq) and commands (acm) of the data module, under their component names.
+enum class Stmt {
+    adqProdutoPromoCombo,
+    adqProdutoPromoComboFil,
+    adqDescProdFiliComb,
+    adqDescProdFili,
+    adqGrupoFili,
+    adqDescProd,
+    adqGrupPromoFili,
+    adqGrupPromo,
+    adqRotLocal,
+    adqRoteiro,
+    adqGrupMutexFil,
+    adqGrupMutex,
+    adqPreSelecFili,
+    adqPreSelecPadr,
+    adqAtaProd,
+    adqTipoCons,
+    adqCampPromoTCons,
+    adqCampPromo,
+    adqPromocaoCombAux,
+    adqPromocaoComb,
+    adqCombinaProd,
+    adqAliqImpFis,
+    adqValidProdNFCe,
+    adqRegraFisPdv,
+    adqOcorPed,
+    adqExisteProd,
+    adqCuponsValidos,
+    adqParamGeral,
+    adqExibeProd,
+    acmInsPromoCombTmp,
+    acmDelPromoCombTmp,
+    acmInsPromocaoCombAux,
+};
+inline constexpr int kStmtCount = static_cast<int>(Stmt::acmInsPromocaoCombAux) + 1;
+
+QString statementName(Stmt stmt);
+QString statementText(Stmt stmt, Dialect dialect);
+
+// The distinct placeholder names of a statement text (without the colon), in order of
+// first occurrence. Quoted literals are skipped, so ':' inside a string is no parameter.
+QStringList placeholderNames(const QString& sql);
+
+// Per-dialect sources, one file each.
+namespace sqltext {
+const char* mssql(Stmt stmt);
+const char* oracle(Stmt stmt);
+// The text written for SQLite or PostgreSQL; empty when the shared host text runs
+// unchanged there.
+QString portable(Stmt stmt, Dialect dialect);
+}  // namespace sqltext
+
+}  // namespace kvp

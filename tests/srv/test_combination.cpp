@@ -1,0 +1,265 @@
+// Scratch tables, campaign lookup and the record of confirmed combinations.
+
+#include "srv_suite.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace kvp::test {
+namespace {
+
+using L = QStringList;
+
+class Combination : public SrvTest {
+protected:
+    void SetUp() override
+    {
+        SrvTest::SetUp();
+        if (IsSkipped())
+            return;
+        for (const char* p : {"M", "C", "C2", "P1", "P10", "X", "Q7", "Q8"})
+            product(p);
+    }
+
+    // Rows of a table for one branch and till, as "col1|col2|..." texts in key order.
+    QStringList rows(const char* table, const char* columns, const char* branch, const char* till)
+    {
+        QSqlQuery q(db().database());
+        q.prepare(S("SELECT %1 FROM %2 WHERE CDFILIAL = :F AND CDCAIXA = :C ORDER BY %1")
+                      .arg(S(columns), S(table)));
+        q.bindValue(S(":F"), S(branch));
+        q.bindValue(S(":C"), S(till));
+        EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        QStringList out;
+        while (q.next()) {
+            QStringList fields;
+            for (int i = 0; i < q.record().count(); ++i)
+                fields.append(q.value(i).toString());
+            out.append(fields.join(QLatin1Char('|')));
+        }
+        return out;
+    }
+
+    // A campaign on every day, 08:00 to 10:00, valid around the server's today.
+    void campaign(const char* code, const QVariant& type = {}, int fromDays = -1, int toDays = 1,
+                  const char* sunday = "S", const char* monday = "S")
+    {
+        const QDate serverToday = QDate::currentDate();
+        db().insert(S("CAMPANHAPROMO"),
+                    {{"CDCAMPPROMO", V(code)}, {"DTINIVGCAMP", serverToday.addDays(fromDays)},
+                     {"DTFINVGCAMP", serverToday.addDays(toDays)}, {"HRINICAMP", V("0800")},
+                     {"HRFINCAMP", V("1000")}, {"IDDIADOMINGO", V(sunday)}, {"IDDIASEGUNDA", V(monday)},
+                     {"IDDIATERCA", V("S")}, {"IDDIAQUARTA", V("S")}, {"IDDIAQUINTA", V("S")},
+                     {"IDDIASEXTA", V("S")}, {"IDDIASABADO", V("S")}, {"CDTIPOCONS", type},
+                     {"CDCLIENTE", V("CLI")}});
+    }
+
+    struct Comb {
+        const char* prin = "M";
+        const char* comb = "C";
+        double value = 1.0;
+        QVariant comb2 = {};
+        QVariant comb4 = {};
+        QVariant comb3 = {};
+        QVariant opc = {};
+        const char* from = "0000";
+        const char* to = "2359";
+    };
+    void combination(const char* camp, const Comb& c)
+    {
+        db().insert(S("COMBINAPROD"),
+                    {{"CDCAMPPROMO", V(camp)}, {"CDPRODPRIN", V(c.prin)}, {"CDPRODCOMB", V(c.comb)},
+                     {"CDPRODCOMB2", c.comb2}, {"CDPRODCOMB4", c.comb4}, {"CDPRODCOMB3", c.comb3},
+                     {"CDPRODCOMBOPC", c.opc}, {"IDPERCVALOR", V("P")}, {"IDDESCACRE", V("D")},
+                     {"VRDESCACRE", c.value}, {"IDAPLICADESACR", V("S")}, {"HRINICOMB", V(c.from)},
+                     {"HRFINCOMB", V(c.to)}, {"IDDIADOMCOMB", V("S")}, {"IDDIASEGCOMB", V("S")},
+                     {"IDDIATERCOMB", V("S")}, {"IDDIAQUACOMB", V("S")}, {"IDDIAQUICOMB", V("S")},
+                     {"IDDIASEXCOMB", V("S")}, {"IDDIASABCOMB", V("S")}});
+    }
+
+    QStringList campaigns(const char* customer = "CLI", const char* consumer = "NOBODY")
+    {
+        const DataResult r = getCampanhaPromo(S("01"), S("001"), S(customer), S(consumer));
+        EXPECT_FALSE(r.isError()) << r.errorText().toStdString();
+        return r.isError() ? QStringList{} : column(r.asPacket(), "CDCAMPPROMO");
+    }
+
+    void register_(std::initializer_list<const char*> products)
+    {
+        ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+        const DataResult r = setItemPromoComb(S("01"), S("001"), items(products));
+        ASSERT_TRUE(r.isEmpty()) << r.toText().toStdString();
+    }
+};
+
+TEST_P(Combination, ScratchRowsAreNumberedAndRemovedPerBranchAndTill)
+{
+    ASSERT_TRUE(setItemPromoComb(S("01"), S("001"), items({"M", "C", "M"})).isEmpty());
+    ASSERT_TRUE(setItemPromoComb(S("01"), S("002"), items({"X"})).isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBTMP", "NRSEQPROMOCOMB, CDPRODUTO", "01", "001"),
+              (L{S("00001|M"), S("00002|C"), S("00003|M")}));
+
+    EXPECT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+    EXPECT_TRUE(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001").isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "002"), L{S("X")});
+
+    // An empty item packet writes nothing, with or without a structure.
+    EXPECT_TRUE(setItemPromoComb(S("01"), S("001"), items({})).isEmpty());
+    EXPECT_TRUE(setItemPromoComb(S("01"), S("001"), DataPacket{}).isEmpty());
+    EXPECT_TRUE(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001").isEmpty());
+}
+
+TEST_P(Combination, AFailedWriteLeavesNoneOfItsRows)
+{
+    // A leftover row takes the third number: the third insert fails.
+    db().insert(S("PROMOCAOCOMBTMP"), {{"CDFILIAL", V("01")}, {"CDCAIXA", V("001")},
+                                       {"CDPRODUTO", V("Z")}, {"NRSEQPROMOCOMB", V("00003")}});
+    const DataResult r = setItemPromoComb(S("01"), S("001"), items({"M", "C", "X"}));
+    ASSERT_TRUE(r.isError());
+    EXPECT_FALSE(r.errorText().isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001"), L{S("Z")});
+
+    // The second record has no product: the whole combination is refused.
+    const DataResult aux = setPromoCombAux(S("01"), S("001"), items({"M", nullptr, "C"}));
+    ASSERT_TRUE(aux.isError());
+    EXPECT_TRUE(rows("PROMOCAOCOMBAUX", "CDPRODUTO", "01", "001").isEmpty());
+    // The module goes on working after the rollback.
+    EXPECT_TRUE(setPromoCombAux(S("01"), S("001"), items({"M"})).isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", "001"), L{S("001")});
+}
+
+TEST_P(Combination, ConfirmedCombinationsAreNumberedPerBranchAndTill)
+{
+    ASSERT_TRUE(setPromoCombAux(S("01"), S("001"), items({"M", "C"})).isEmpty());
+    ASSERT_TRUE(setPromoCombAux(S("01"), S("001"), items({"X"})).isEmpty());
+    ASSERT_TRUE(setPromoCombAux(S("01"), S("002"), items({"Q7"})).isEmpty());
+    ASSERT_TRUE(setPromoCombAux(S("02"), S("001"), items({"Q8"})).isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM, CDPRODUTO, CDPRODPROMOCAO, VRUNITVEND, QTPRODVEND, VRDESITVEND",
+                   "01", "001"),
+              (L{S("001|C|PROMO|11|1.5|0.25"), S("001|M|PROMO|10|1.5|0.25"), S("002|X|PROMO|10|1.5|0.25")}));
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", "002"), L{S("001")});
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "02", "001"), L{S("001")});
+
+    // A greatest number that is not a whole number stops the call before any insert.
+    db().insert(S("PROMOCAOCOMBAUX"), {{"CDFILIAL", V("03")}, {"CDCAIXA", V("001")}, {"CDPRODUTO", V("M")},
+                                       {"NRSEQPRODCOM", V("A1")}});
+    EXPECT_TRUE(setPromoCombAux(S("03"), S("001"), items({"C"})).isError());
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "CDPRODUTO", "03", "001"), L{S("M")});
+}
+
+TEST_P(Combination, CampaignColumnsAndDiscountOrder)
+{
+    campaign("K1");
+    combination("K1", {.value = 5.0});
+    campaign("K2");
+    combination("K2", {.value = 9.0});
+    campaign("K3");
+    combination("K3", {.comb = "X", .value = 20.0});  // X is not registered
+    register_({"M", "C"});
+    const DataResult r = getCampanhaPromo(S("01"), S("001"), S("CLI"), S("NOBODY"));
+    ASSERT_FALSE(r.isError()) << r.errorText().toStdString();
+    EXPECT_EQ(names(r.asPacket()), (L{S("CDCAMPPROMO"), S("CDPRODPRIN"), S("CDPRODCOMB"), S("IDPERCVALOR"),
+                                      S("IDDESCACRE"), S("VRDESCACRE"), S("IDAPLICADESACR"), S("CDPRODCOMB2"),
+                                      S("CDPRODCOMB3"), S("CDCLIENTE"), S("CDPRODCOMB4")}));
+    EXPECT_EQ(column(r.asPacket(), "CDCAMPPROMO"), (L{S("K2"), S("K1")}));
+    // Another till's scratch rows do not count.
+    ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+    ASSERT_TRUE(setItemPromoComb(S("01"), S("002"), items({"M", "C"})).isEmpty());
+    EXPECT_TRUE(campaigns().isEmpty());
+}
+
+TEST_P(Combination, WeekdayAndTimeComeFromTheHostClock)
+{
+    // Sunday 09:05:30: weekday "1", time "0905".
+    campaign("SUN", {}, -1, 1, "S", "N");
+    combination("SUN", {.from = "0905", .to = "0905"});
+    campaign("LATE", {}, -1, 1, "S", "S");
+    combination("LATE", {.from = "0906", .to = "2359"});
+    campaign("MON", {}, -1, 1, "N", "S");
+    combination("MON", {});
+    register_({"M", "C"});
+    EXPECT_EQ(campaigns(), L{S("SUN")});
+
+    m_host.setNow(QDateTime(QDate(2024, 3, 11), QTime(9, 6, 0)));  // Monday 09:06
+    L monday = campaigns();
+    monday.sort();
+    EXPECT_EQ(monday, (L{S("LATE"), S("MON")}));
+}
+
+TEST_P(Combination, CampaignValidityUsesTheServerDateBothEndsIncluded)
+{
+    campaign("TODAY", {}, 0, 0);
+    combination("TODAY", {});
+    campaign("ENDED", {}, -5, -1);
+    combination("ENDED", {});
+    campaign("SOON", {}, 1, 5);
+    combination("SOON", {});
+    register_({"M", "C"});
+    EXPECT_EQ(campaigns(), L{S("TODAY")});
+}
+
+TEST_P(Combination, TypedCampaignsComeFirstAndAreNeverMixed)
+{
+    db().insert(S("CONSUMIDOR"), {{"CDCLIENTE", V("CLI")}, {"CDCONSUMIDOR", V("VIP'1")}, {"CDTIPOCONS", V("VIP")}});
+    db().insert(S("CONSUMIDOR"), {{"CDCLIENTE", V("CLI")}, {"CDCONSUMIDOR", V("GOLD")}, {"CDTIPOCONS", V("GLD")}});
+    campaign("ALL");
+    combination("ALL", {.value = 50.0});
+    campaign("TYPE_T", V("T"));
+    combination("TYPE_T", {.value = 1.0});
+    campaign("VIPS", V("VIP"));
+    combination("VIPS", {.value = 2.0});
+    register_({"M", "C"});
+
+    EXPECT_EQ(campaigns("CLI", "NOBODY"), L{S("TYPE_T")});  // unknown consumer: type "T"
+    EXPECT_EQ(campaigns("CLI", "VIP'1"), L{S("VIPS")});
+    EXPECT_EQ(campaigns("CLI", "GOLD"), L{S("ALL")});       // no campaign of the type
+}
+
+TEST_P(Combination, ListedProductsAreFoundInsideLongerTexts)
+{
+    campaign("ALLOF");
+    combination("ALLOF", {.comb3 = V("P10;X")});  // names P10, X and, inside P10, P1
+    campaign("ONEOF");
+    combination("ONEOF", {.prin = "C", .comb = "M", .opc = V("ZZQ7ZZ")});
+    campaign("NEEDS2");
+    combination("NEEDS2", {.prin = "C", .comb = "C2", .comb2 = V("X"), .comb4 = V("Q8")});
+
+    register_({"M", "C", "P10", "X"});
+    EXPECT_TRUE(campaigns().isEmpty());
+    register_({"M", "C", "P10", "X", "P1"});
+    EXPECT_EQ(campaigns(), L{S("ALLOF")});
+    register_({"M", "C", "Q7"});
+    EXPECT_EQ(campaigns(), L{S("ONEOF")});
+    register_({"C", "C2", "X"});
+    EXPECT_TRUE(campaigns().isEmpty());
+    register_({"C", "C2", "X", "Q8"});
+    EXPECT_EQ(campaigns(), L{S("NEEDS2")});
+}
+
+TEST_P(Combination, CountsOfRequiredProducts)
+{
+    campaign("K");
+    // C twice (combined product and CDPRODCOMB2), P1 and P10 through the list, and a
+    // CDPRODCOMB4 that names no product (ignored).
+    combination("K", {.comb2 = V("C"), .comb4 = V("NOPE"), .comb3 = V("P10")});
+    auto check = [&](std::initializer_list<const char*> products) {
+        register_(products);
+        return getVdCombinacoes(S("K"), S("M"), S("C"), S("01"), S("001"));
+    };
+    EXPECT_FALSE(check({"M", "C", "P10", "P1"}));
+    EXPECT_TRUE(check({"M", "C", "C", "P10", "P1"}));
+    EXPECT_FALSE(check({"M", "C", "C", "P10"}));
+    EXPECT_TRUE(check({"M", "M", "C", "C", "C", "P10", "P1", "X"}));
+    // A combination that requires nothing, or another till, gives false.
+    EXPECT_FALSE(getVdCombinacoes(S("NONE"), S("M"), S("C"), S("01"), S("001")));
+    EXPECT_FALSE(getVdCombinacoes(S("K"), S("M"), S("C"), S("01"), S("002")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Combination,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres, Backend::OdbcSqlite,
+                                           Backend::OdbcPostgres),
+                         backendParamName);
+
+}  // namespace
+}  // namespace kvp::test

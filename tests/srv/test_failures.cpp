@@ -1,0 +1,134 @@
+// What the data functions answer when the database is out of reach or a statement is
+// misused, and how the module lives and dies.
+
+#include "srv_suite.h"
+
+namespace kvp::test {
+namespace {
+
+using L = QStringList;
+
+class Failures : public SrvTest {
+protected:
+    QString unreachable() const
+    {
+        switch (GetParam()) {
+        case Backend::Sqlite: return S("driver=QSQLITE;database=/nonexistent/folder/shop.db");
+        case Backend::Postgres: return S("driver=QPSQL;host=127.0.0.1;port=1;database=kvp_test;user=nobody");
+        case Backend::OdbcSqlite:
+            return S("driver=QODBC;database=\"Driver=SQLite3;Database=/nonexistent/folder/shop.db;NoCreat=1\"");
+        case Backend::OdbcPostgres:
+            return S("driver=QODBC;database=\"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x\"");
+        }
+        return {};
+    }
+
+    // Every function, with the answer each gives on failure.
+    void expectAllFail()
+    {
+        const DataPacket none = items({"M"});
+        for (const DataResult& r :
+             {getGrupoPromoComb(S("P"), S("01")), getProdutoPromoComb(S("G"), S("P"), S("01"), S("1"), S("1")),
+              getDescontoPromocao(S("01"), S("P"), S("G"), S("A"), S("1")), getGrupoMutex(S("01"), S("P"), S("M")),
+              getPreSelecionados(S("01"), S("P")), getCodigoAtalho(S("01"), S("1"), S("9")),
+              setItemPromoComb(S("01"), S("001"), none), ApagaItemPromoComb(S("01"), S("001")),
+              getCampanhaPromo(S("01"), S("001"), S("C"), S("D")), setPromoCombAux(S("01"), S("001"), none),
+              getImposto(S("01"), S("A"), S("")), getValidProdNFCe(S("01"), S("A")), getRegraFisPdv(S("A")),
+              getOcorPed(S("01"), S("L"), S("A")), getExisteProd(S("01"), S("A"), S("V")),
+              getCuponsValidos(S("01"), S("A"))}) {
+            EXPECT_TRUE(r.isError());
+            EXPECT_FALSE(r.errorText().isEmpty());
+        }
+        EXPECT_FALSE(getVerificaPromo(S("01"), S("P")));
+        EXPECT_FALSE(getVdCombinacoes(S("K"), S("M"), S("C"), S("01"), S("001")));
+        EXPECT_FALSE(getIDUTCUPOMDESC().isEmpty());
+        EXPECT_NE(getIDUTCUPOMDESC(), S("S"));
+        EXPECT_EQ(getExibeProd(S("01")), S("S"));
+    }
+};
+
+TEST_P(Failures, AnUnreachableDatabaseRaisesAtConnectAndFailsEveryFunction)
+{
+    freeDataModule();
+    m_host.setConnectionString(unreachable());
+    m_host.clearCalls();
+    // ODBC drivers may accept the connection and fail at the first statement instead.
+    bool raised = false;
+    try {
+        ensureDataModule();
+    } catch (const std::exception&) {
+        raised = true;
+    }
+    ASSERT_NE(rdmPromocaoCombinada, nullptr);
+    if (GetParam() != Backend::OdbcSqlite) {
+        EXPECT_TRUE(raised);
+    }
+    if (raised) {
+        EXPECT_TRUE(m_host.callsOf(S("SetADODBSession")).isEmpty());
+    }
+    expectAllFail();
+    EXPECT_FALSE(m_host.callsOf(S("ADOExceptionMessage")).isEmpty());
+}
+
+TEST_P(Failures, ALostConnectionFailsEveryFunctionWithoutRaising)
+{
+    if (!usesPostgres(GetParam()))
+        GTEST_SKIP() << "An embedded database cannot go away";
+    product("A");
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+    m_db->dropSessions();
+    expectAllFail();
+}
+
+TEST_P(Failures, NoModuleIsAnErrorNotACrash)
+{
+    freeDataModule();
+    EXPECT_TRUE(getGrupoPromoComb(S("P"), S("01")).isError());
+    EXPECT_FALSE(getVerificaPromo(S("01"), S("P")));
+    EXPECT_EQ(getExibeProd(S("01")), S("S"));
+}
+
+TEST_P(Failures, EveryPlaceholderMustBeBoundAnewForEachRun)
+{
+    SqlStatement& s = rdmPromocaoCombinada->statement(Stmt::adqAtaProd);
+    EXPECT_EQ(s.parameters(), (L{S("P_CDATAPRODITM"), S("P_CDFILIAL"), S("P_NRCONFTELA")}));
+    EXPECT_THROW(s.bindText("P_CDPRODUTO", S("X")), DataModuleError);
+    s.bindText("P_CDATAPRODITM", S("1"));
+    s.bindText("P_CDFILIAL", S("01"));
+    s.bindText("P_NRCONFTELA", S("1"));
+    EXPECT_NO_THROW(s.execute());
+    // The values of the last run do not count for the next one.
+    s.bindText("P_CDATAPRODITM", S("1"));
+    s.bindText("P_CDFILIAL", S("01"));
+    try {
+        s.execute();
+        ADD_FAILURE() << "ran with P_NRCONFTELA unbound";
+    } catch (const DataModuleError& e) {
+        EXPECT_TRUE(e.message().contains(S("P_NRCONFTELA")));
+    }
+}
+
+TEST_P(Failures, TheModuleIsCreatedOnceConnectedOnceAndRebuiltAfterItIsFreed)
+{
+    TrdmPromocaoCombinada* first = rdmPromocaoCombinada;
+    EXPECT_EQ(&ensureDataModule(), first);  // a nested screen start reuses it
+    EXPECT_EQ(m_host.callsOf(S("GetStringConexQmt")).size(), 1);
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 1);
+    const Dialect expected = (GetParam() == Backend::Sqlite || GetParam() == Backend::OdbcSqlite)
+        ? Dialect::Sqlite
+        : Dialect::PostgreSql;
+    EXPECT_EQ(first->dialect(), expected);
+    freeDataModule();
+    EXPECT_EQ(rdmPromocaoCombinada, nullptr);
+    ensureDataModule();
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 2);
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Failures,
+                         ::testing::Values(Backend::Sqlite, Backend::Postgres, Backend::OdbcSqlite,
+                                           Backend::OdbcPostgres),
+                         backendParamName);
+
+}  // namespace
+}  // namespace kvp::test
