@@ -1,0 +1,30 @@
+#include "modulevars.h"
+
+namespace kvp::combinada {
+
+TfrmPromocaoCombinada* frmPromocaoCombinada = nullptr;
+QString stNrVendaRest2;
+bool boDebitoAux = false;
+QString stCdConsDebAux;
+QString stCdCliDebPadrao;
+QString stBotaoBloqueado;
+int nrSeqItemAdd = 0;
+bool boPromocaoComb = false;
+int NrPgGrupo = 0;
+int NrPgProd = 0;
+
+void resetModuleVariables()
+{
+    frmPromocaoCombinada = nullptr;
+    stNrVendaRest2.clear();
+    boDebitoAux = false;
+    stCdConsDebAux.clear();
+    stCdCliDebPadrao.clear();
+    stBotaoBloqueado.clear();
+    nrSeqItemAdd = 0;
+    boPromocaoComb = false;
+    NrPgGrupo = 0;
+    NrPgProd = 0;
+}
+
+}  // namespace kvp::combinada

@@ -1,0 +1,27 @@
+#pragma once
+
+// Module-wide variables of the combined-promotion screen's unit. They carry the context of
+// one host call to the screen's operations, live as long as the module is loaded and are
+// published to the host. One call at a time: the module is not re-entrant.
+
+#include <QString>
+
+namespace kvp::combinada {
+
+class TfrmPromocaoCombinada;
+
+extern TfrmPromocaoCombinada* frmPromocaoCombinada;  // the running screen; none outside a call
+extern QString stNrVendaRest2;                       // sale number
+extern bool boDebitoAux;                             // on-account sale
+extern QString stCdConsDebAux;                       // consumer of an on-account sale
+extern QString stCdCliDebPadrao;                     // client of an on-account sale
+extern QString stBotaoBloqueado;                     // group codes locked by exclusive groups
+extern int nrSeqItemAdd;                             // next NRSEQITEMADD of a nested promotion
+extern bool boPromocaoComb;                          // the selection was confirmed
+extern int NrPgGrupo;                                // published, never written
+extern int NrPgProd;                                 // published, never written
+
+// Puts every variable back to its state when the module was loaded (tests).
+void resetModuleVariables();
+
+}  // namespace kvp::combinada

@@ -1,0 +1,174 @@
+// The product grid: twelve slots over the selected group's products, priced through the
+// host and paged twelve at a time.
+
+#include "tfrmpromocaocombinada.h"
+
+#include "hostservices.h"
+#include "srv_kvp510.h"
+#include "textformat.h"
+
+#include <QDir>
+
+namespace kvp::combinada {
+
+namespace {
+
+// The picture file among a folder's entries, matched without regard to case: shops copy
+// "P5120102002.BMP" for what the screen asks as "p5120102002.bmp".
+QString procuraArquivo(const QDir& pasta, const QStringList& entradas, const QString& nome)
+{
+    for (const QString& e : entradas) {
+        if (e.compare(nome, Qt::CaseInsensitive) == 0) {
+            return pasta.filePath(e);
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+QDir TfrmPromocaoCombinada::PastaFiguras() const
+{
+    // The parameter's folder ends with a separator; QDir does not mind when it does not.
+    return QDir(QDir(stDsDirCad).filePath(QStringLiteral("dados/img/produto")));
+}
+
+QString TfrmPromocaoCombinada::FiguraProduto(const QString& cdArvProd,
+                                            const QStringList& entradas) const
+{
+    const QDir pasta = PastaFiguras();
+    if (!entradas.isEmpty()) {
+        const QString candidatos[] = {QStringLiteral("p") + cdArvProd + QStringLiteral(".bmp"),
+                                      QStringLiteral("Produto.bmp"),
+                                      QStringLiteral("Producto.bmp"), QStringLiteral("Product.bmp")};
+        for (const QString& nome : candidatos) {
+            const QString caminho = procuraArquivo(pasta, entradas, nome);
+            if (!caminho.isEmpty()) {
+                return caminho;
+            }
+        }
+    }
+    return imgSemImagem.picture;
+}
+
+void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarrega)
+{
+    const ChangeScope changes(*this);
+    try {
+        DataSet& produtos = cdsProdutoPromo;
+        if (recarrega) {
+            const DataResult pacote = host().MensagemMetodo(
+                getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial, stNrConfTela,
+                                    stNrSeqGrPromoAtual),
+                true, 0, QStringLiteral("getProdutoPromoComb"), QStringLiteral("Srv_Kvp510"),
+                cdGrupo, QString());
+            cdsProdutoPromoTodos.setData(pacote.asPacket());
+            cdsProdutoPromoTodos.first();
+            produtos.copyFrom(cdsProdutoPromoTodos);
+            produtos.first();
+        }
+        if (produtos.isEmpty()) {
+            return;  // the slots keep what they showed
+        }
+        bbbProdAcima.visible =
+            produtos.recordCount() > 10 && nrPaginaProd >= 1 && produtos.recNo() > 12;
+
+        const FormatSettings& fs = host().formatSettings();
+        const QDir pasta = PastaFiguras();
+        const QStringList figuras = pasta.exists() ? pasta.entryList(QDir::Files) : QStringList();
+        const bool temAtalho = produtos.hasField(QStringLiteral("CDATAPRODITM"));
+
+        auto precoAtual = [&] {
+            cdsRetornaPreco.emptyOrCreate();
+            ConsultaPreco(produtos.asString(QStringLiteral("CDPRODUTO")), QString(), QString());
+            cdsRetornaPreco.first();
+            return cdsRetornaPreco.isEmpty() ? 0.0
+                                             : cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+        };
+
+        nrProxSlotProd = 1;
+        while (nrProxSlotProd <= kSlotsProduto && !produtos.eof()) {
+            const int k = nrProxSlotProd;
+            double preco = precoAtual();
+            // Products without a price are skipped, except the list's last one.
+            while (stIdExibeProd != QLatin1String("S") && preco == 0 && !produtos.eof()) {
+                produtos.next();
+                preco = precoAtual();
+            }
+
+            Control& lblP = lblPreco(k);
+            lblP.caption = QStringLiteral("R$ ") + formatMoney(Trunc2(preco), fs);
+            if (stTipoPrecoPromo == QLatin1String("2")) {
+                lblP.visible = true;
+            }
+
+            Control& lblN = lblNmProd(k);
+            const QString nome = produtos.asString(QStringLiteral("NMPRODUTO"));
+            const QString atalho =
+                temAtalho ? produtos.asString(QStringLiteral("CDATAPRODITM")) : QString();
+            lblN.caption = atalho.isEmpty()
+                               ? nome
+                               : nome + QStringLiteral(" - (") + atalho + QLatin1Char(')');
+            lblN.font.color = screen::clBlack;
+            lblN.font.pointSize = 6;
+            lblN.visible = true;
+
+            Control& img = imgProd(k);
+            img.productCode = produtos.asString(QStringLiteral("CDPRODUTO"));
+            img.slot = k;
+            img.visible = true;
+            img.picture = FiguraProduto(produtos.asString(QStringLiteral("CDARVPROD")), figuras);
+
+            ++nrProxSlotProd;
+            produtos.next();
+        }
+        LimpaMenuProduto();
+
+        bbbProdAbaixo.visible = produtos.recordCount() > 12 && !produtos.eof();
+
+        Repaint();
+        boProcessandoProd = false;
+    } catch (const SilentAbort&) {
+        // The host has shown the data service's error already.
+    } catch (const std::exception& e) {
+        MostraErro(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmPromocaoCombinada::LimpaMenuProduto()
+{
+    for (int k = std::max(1, nrProxSlotProd); k <= kSlotsProduto; ++k) {
+        lblPreco(k).visible = false;
+        lblNmProd(k).visible = false;
+        Control& img = imgProd(k);
+        img.visible = false;
+        img.productCode.clear();
+        img.slot = k;
+    }
+}
+
+void TfrmPromocaoCombinada::bbbProdAbaixoClick()
+{
+    const ChangeScope changes(*this);
+    if (!cdsProdutoPromo.eof()) {
+        ++nrPaginaProd;
+    }
+    MontaMenuProduto(stCdGrupoAtual, false);
+}
+
+void TfrmPromocaoCombinada::bbbProdAcimaClick()
+{
+    const ChangeScope changes(*this);
+    if (nrPaginaProd > 1) {
+        --nrPaginaProd;
+    }
+    if (nrPaginaProd >= 1 && nrPaginaProd <= 20) {
+        const int linha = 12 * (nrPaginaProd - 1) + 1;
+        if (linha <= cdsProdutoPromo.recordCount()) {
+            cdsProdutoPromo.setRecNo(linha);
+        }
+    }
+    MontaMenuProduto(stCdGrupoAtual, false);
+}
+
+}  // namespace kvp::combinada

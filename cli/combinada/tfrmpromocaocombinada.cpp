@@ -1,0 +1,371 @@
+// Start-up, keyboard and cancel of the selection screen.
+
+#include "tfrmpromocaocombinada.h"
+
+#include "hostservices.h"
+#include "oplog.h"
+#include "srv_kvp510.h"
+#include "textformat.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace kvp::combinada {
+
+namespace {
+
+const QString N = QStringLiteral("N");
+const QString S = QStringLiteral("S");
+
+QString nomeSlot(const char* prefixo, int slot, int maximo)
+{
+    if (slot < 1 || slot > maximo) {
+        throw std::out_of_range(std::string(prefixo) + " has no slot " + std::to_string(slot));
+    }
+    return QLatin1String(prefixo) + Ajusta(QString::number(slot), 2);
+}
+
+// A flag of the parameter file: the host writes booleans as "S"/"N", "T"/"F",
+// "True"/"False" or 1/0.
+bool comoBooleano(const DataSet& ds, const QString& campo)
+{
+    const QString v = ds.asString(campo).trimmed().toUpper();
+    return v == S || v == QLatin1String("T") || v == QLatin1String("TRUE") ||
+           v == QLatin1String("1") || v == QLatin1String("Y");
+}
+
+}  // namespace
+
+TfrmPromocaoCombinada::TfrmPromocaoCombinada()
+{
+    FormCreate();
+}
+
+TfrmPromocaoCombinada::~TfrmPromocaoCombinada() = default;
+
+Control& TfrmPromocaoCombinada::blbMenu(int slot)
+{
+    return component(nomeSlot("blbMenu", slot, kBotoesGrupo));
+}
+
+Control& TfrmPromocaoCombinada::imgProd(int slot)
+{
+    return component(nomeSlot("imgProd", slot, kSlotsProduto));
+}
+
+Control& TfrmPromocaoCombinada::lblNmProd(int slot)
+{
+    return component(nomeSlot("lblNmProd", slot, kSlotsProduto));
+}
+
+Control& TfrmPromocaoCombinada::lblPreco(int slot)
+{
+    return component(nomeSlot("lblPreco", slot, kSlotsProduto));
+}
+
+void TfrmPromocaoCombinada::FormCreate()
+{
+    translateCaptions();
+}
+
+void TfrmPromocaoCombinada::InicializaForm(
+    DataSet& /*cdsItensRet*/, const QString& stCdProdPromoArg, const QString& stNmProdPromo,
+    const QString& /*stCdCliDebPadrao*/, const QString& /*stTipoPrecoPromo*/,
+    const QString& stIdValorPercArg, const QString& /*stTipoAjuste*/, double /*vrPrecoPromo*/,
+    double vrAjustePromoArg, double /*nrQtdePromo*/, bool /*boAplicaAjuste*/,
+    DataSet& cdsItensVendidos)
+{
+    const ChangeScope changes(*this);
+
+    cdsItemsVendidos.copyFrom(cdsItensVendidos);
+    nrSeqItem = cdsItemsVendidos.recordCount();
+
+    ensureDataModule();
+
+    LeParametros();
+    LeAliquotas();
+
+    imgBandLaranja.visible = true;
+
+    vrSomaProdutos = 0;
+    vrAjustePromo = 0;
+    nrQtdeItemAtual = 0;
+    nrQtdeMult = 0;
+    nrSeqItCanc = 0;
+    nrSeqItCancObs = 0;
+    nrSeqItCancCtObs = 0;
+    nrSeqBandeja = 0;
+    vrDescCupom = 0;
+    vrLimiteCupom = 0;
+    stCdCupomDesc.clear();
+    vrAjustePreco = vrAjustePromoArg;
+    stIdPercValorPreco = stIdValorPercArg;
+    boPreSelVerificado = false;
+
+    stIdExibeProd = getExibeProd(stCdFilial);
+    stIdUtCupomDesc = getIDUTCUPOMDESC();
+    boProdutoAdd = false;
+
+    cdsCupomDescVenda.emptyOrCreate();
+    cdsObsItens.emptyOrCreate();
+    cdsProdCtObs.emptyOrCreate();
+
+    LogKvp510(QStringLiteral("FILIAL: ") + stCdFilial);
+    LogKvp510(QStringLiteral("PROMOÇÃO: ") + stCdProdPromoArg + QStringLiteral(" - ") +
+              stNmProdPromo);
+
+    host().ControleAcess(nrCtMultiplicador, QVariant(), stVerificaAcesso);
+    nrQtdeInserida = 0;
+}
+
+void TfrmPromocaoCombinada::LeParametros()
+{
+    const QString arquivo = QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
+    if (!QFileInfo::exists(arquivo)) {
+        return;  // no host parameters: empty branch, store and till codes
+    }
+    cdsParametrosQmt.setData(DataPacket::loadFromFile(arquivo));
+    cdsParametrosQmt.first();
+
+    static const char* const campos[] = {
+        "INCOR1",        "INCOR2",         "IDESQUEMA",       "CDFILIAL",        "CDLOJA",
+        "UTILIZAIMPFIS", "IDTIPOIMPFIS",   "SISTEMAQMTNFCE",  "SISTEMAQMTSAT",   "IDCOLETOR",
+        "DSDIRCAD",      "IDUTTABPRECLVDC", "CDCAIXA",        "IDSOLOBSPED",     "NRCONFTELA",
+        "IDFECHACUPOM",  "IDAPLPREDIFCOMB", "CTMULTIPLICADOR", "IDTIPOBAL",      "CDPORTABAL",
+        "NRVELOCBAL",    "IDADESAOREFTRIB"};
+    for (const char* campo : campos) {
+        if (!cdsParametrosQmt.hasField(QLatin1String(campo))) {
+            throw DataSetError(QStringLiteral("%1: field '%2' not found")
+                                   .arg(arquivo, QLatin1String(campo)));
+        }
+    }
+
+    const DataSet& p = cdsParametrosQmt;
+    stIdEsquema = p.asString(QStringLiteral("IDESQUEMA"));
+    stCdFilial = p.asString(QStringLiteral("CDFILIAL"));
+    stCdLoja = p.asString(QStringLiteral("CDLOJA"));
+    boUtilizaImpFis = comoBooleano(p, QStringLiteral("UTILIZAIMPFIS"));
+    nrIdTipoImpFis = p.asInteger(QStringLiteral("IDTIPOIMPFIS"));
+    boSistemaQmtNfce = comoBooleano(p, QStringLiteral("SISTEMAQMTNFCE"));
+    boSistemaQmtSat = comoBooleano(p, QStringLiteral("SISTEMAQMTSAT"));
+    stIdColetor = p.asString(QStringLiteral("IDCOLETOR"));
+    stDsDirCad = p.asString(QStringLiteral("DSDIRCAD"));
+    stIdUtTabPrecLvdc = p.asString(QStringLiteral("IDUTTABPRECLVDC"));
+    stCdCaixa = p.asString(QStringLiteral("CDCAIXA"));
+    stIdSolObsPed = p.asString(QStringLiteral("IDSOLOBSPED"));
+    stNrConfTela = p.asString(QStringLiteral("NRCONFTELA"));
+    stIdFechaCupom = p.asString(QStringLiteral("IDFECHACUPOM"));
+    stIdAplPreDifComb = p.asString(QStringLiteral("IDAPLPREDIFCOMB"));
+    nrCtMultiplicador = p.asInteger(QStringLiteral("CTMULTIPLICADOR"));
+    stIdTipoBal = p.asString(QStringLiteral("IDTIPOBAL"));
+    stCdPortaBal = p.asString(QStringLiteral("CDPORTABAL"));
+    stNrVelocBal = p.asString(QStringLiteral("NRVELOCBAL"));
+    stIdAdesaoRefTrib = p.asString(QStringLiteral("IDADESAOREFTRIB"));
+}
+
+void TfrmPromocaoCombinada::LeAliquotas()
+{
+    const QString arquivo =
+        QDir(host().programFolder()).filePath(QStringLiteral("Dados/Cadastros/AliqImpFis.cds"));
+    if (!QFileInfo::exists(arquivo)) {
+        return;
+    }
+    cdsAliqImpFis.setData(DataPacket::loadFromFile(arquivo));
+    cdsAliqImpFis.addIndex(QStringLiteral("idxIdAliqVrAliq"), QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"));
+}
+
+void TfrmPromocaoCombinada::FormShow()
+{
+    try {
+        const DataResult grupos = host().MensagemMetodo(
+            getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
+            QStringLiteral("getGrupoPromoComb"), QStringLiteral("Srv_Kvp510"),
+            stCdProdPromo + QLatin1Char('-') + stCdFilial, QString());
+        const QList<DataPacket>& pacotes = grupos.asPackets();
+        if (pacotes.size() < 2) {
+            throw DataSetError(QStringLiteral("getGrupoPromoComb: %1 data packet(s) instead of 2")
+                                   .arg(pacotes.size()));
+        }
+        cdsGrupProdCombo.setData(pacotes.at(0));
+        cdsAuxGrupProdCombo.setData(pacotes.at(0));
+        cdsRoteiro.setData(pacotes.at(1));
+        cdsRoteiro.first();
+        dreRoteiro.caption = cdsRoteiro.hasField(QStringLiteral("ROTEIRO"))
+                                 ? cdsRoteiro.asString(QStringLiteral("ROTEIRO"))
+                                 : QString();
+
+        cdsItemProd.emptyOrCreate();
+        cdsRetornaPreco.emptyOrCreate();
+
+        nrPaginaGrupo = 0;
+        nrPaginaProd = 0;
+        cdsGrupProdCombo.first();
+        MontaMenuGrupo(true);
+
+        for (int i = 1; i <= kBotoesGrupo; ++i) {
+            Control& botao = blbMenu(i);
+            if (botao.down) {
+                blbMenu01Click(botao);
+                nrBotaoGrupoAnterior = nrBotaoGrupoAtual;
+                nrBotaoGrupoAtual = i;
+                break;
+            }
+        }
+    } catch (const SilentAbort&) {
+        // The host has shown the data service's error already.
+    } catch (const std::exception& e) {
+        MostraErro(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmPromocaoCombinada::FormActivate()
+{
+    if (!boPreSelVerificado) {
+        VerificaPreSelecionados(stCdProdPromo);
+    }
+}
+
+void TfrmPromocaoCombinada::FormKeyDown(int key)
+{
+    const ChangeScope changes(*this);
+    switch (key) {
+    case Qt::Key_Escape:
+        bldCancelarClick();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter confirms only once a typed shortcut has been looked up.
+        if (stAtalhoDigitado.isEmpty()) {
+            bldConfirmarClick();
+        }
+        break;
+    case Qt::Key_F1:
+        host().RelFiscais();
+        break;
+    case Qt::Key_F6:
+        bldFiltroClick();
+        break;
+    case Qt::Key_F7:
+        spbQtdeClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmPromocaoCombinada::FormKeyPress(QChar key)
+{
+    const ChangeScope changes(*this);
+    if (key < QLatin1Char('0') || key > QLatin1Char('9')) {
+        return;
+    }
+    stAtalhoDigitado += key;
+    // Restarted on every digit, so the lookup runs once, 400 ms after the last one.
+    tmrDataHora.setEnabled(false);
+    tmrDataHora.setEnabled(true);
+}
+
+void TfrmPromocaoCombinada::tmrDataHoraTimer()
+{
+    if (!stAtalhoDigitado.isEmpty()) {
+        const QString codigo = stAtalhoDigitado;
+        stAtalhoDigitado.clear();
+
+        const QString cdProduto =
+            host()
+                .MensagemMetodo(getCodigoAtalho(stCdFilial, stNrConfTela, codigo), false, 0,
+                                QStringLiteral("GetCodigoAtalho"), QStringLiteral("Cli_Kvp210"),
+                                codigo, stIdEsquema)
+                .toText();
+
+        if (!cdProduto.isEmpty()) {
+            bool achou = false;
+            for (cdsProdutoPromo.first(); !cdsProdutoPromo.eof(); cdsProdutoPromo.next()) {
+                if (cdsProdutoPromo.asString(QStringLiteral("CDPRODUTO")) == cdProduto) {
+                    achou = true;
+                    break;
+                }
+            }
+            if (achou) {
+                MontaMenuProduto(stCdGrupoAtual, false);
+            }
+            for (int k = 1; k <= 10; ++k) {
+                Control& img = imgProd(k);
+                if (img.productCode.isEmpty()) {
+                    break;
+                }
+                if (img.productCode != cdProduto) {
+                    continue;
+                }
+                QString nome = lblNmProd(k).caption;
+                const qsizetype atalho = nome.indexOf(QStringLiteral(" - ("));
+                if (atalho >= 0) {
+                    nome = nome.left(atalho + 1);
+                }
+                const bool sim = host().Mensagem(
+                    QStringLiteral("Deseja selecionar o produto  ") + nome + QLatin1Char('?'),
+                    QString(), N, S, static_cast<int>(MessageKind::Question), QString(), QString(),
+                    0, nullptr);
+                if (sim) {
+                    bpbProd01Click(&img);
+                } else {
+                    MontaMenuProduto(stCdGrupoAtual, true);
+                }
+                // The timer stays on; its next tick finds no digits and switches it off.
+                return;
+            }
+        }
+        host().Mensagem(
+            QStringLiteral("Não foi encontrado produto correspondente ao atalho: ") + codigo,
+            QString(), N, N, static_cast<int>(MessageKind::Warning), QString(), QString(), 0,
+            nullptr);
+    }
+    tmrDataHora.setEnabled(false);
+}
+
+void TfrmPromocaoCombinada::bldCancelarClick()
+{
+    const ChangeScope changes(*this);
+    if (!stAtalhoDigitado.isEmpty()) {
+        return;
+    }
+    if (!host().Mensagem(msgPadrao.Msg(QStringLiteral("sair")), QString(), N, S,
+                         static_cast<int>(MessageKind::Question), QString(), QString(), 0,
+                         nullptr)) {
+        return;
+    }
+    boPromocaoComb = false;
+    cdsItemProd.emptyDataSet();
+    Close();
+}
+
+void TfrmPromocaoCombinada::MostraErro(const QString& texto)
+{
+    LogKvp510(texto);
+    host().Mensagem(texto, QString(), N, N, static_cast<int>(MessageKind::Warning), QString(),
+                    QString(), 0, nullptr);
+}
+
+void TfrmPromocaoCombinada::reportError(const QString& text)
+{
+    // An error that reached the event loop is logged like the screen's own, then shown.
+    try {
+        LogKvp510(text);
+    } catch (const std::exception&) {
+        // The operator still gets the original error below.
+    }
+    Form::reportError(text);
+}
+
+QString TfrmPromocaoCombinada::textoCampo(const DataSet& ds, const QString& campo) const
+{
+    const QVariant v = ds.value(campo);
+    if (v.typeId() == QMetaType::Double) {
+        return shortestText(v.toDouble(), host().formatSettings());
+    }
+    return ds.asString(campo);
+}
+
+}  // namespace kvp::combinada
