@@ -50,6 +50,8 @@ QString backendName(Backend backend)
     return {};
 }
 
+void PrintTo(Backend backend, std::ostream* os) { *os << backendName(backend).toStdString(); }
+
 bool usesPostgres(Backend backend)
 {
     return backend == Backend::Postgres || backend == Backend::OdbcPostgres;

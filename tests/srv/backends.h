@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <ostream>
 #include <optional>
 
 namespace kvp::test {
@@ -18,6 +19,8 @@ namespace kvp::test {
 enum class Backend { Sqlite, Postgres, OdbcSqlite, OdbcPostgres };
 QString backendName(Backend backend);
 bool usesPostgres(Backend backend);
+// Test names carry the backend's name rather than its bytes.
+void PrintTo(Backend backend, std::ostream* os);
 
 // The port of the test server; nothing when no server was started.
 std::optional<int> postgresPort();
