@@ -1,0 +1,40 @@
+#pragma once
+
+// The module's entry as the point-of-sale host calls it, and the module-wide variables
+// it publishes. The host installs its services (kvp::installHost) and a presenter for the
+// screens (kvp::screen::installPresenter) before the first call.
+
+#include "dataset.h"
+#include "modulevars.h"
+
+#include <QString>
+
+// Everything of the module is visible from the shared library; the entry is marked so
+// that it stays visible should the build ever hide the rest.
+#define KVP510_EXPORT __attribute__((visibility("default")))
+
+namespace kvp::combinada {
+
+// Runs the combined-promotion selection screen for one promotion sold and hands the
+// chosen items, their observations and controlled observations back in the first three
+// datasets (the item list indexed on NRSEQ_ORD). Returns true when the operator
+// confirmed. Never raises: a failure is logged and shown, the screen and the data module
+// are freed, and the result is false when the failure came before the result was read.
+KVP510_EXPORT bool CriaPromocaoInteligente(
+    DataSet& cdsItensRet, DataSet& cdsObsRet, DataSet& cdsCtObsRet, const QString& stCdProdPromo,
+    const QString& stNmProdPromo, const QString& stCdCliDebPadrao, const QString& stCdConsDebAux,
+    const QString& stTipoPrecoPromo, const QString& stIdValorPerc, const QString& stTipoAjuste,
+    double vrPrecoPromo, double vrAjustePromo, double nrQtdePromo, bool boAplicaAjuste,
+    bool boDebitoAux, const QString& stNrVendaRest2, DataSet& cdsItensVendidos,
+    const QString& stTipoChamada) noexcept;
+
+}  // namespace kvp::combinada
+
+// The same entry under its plain name, for hosts that resolve it at run time.
+extern "C" KVP510_EXPORT bool CriaPromocaoInteligente(
+    kvp::DataSet& cdsItensRet, kvp::DataSet& cdsObsRet, kvp::DataSet& cdsCtObsRet,
+    const QString& stCdProdPromo, const QString& stNmProdPromo, const QString& stCdCliDebPadrao,
+    const QString& stCdConsDebAux, const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
+    const QString& stTipoAjuste, double vrPrecoPromo, double vrAjustePromo, double nrQtdePromo,
+    bool boAplicaAjuste, bool boDebitoAux, const QString& stNrVendaRest2,
+    kvp::DataSet& cdsItensVendidos, const QString& stTipoChamada) noexcept;
