@@ -1,0 +1,125 @@
+#include "blendedbutton.h"
+#include "blendedshape.h"
+#include "colors.h"
+#include "qtapp.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QPointer>
+#include <QTest>
+
+using namespace kvp::ui;
+
+namespace {
+
+class Controls : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { kvp::test::qtApp(); }
+
+    // What the widget paints over a transparent background.
+    static QImage paintOf(QWidget& w)
+    {
+        QImage image(w.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        w.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        return image;
+    }
+};
+
+}  // namespace
+
+TEST_F(Controls, ColoursComeInBlueGreenRedOrder)
+{
+    EXPECT_EQ(colorFromBgr(kAccentBgr), QColor(204, 91, 44));
+    EXPECT_EQ(colorFromBgr(0xFF0000), QColor(0, 0, 255));
+    EXPECT_EQ(bgrFromColor(QColor(204, 91, 44)), kAccentBgr);
+}
+
+TEST_F(Controls, ATouchReachesTheHandlerOnPressNotRelease)
+{
+    QWidget window;
+    auto* button = new BlendedButton(QStringLiteral("Bebidas"), &window);
+    button->setGeometry(10, 10, 134, 42);
+    window.show();
+    int presses = 0;
+    QObject::connect(button, &BlendedButton::clicked, [&] { ++presses; });
+
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(60, 20));
+    EXPECT_EQ(presses, 1) << "the handler must run before the finger lifts";
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(60, 20));
+    EXPECT_EQ(presses, 1);
+    QTest::mouseClick(button, Qt::RightButton, {}, QPoint(60, 20));
+    EXPECT_EQ(presses, 1);
+
+    button->setEnabled(false);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(60, 20));
+    EXPECT_EQ(presses, 1) << "a locked button ignores touches";
+
+    // A handler may throw the button away (the tray removes its own entries).
+    auto* entry = new BlendedBitBtn(QPixmap(), QString(), &window);
+    entry->setGeometry(10, 60, 65, 71);
+    entry->show();
+    QPointer<BlendedBitBtn> watch(entry);
+    QObject::connect(entry, &BlendedButton::clicked, entry, &QObject::deleteLater);
+    QTest::mouseClick(entry, Qt::LeftButton, {}, QPoint(30, 30));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+}
+
+TEST_F(Controls, ButtonsAreRoundedAndShowDownAndLockedStates)
+{
+    BlendedButton button(QStringLiteral("Lanches"));
+    button.resize(134, 42);
+    button.setCornerCurvature(20);
+    const QImage normal = paintOf(button);
+    EXPECT_EQ(normal.pixelColor(0, 0).alpha(), 0) << "corners are rounded off";
+    EXPECT_EQ(normal.pixelColor(4, 21), colorFromBgr(kAccentBgr));
+    // The caption is drawn in white in the middle.
+    bool white = false;
+    for (int x = 30; x < 104 && !white; ++x)
+        for (int y = 12; y < 30 && !white; ++y)
+            white = normal.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_TRUE(white);
+
+    button.SetDown(true);
+    EXPECT_TRUE(button.isDown());
+    const QColor down = paintOf(button).pixelColor(4, 21);
+    EXPECT_LT(down.lightness(), colorFromBgr(kAccentBgr).lightness());
+    button.SetDown(false);
+
+    button.setEnabled(false);
+    const QImage locked = paintOf(button);
+    EXPECT_EQ(locked.pixelColor(4, 21), lockedColor(colorFromBgr(kAccentBgr)));
+    EXPECT_NE(locked.pixelColor(4, 21), normal.pixelColor(4, 21));
+    // The padlock sits in the top right corner.
+    int dark = 0;
+    for (int x = 100; x < 134; ++x)
+        for (int y = 0; y < 21; ++y)
+            dark += locked.pixelColor(x, y).lightness() < 100 ? 1 : 0;
+    EXPECT_GT(dark, 10);
+}
+
+TEST_F(Controls, ShapesBlendAndPicturesFillTheirButton)
+{
+    BlendedShape shape;
+    shape.resize(100, 60);
+    shape.setFillColor(QColor(255, 128, 0));
+    shape.setOpacity(128);
+    shape.setCornerCurvature(30);
+    const QImage img = paintOf(shape);
+    EXPECT_NEAR(img.pixelColor(50, 30).alpha(), 128, 2);
+    EXPECT_EQ(img.pixelColor(0, 0).alpha(), 0);
+
+    QPixmap red(10, 10);
+    red.fill(Qt::red);
+    BlendedBitBtn tray(red, QString());
+    tray.setLayout(BlendedBitBtn::Layout::PictureOnly);
+    tray.setCornerCurvature(20);
+    tray.setOutline(Qt::black, 1);
+    tray.resize(65, 71);
+    const QImage t = paintOf(tray);
+    EXPECT_EQ(t.pixelColor(32, 35), QColor(Qt::red));
+    EXPECT_EQ(t.pixelColor(0, 0).alpha(), 0);
+}
