@@ -122,7 +122,25 @@ void BlendedButton::paintCaption(QPainter& painter, const QRectF& area, int flag
     if (!isEnabled())
         c = QColor(250, 250, 250, 210);
     painter.setPen(c);
-    painter.setFont(font());
+    // A long word ("Acompanhamentos") must not be cut: shrink the font until it fits.
+    QFont f = font();
+    const QRect box = area.toAlignedRect();
+    const auto fits = [&](const QFont& candidate) {
+        const QRect need = QFontMetrics(candidate).boundingRect(box, flags | Qt::TextWordWrap, m_caption);
+        return need.width() <= box.width() && need.height() <= box.height();
+    };
+    while (!fits(f)) {
+        if (f.pixelSize() > 0) {
+            if (f.pixelSize() <= 8)
+                break;
+            f.setPixelSize(f.pixelSize() - 1);
+        } else {
+            if (f.pointSizeF() <= 6.0)
+                break;
+            f.setPointSizeF(f.pointSizeF() - 0.5);
+        }
+    }
+    painter.setFont(f);
     painter.drawText(area, flags | Qt::TextWordWrap, m_caption);
 }
 

@@ -23,6 +23,10 @@ TouchDialog::TouchDialog(const QString& title, QWidget* parent) : QDialog(parent
     setModal(true);
     setWindowTitle(title);
     setAutoFillBackground(false);
+    // White behind every child (scroll areas, tables), as on the screens.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(kFrame, kFrame, kFrame, kFrame);

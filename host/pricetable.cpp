@@ -1,0 +1,223 @@
+#include "pricetable.h"
+
+#include "hostservices.h"
+#include "itemrecord.h"
+#include "textformat.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace kvp::refhost {
+
+namespace {
+
+const QString kSelectPrices = QStringLiteral(
+    "SELECT CDLOJA, CDCLIENTE, VRPRECO, VRDESCONTO, VRACRESCIMO, IDPERCVALOR, IDBLOQUEADO,"
+    " HRINIVENDA, HRFIMVENDA, DTINIVIGENCIA, DTFIMVIGENCIA"
+    " FROM PRECOHOST"
+    " WHERE CDFILIAL = :CDFILIAL AND CDPRODUTO = :CDPRODUTO"
+    " AND CDLOJA IN ('', :CDLOJA) AND CDCLIENTE IN ('', :CDCLIENTE)");
+const QString kCountBranch = QStringLiteral("SELECT COUNT(*) FROM PRECOHOST WHERE CDFILIAL = :CDFILIAL");
+
+struct PriceRow {
+    QString store, customer;
+    double price = 0, discount = 0, surcharge = 0;
+    QString percentOrValue, blocked, saleFrom, saleTo, validFrom, validTo;
+
+    // Customer rows win over store rows, store rows over the branch row.
+    int precedence() const { return (customer.isEmpty() ? 0 : 2) + (store.isEmpty() ? 0 : 1); }
+};
+
+QString text(const QSqlQuery& q, int column) { return q.value(column).toString().trimmed(); }
+
+// Minutes since midnight of an "HHMM" text; -1 when it is not one.
+int minutesOf(const QString& hhmm)
+{
+    if (hhmm.size() != 4)
+        return -1;
+    bool okH = false, okM = false;
+    const int h = hhmm.left(2).toInt(&okH);
+    const int m = hhmm.mid(2).toInt(&okM);
+    if (!okH || !okM || h < 0 || h > 23 || m < 0 || m > 59)
+        return -1;
+    return h * 60 + m;
+}
+
+}  // namespace
+
+PriceQuery PriceQuery::fromValues(const QVariantList& nine)
+{
+    PriceQuery q;
+    q.branch = nine.value(0).toString();
+    q.customer = nine.value(1).toString();
+    q.product = nine.value(2).toString();
+    q.store = nine.value(3).toString();
+    q.consumer = nine.value(4).toString();
+    q.hhmm = nine.value(5).toString();
+    q.priceFlag = nine.value(6).toString();
+    q.debit = nine.size() > 7 ? nine.value(7).toBool() : true;
+    q.callType = nine.value(8).toString();
+    return q;
+}
+
+PriceTable::PriceTable(QString connectionName) : m_connection(std::move(connectionName)) {}
+
+PriceTable::~PriceTable() { release(); }
+
+void PriceTable::release()
+{
+    m_prices.reset();
+    m_branch.reset();
+}
+
+QString PriceTable::schemaText()
+{
+    QFile f(QStringLiteral(":/kvp/host/precohost.sql"));
+    if (!f.open(QIODevice::ReadOnly))
+        throw HostError(QStringLiteral("O esquema da tabela PRECOHOST não está embutido no programa"));
+    return QString::fromUtf8(f.readAll());
+}
+
+void PriceTable::createTable(QSqlDatabase& db)
+{
+    QStringList lines;
+    for (const QString& line : schemaText().split(QLatin1Char('\n')))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            lines << line;
+    for (const QString& statement : lines.join(QLatin1Char('\n')).split(QLatin1Char(';'))) {
+        if (statement.trimmed().isEmpty())
+            continue;
+        QSqlQuery q(db);
+        if (!q.exec(statement))
+            throw HostError(QStringLiteral("PRECOHOST: %1").arg(q.lastError().text()));
+    }
+}
+
+bool PriceTable::prepare(QString& error)
+{
+    if (m_prices && m_branch)
+        return true;
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.isValid() || !db.isOpen()) {
+        error = QStringLiteral("O banco de preços \"%1\" não está aberto").arg(m_connection);
+        return false;
+    }
+    QSqlQuery prices(db);
+    QSqlQuery branch(db);
+    if (!prices.prepare(kSelectPrices)) {
+        error = prices.lastError().text();
+        return false;
+    }
+    if (!branch.prepare(kCountBranch)) {
+        error = branch.lastError().text();
+        return false;
+    }
+    prices.setForwardOnly(true);
+    branch.setForwardOnly(true);
+    m_prices = std::move(prices);
+    m_branch = std::move(branch);
+    return true;
+}
+
+DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, DataSet& price)
+{
+    QString error;
+    if (!prepare(error))
+        return DataResult::error(error);
+
+    QSqlQuery& q = *m_prices;
+    q.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
+    q.bindValue(QStringLiteral(":CDPRODUTO"), query.product);
+    q.bindValue(QStringLiteral(":CDLOJA"), query.store);
+    q.bindValue(QStringLiteral(":CDCLIENTE"), query.customer);
+    if (!q.exec())
+        return DataResult::error(q.lastError().text());
+    std::optional<PriceRow> best;
+    while (q.next()) {
+        PriceRow r;
+        r.store = text(q, 0);
+        r.customer = text(q, 1);
+        r.price = q.value(2).toDouble();
+        r.discount = q.value(3).toDouble();
+        r.surcharge = q.value(4).toDouble();
+        r.percentOrValue = text(q, 5).toUpper();
+        r.blocked = text(q, 6).toUpper();
+        r.saleFrom = text(q, 7);
+        r.saleTo = text(q, 8);
+        r.validFrom = text(q, 9);
+        r.validTo = text(q, 10);
+        if (!best || r.precedence() > best->precedence())
+            best = r;
+    }
+    q.finish();
+
+    if (!best) {
+        QSqlQuery& b = *m_branch;
+        b.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
+        if (!b.exec() || !b.next())
+            return DataResult::error(b.lastError().text());
+        const bool branchHasPrices = b.value(0).toInt() > 0;
+        b.finish();
+        return DataResult::error(branchHasPrices ? QStringLiteral("PRECNCAD") : QStringLiteral("TABENCAD"));
+    }
+    const PriceRow& r = *best;
+
+    const QDate today = now.date();
+    const QDate from = r.validFrom.isEmpty() ? QDate() : QDate::fromString(r.validFrom, Qt::ISODate);
+    const QDate to = r.validTo.isEmpty() ? QDate() : QDate::fromString(r.validTo, Qt::ISODate);
+    if ((!r.validFrom.isEmpty() && !from.isValid()) || (!r.validTo.isEmpty() && !to.isValid()))
+        return DataResult::error(QStringLiteral("PRECOHOST: vigência inválida (\"%1\" a \"%2\") no preço do produto %3")
+                                     .arg(r.validFrom, r.validTo, query.product));
+    if ((from.isValid() && today < from) || (to.isValid() && today > to)) {
+        if (!r.customer.isEmpty())
+            return DataResult::error(QStringLiteral("DTCLI"));
+        if (!r.store.isEmpty())
+            return DataResult::error(QStringLiteral("DTLOJ"));
+        return DataResult::error(QStringLiteral("DTPAR"));
+    }
+
+    if (r.blocked == QLatin1String("S"))
+        return DataResult::error(QStringLiteral("BLOQUEADO"));
+
+    if (!r.saleFrom.isEmpty() || !r.saleTo.isEmpty()) {
+        const int start = r.saleFrom.isEmpty() ? 0 : minutesOf(r.saleFrom);
+        const int end = r.saleTo.isEmpty() ? 23 * 60 + 59 : minutesOf(r.saleTo);
+        if (start < 0 || end < 0)
+            return DataResult::error(
+                QStringLiteral("PRECOHOST: horário de venda inválido (\"%1\" a \"%2\") no preço do produto %3")
+                    .arg(r.saleFrom, r.saleTo, query.product));
+        int t = minutesOf(query.hhmm);
+        if (t < 0)
+            t = now.time().hour() * 60 + now.time().minute();
+        // A window whose end comes before its start runs across midnight.
+        const bool inside = start <= end ? (t >= start && t <= end) : (t >= start || t <= end);
+        if (!inside)
+            return DataResult::error(QStringLiteral("FORAHORA"));
+    }
+
+    if (r.price <= 0)
+        return DataResult::error(QStringLiteral("PRECZERO"));
+
+    const bool percent = r.percentOrValue == QLatin1String("P");
+    const double discount = Trunc2(percent ? r.price * r.discount / 100.0 : r.discount);
+    const double surcharge = Trunc2(percent ? r.price * r.surcharge / 100.0 : r.surcharge);
+
+    if (price.fieldCount() == 0)
+        price.setFieldDefs(records::retornaPreco());
+    price.emptyOrCreate();
+    price.append();
+    price.setValue(QStringLiteral("VRPRECO"), r.price);
+    price.setValue(QStringLiteral("VRDESCONTO"), discount);
+    price.setValue(QStringLiteral("VRACRESCIMO"), surcharge);
+    price.setValue(QStringLiteral("VRPRECOCLIE"), Trunc2(r.price - discount + surcharge));
+    price.setValue(QStringLiteral("IDPRECVARIA"), QStringLiteral("N"));
+    price.setValue(QStringLiteral("IDPERCVALOR"), percent ? QStringLiteral("P") : QStringLiteral("V"));
+    price.setValue(QStringLiteral("IDACREDESC"), surcharge > 0 && discount <= 0 ? QStringLiteral("A")
+                                                                                : QStringLiteral("D"));
+    price.setValue(QStringLiteral("VRPRECODIA"), r.price);
+    price.post();
+    return DataResult::empty();
+}
+
+}  // namespace kvp::refhost
