@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -47,7 +48,16 @@ public:
     bool VerificaAcesso(int, const QVariant&, QString&) override { return true; }
     void RelFiscais() override {}
     QString GetStringConexQmt(const QString&) override { return connection; }
-    void SetADODBSession(QSqlDatabase&) override {}
+    // What a shop's host would do with the embedded database: a write-ahead log, so that
+    // a commit does not wait for the disk twice.
+    void SetADODBSession(QSqlDatabase& db) override
+    {
+        if (db.driverName() == QLatin1String("QSQLITE")) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        }
+    }
     QString ADOExceptionMessage(const QString& error, const QSqlDatabase& db, const QString&) override
     {
         return error.isEmpty() ? db.lastError().text() : error;

@@ -147,23 +147,25 @@ bool SqlStatement::executeAny()
 
 DataPacket SqlStatement::takePacket(const FieldDefs& fields)
 {
-    DataPacket packet;
-    const QSqlRecord record = m_query.record();
-    if (!fields.isEmpty() && fields.size() != record.count())
-        throw DataModuleError(QStringLiteral("%1 returned %2 columns, %3 expected")
-                                  .arg(statementName(m_id))
-                                  .arg(record.count())
-                                  .arg(fields.size()));
-    for (int i = 0; i < record.count(); ++i) {
+    if (m_resultFields.isEmpty()) {
+        const QSqlRecord record = m_query.record();
         if (!fields.isEmpty()) {
-            packet.fields.append(fields.at(i));
-            continue;
+            if (fields.size() != record.count())
+                throw DataModuleError(QStringLiteral("%1 returned %2 columns, %3 expected")
+                                          .arg(statementName(m_id))
+                                          .arg(record.count())
+                                          .arg(fields.size()));
+            m_resultFields = fields;
         }
-        const QString name = record.fieldName(i).toUpper();
-        FieldDef def = catalogueField(name).value_or(fieldFromDriver(record.field(i), name));
-        def.name = name;
-        packet.fields.append(def);
+        for (int i = 0; fields.isEmpty() && i < record.count(); ++i) {
+            const QString name = record.fieldName(i).toUpper();
+            FieldDef def = catalogueField(name).value_or(fieldFromDriver(record.field(i), name));
+            def.name = name;
+            m_resultFields.append(def);
+        }
     }
+    DataPacket packet;
+    packet.fields = m_resultFields;
     while (m_query.next()) {
         Row row;
         row.reserve(packet.fields.size());

@@ -64,7 +64,8 @@ public:
     bool executeAny();
     // All rows of the last execute() as a packet, then releases them. Column names are
     // upper-cased (PostgreSQL folds unquoted names to lower case); field types come from
-    // fields when given, else from the column catalogue.
+    // fields when given, else from the column catalogue. The structure is worked out on
+    // the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
     void release() { m_query.finish(); }
@@ -74,6 +75,7 @@ private:
     QSqlQuery m_query;
     QStringList m_parameters;
     QSet<QString> m_bound;
+    FieldDefs m_resultFields;  // a prepared statement's columns do not change between runs
 };
 
 class TrdmPromocaoCombinada {

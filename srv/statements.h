@@ -63,7 +63,8 @@ QString statementText(Stmt stmt, Dialect dialect);
 // first occurrence. Quoted literals are skipped, so ':' inside a string is no parameter.
 QStringList placeholderNames(const QString& sql);
 
-// Per-dialect sources, one file each.
+// The texts behind statementText(): the shops' texts (statements_host.cpp) and the ones
+// written for SQLite and PostgreSQL (statements_portable.cpp).
 namespace sqltext {
 const char* mssql(Stmt stmt);
 const char* oracle(Stmt stmt);

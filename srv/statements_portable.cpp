@@ -185,8 +185,13 @@ QString portable(Stmt stmt, Dialect dialect)
         text = QString::fromUtf8(mssql(stmt)).replace(QStringLiteral("ISNULL("),
                                                        QStringLiteral("COALESCE("));
         break;
-    // Oracle's texts of these two are plain SQL apart from INSTR.
+    // Oracle's texts of these two are plain SQL apart from INSTR. The product list test
+    // scans every product; a combination without a list need not start that scan.
     case Stmt::adqCombinaProd:
+        text = QString::fromUtf8(oracle(stmt)).replace(
+            QStringLiteral("WHERE INSTR(C.CDPRODCOMB3, P.CDPRODUTO) <> 0"),
+            QStringLiteral("WHERE C.CDPRODCOMB3 IS NOT NULL\n           AND INSTR(C.CDPRODCOMB3, P.CDPRODUTO) <> 0"));
+        break;
     case Stmt::adqPromocaoCombAux: text = QString::fromUtf8(oracle(stmt)); break;
     default: return {};
     }
