@@ -34,16 +34,18 @@ QString fillObservationAnswer(const DataPacket& occurrences, const ObservationCh
     const int product = occurrences.fieldIndex(QStringLiteral("CDPRODUTO"));
     const int control = occurrences.fieldIndex(QStringLiteral("IDCONTROLAOBS"));
     if (!choice.rows.isEmpty() && code < 0)
-        throw HostError(QStringLiteral("Observação: a lista de ocorrências não tem o campo CDOCORR"));
+        throw HostError(
+            QStringLiteral("Observação: a lista de ocorrências não tem o campo CDOCORR"));
 
     QStringList texts;
     QString groupCode;
     QSet<int> seen;
     for (const int r : choice.rows) {
         if (r < 0 || r >= occurrences.rows.size())
-            throw HostError(QStringLiteral("Observação: a ocorrência %1 não existe (a lista tem %2)")
-                                .arg(r + 1)
-                                .arg(occurrences.rows.size()));
+            throw HostError(
+                QStringLiteral("Observação: a ocorrência %1 não existe (a lista tem %2)")
+                    .arg(r + 1)
+                    .arg(occurrences.rows.size()));
         if (seen.contains(r))
             continue;
         seen.insert(r);
@@ -52,9 +54,10 @@ QString fillObservationAnswer(const DataPacket& occurrences, const ObservationCh
         if (seen.size() == 1)
             groupCode = g;
         else if (g != groupCode)
-            throw HostError(QStringLiteral("Observação: ocorrências de grupos diferentes (%1 e %2) não podem "
-                                           "ser escolhidas juntas")
-                                .arg(groupCode, g));
+            throw HostError(
+                QStringLiteral("Observação: ocorrências de grupos diferentes (%1 e %2) não podem "
+                               "ser escolhidas juntas")
+                    .arg(groupCode, g));
         const QString occurrence = valueOf(row, code);
         chosen.rows.append(Row{occurrence});
         controlled.rows.append(Row{valueOf(row, control), valueOf(row, product), occurrence});

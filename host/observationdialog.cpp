@@ -40,7 +40,8 @@ ObservationDialog::ObservationDialog(const ObservationRequest& request, QWidget*
     const int description = m_request.occurrences.fieldIndex(QStringLiteral("DSOCORR"));
     for (int r = 0; r < m_request.occurrences.rows.size(); ++r) {
         const Row& row = m_request.occurrences.rows.at(r);
-        QString caption = description >= 0 ? row.value(description).toString().trimmed() : QString();
+        QString caption =
+            description >= 0 ? row.value(description).toString().trimmed() : QString();
         if (caption.isEmpty() && code >= 0)
             caption = row.value(code).toString();
         auto* b = new ui::BlendedButton(caption, grid);
@@ -51,13 +52,15 @@ ObservationDialog::ObservationDialog(const ObservationRequest& request, QWidget*
         m_buttons.append(b);
     }
     if (m_buttons.isEmpty()) {
-        auto* none = new QLabel(QStringLiteral("Nenhuma observação cadastrada para este produto."), grid);
+        auto* none =
+            new QLabel(QStringLiteral("Nenhuma observação cadastrada para este produto."), grid);
         none->setFont(bodyFont(this, 12));
         layout->addWidget(none, 0, 0);
     }
     layout->setRowStretch(layout->rowCount(), 1);
     area->setWidget(grid);
-    area->setMinimumHeight(std::min(3, static_cast<int>((m_buttons.size() + kColumns - 1) / kColumns)) * 62 + 8);
+    area->setMinimumHeight(
+        std::min(3, static_cast<int>((m_buttons.size() + kColumns - 1) / kColumns)) * 62 + 8);
     body()->addWidget(area, 1);
 
     m_note = new QLabel(this);
@@ -101,8 +104,9 @@ void ObservationDialog::toggle(int row)
         m_chosen.clear();
         for (const int r : released)
             paintChoice(r);
-        m_note->setText(QStringLiteral("Só é possível escolher observações de um mesmo grupo: "
-                                       "as escolhidas antes foram desmarcadas."));
+        m_note->setText(
+            QStringLiteral("Só é possível escolher observações de um mesmo grupo: "
+                           "as escolhidas antes foram desmarcadas."));
         m_note->show();
     }
     m_chosen.append(row);
@@ -117,7 +121,10 @@ void ObservationDialog::paintChoice(int row)
     b->setColor(on ? QColor(Qt::black) : ui::colorFromBgr(ui::kAccentBgr));
 }
 
-QString ObservationDialog::note() const { return m_note->isHidden() ? QString() : m_note->text(); }
+QString ObservationDialog::note() const
+{
+    return m_note->isHidden() ? QString() : m_note->text();
+}
 
 ObservationChoice ObservationDialog::choice() const
 {

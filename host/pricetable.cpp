@@ -18,7 +18,8 @@ const QString kSelectPrices = QStringLiteral(
     " FROM PRECOHOST"
     " WHERE CDFILIAL = :CDFILIAL AND CDPRODUTO = :CDPRODUTO"
     " AND CDLOJA IN ('', :CDLOJA) AND CDCLIENTE IN ('', :CDCLIENTE)");
-const QString kCountBranch = QStringLiteral("SELECT COUNT(*) FROM PRECOHOST WHERE CDFILIAL = :CDFILIAL");
+const QString kCountBranch =
+    QStringLiteral("SELECT COUNT(*) FROM PRECOHOST WHERE CDFILIAL = :CDFILIAL");
 
 struct PriceRow {
     QString store, customer;
@@ -29,7 +30,10 @@ struct PriceRow {
     int precedence() const { return (customer.isEmpty() ? 0 : 2) + (store.isEmpty() ? 0 : 1); }
 };
 
-QString text(const QSqlQuery& q, int column) { return q.value(column).toString().trimmed(); }
+QString text(const QSqlQuery& q, int column)
+{
+    return q.value(column).toString().trimmed();
+}
 
 // Minutes since midnight of an "HHMM" text; -1 when it is not one.
 int minutesOf(const QString& hhmm)
@@ -63,7 +67,10 @@ PriceQuery PriceQuery::fromValues(const QVariantList& nine)
 
 PriceTable::PriceTable(QString connectionName) : m_connection(std::move(connectionName)) {}
 
-PriceTable::~PriceTable() { release(); }
+PriceTable::~PriceTable()
+{
+    release();
+}
 
 void PriceTable::release()
 {
@@ -75,7 +82,8 @@ QString PriceTable::schemaText()
 {
     QFile f(QStringLiteral(":/kvp/host/precohost.sql"));
     if (!f.open(QIODevice::ReadOnly))
-        throw HostError(QStringLiteral("O esquema da tabela PRECOHOST não está embutido no programa"));
+        throw HostError(
+            QStringLiteral("O esquema da tabela PRECOHOST não está embutido no programa"));
     return QString::fromUtf8(f.readAll());
 }
 
@@ -159,16 +167,19 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
             return DataResult::error(b.lastError().text());
         const bool branchHasPrices = b.value(0).toInt() > 0;
         b.finish();
-        return DataResult::error(branchHasPrices ? QStringLiteral("PRECNCAD") : QStringLiteral("TABENCAD"));
+        return DataResult::error(branchHasPrices ? QStringLiteral("PRECNCAD")
+                                                 : QStringLiteral("TABENCAD"));
     }
     const PriceRow& r = *best;
 
     const QDate today = now.date();
-    const QDate from = r.validFrom.isEmpty() ? QDate() : QDate::fromString(r.validFrom, Qt::ISODate);
+    const QDate from =
+        r.validFrom.isEmpty() ? QDate() : QDate::fromString(r.validFrom, Qt::ISODate);
     const QDate to = r.validTo.isEmpty() ? QDate() : QDate::fromString(r.validTo, Qt::ISODate);
     if ((!r.validFrom.isEmpty() && !from.isValid()) || (!r.validTo.isEmpty() && !to.isValid()))
-        return DataResult::error(QStringLiteral("PRECOHOST: vigência inválida (\"%1\" a \"%2\") no preço do produto %3")
-                                     .arg(r.validFrom, r.validTo, query.product));
+        return DataResult::error(
+            QStringLiteral("PRECOHOST: vigência inválida (\"%1\" a \"%2\") no preço do produto %3")
+                .arg(r.validFrom, r.validTo, query.product));
     if ((from.isValid() && today < from) || (to.isValid() && today > to)) {
         if (!r.customer.isEmpty())
             return DataResult::error(QStringLiteral("DTCLI"));
@@ -185,7 +196,8 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
         const int end = r.saleTo.isEmpty() ? 23 * 60 + 59 : minutesOf(r.saleTo);
         if (start < 0 || end < 0)
             return DataResult::error(
-                QStringLiteral("PRECOHOST: horário de venda inválido (\"%1\" a \"%2\") no preço do produto %3")
+                QStringLiteral(
+                    "PRECOHOST: horário de venda inválido (\"%1\" a \"%2\") no preço do produto %3")
                     .arg(r.saleFrom, r.saleTo, query.product));
         int t = minutesOf(query.hhmm);
         if (t < 0)
@@ -212,9 +224,10 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
     price.setValue(QStringLiteral("VRACRESCIMO"), surcharge);
     price.setValue(QStringLiteral("VRPRECOCLIE"), Trunc2(r.price - discount + surcharge));
     price.setValue(QStringLiteral("IDPRECVARIA"), QStringLiteral("N"));
-    price.setValue(QStringLiteral("IDPERCVALOR"), percent ? QStringLiteral("P") : QStringLiteral("V"));
-    price.setValue(QStringLiteral("IDACREDESC"), surcharge > 0 && discount <= 0 ? QStringLiteral("A")
-                                                                                : QStringLiteral("D"));
+    price.setValue(QStringLiteral("IDPERCVALOR"),
+                   percent ? QStringLiteral("P") : QStringLiteral("V"));
+    price.setValue(QStringLiteral("IDACREDESC"),
+                   surcharge > 0 && discount <= 0 ? QStringLiteral("A") : QStringLiteral("D"));
     price.setValue(QStringLiteral("VRPRECODIA"), r.price);
     price.post();
     return DataResult::empty();

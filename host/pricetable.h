@@ -32,9 +32,9 @@ struct PriceQuery {
     QString branch;    // CDFILIAL
     QString customer;  // customer code of debit sales
     QString product;
-    QString store;     // CDLOJA
+    QString store;  // CDLOJA
     QString consumer;
-    QString hhmm;      // time of the sale, "1305"
+    QString hhmm;  // time of the sale, "1305"
     QString priceFlag;
     bool debit = true;
     QString callType;

@@ -29,18 +29,18 @@ QPixmap kindBadge(MessageKind kind, const QFont& base)
     QColor colour;
     QString mark;
     switch (kind) {
-    case MessageKind::Question:
-        colour = ui::colorFromBgr(ui::kAccentBgr);
-        mark = QStringLiteral("?");
-        break;
-    case MessageKind::Information:
-        colour = QColor(40, 110, 200);
-        mark = QStringLiteral("i");
-        break;
-    case MessageKind::Warning:
-        colour = QColor(200, 40, 40);
-        mark = QStringLiteral("!");
-        break;
+        case MessageKind::Question:
+            colour = ui::colorFromBgr(ui::kAccentBgr);
+            mark = QStringLiteral("?");
+            break;
+        case MessageKind::Information:
+            colour = QColor(40, 110, 200);
+            mark = QStringLiteral("i");
+            break;
+        case MessageKind::Warning:
+            colour = QColor(200, 40, 40);
+            mark = QStringLiteral("!");
+            break;
     }
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
@@ -75,7 +75,8 @@ MessageDialog::MessageDialog(const MessageRequest& request, QWidget* parent)
     m_text->setFont(bodyFont(this, 14));
     m_text->setMinimumHeight(60);
     // Short messages stay on one line; long ones wrap at a readable width.
-    m_text->setMinimumWidth(std::min(QFontMetrics(m_text->font()).horizontalAdvance(request.text) + 8, 600));
+    m_text->setMinimumWidth(
+        std::min(QFontMetrics(m_text->font()).horizontalAdvance(request.text) + 8, 600));
     m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(m_text, 1);
     body()->addLayout(row);
@@ -92,22 +93,26 @@ MessageDialog::MessageDialog(const MessageRequest& request, QWidget* parent)
 QString MessageDialog::titleFor(MessageKind kind)
 {
     switch (kind) {
-    case MessageKind::Question:
-        return QStringLiteral("Confirmação");
-    case MessageKind::Information:
-        return QStringLiteral("Informação");
-    case MessageKind::Warning:
-        break;
+        case MessageKind::Question:
+            return QStringLiteral("Confirmação");
+        case MessageKind::Information:
+            return QStringLiteral("Informação");
+        case MessageKind::Warning:
+            break;
     }
     return QStringLiteral("Atenção");
 }
 
-QString MessageDialog::text() const { return m_text->text(); }
+QString MessageDialog::text() const
+{
+    return m_text->text();
+}
 
 // --- KeypadDialog ---
 
 KeypadDialog::KeypadDialog(const KeypadRequest& request, QWidget* parent)
-    : ui::TouchDialog(request.title.isEmpty() ? QStringLiteral("Teclado numérico") : request.title, parent)
+    : ui::TouchDialog(request.title.isEmpty() ? QStringLiteral("Teclado numérico") : request.title,
+                      parent)
 {
     setFixedWidth(360);
     if (!request.prompt.isEmpty()) {
@@ -143,11 +148,13 @@ std::optional<QString> KeypadDialog::typed() const
 // --- CouponDialog ---
 
 CouponDialog::CouponDialog(const CouponRequest& request, QWidget* parent)
-    : ui::TouchDialog(request.title.isEmpty() ? QStringLiteral("Cupom de desconto") : request.title, parent)
+    : ui::TouchDialog(request.title.isEmpty() ? QStringLiteral("Cupom de desconto") : request.title,
+                      parent)
 {
     setMinimumWidth(460);
-    auto* prompt = new QLabel(request.prompt.isEmpty() ? QStringLiteral("Código do cupom (deixe vazio se não houver):")
-                                                       : request.prompt,
+    auto* prompt = new QLabel(request.prompt.isEmpty()
+                                  ? QStringLiteral("Código do cupom (deixe vazio se não houver):")
+                                  : request.prompt,
                               this);
     prompt->setTextFormat(Qt::PlainText);
     prompt->setWordWrap(true);

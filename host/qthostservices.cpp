@@ -9,12 +9,14 @@ namespace kvp::refhost {
 
 QStringList QtHostConfig::defaultFiscalReports()
 {
-    return {QStringLiteral("Leitura X"), QStringLiteral("Redução Z"), QStringLiteral("Leitura da Memória Fiscal"),
-            QStringLiteral("Espelho MFD"), QStringLiteral("Arquivo MFD")};
+    return {QStringLiteral("Leitura X"), QStringLiteral("Redução Z"),
+            QStringLiteral("Leitura da Memória Fiscal"), QStringLiteral("Espelho MFD"),
+            QStringLiteral("Arquivo MFD")};
 }
 
 QtHostServices::QtHostServices(QtHostConfig config, DialogDriver& dialogs)
-    : m_config(std::move(config)), m_dialogs(&dialogs),
+    : m_config(std::move(config)),
+      m_dialogs(&dialogs),
       m_prices(std::make_unique<PriceTable>(m_config.priceConnection))
 {
 }
@@ -26,8 +28,8 @@ bool QtHostServices::say(const QString& text, MessageKind kind)
     return m_dialogs->message(MessageRequest{text, kind, {}});
 }
 
-bool QtHostServices::Mensagem(const QString& text, const QString&, const QString&, const QString&, int kind,
-                              const QString&, const QString& s7, int, DataSet*)
+bool QtHostServices::Mensagem(const QString& text, const QString&, const QString&, const QString&,
+                              int kind, const QString&, const QString& s7, int, DataSet*)
 {
     MessageKind k = MessageKind::Warning;
     if (kind == static_cast<int>(MessageKind::Question))
@@ -37,8 +39,9 @@ bool QtHostServices::Mensagem(const QString& text, const QString&, const QString
     return m_dialogs->message(MessageRequest{text, k, s7});
 }
 
-DataResult QtHostServices::MensagemMetodo(const DataResult& result, bool show, int, const QString& method,
-                                          const QString&, const QString&, const QString&)
+DataResult QtHostServices::MensagemMetodo(const DataResult& result, bool show, int,
+                                          const QString& method, const QString&, const QString&,
+                                          const QString&)
 {
     return defaultMensagemMetodo(*this, result, show, method);
 }
@@ -49,7 +52,10 @@ void QtHostServices::CheckResultServ(const DataResult& result, bool, int)
         throw HostError(result.errorText());
 }
 
-double QtHostServices::BuscaPeso(const QString&, const QString&) { return m_scale.take(); }
+double QtHostServices::BuscaPeso(const QString&, const QString&)
+{
+    return m_scale.take();
+}
 
 bool QtHostServices::TecladoNumerico(QString& value, const QString& title, const QString& prompt,
                                      const QVariantList& further)
@@ -113,7 +119,8 @@ DataResult QtHostServices::ChamaFuncaoGetRetornaPreco(const QVariantList& nine, 
 void QtHostServices::ControleAcess(int functionCode, const QVariant&, QString& text)
 {
     // Tells the caller whether the function is guarded; nothing is asked yet.
-    text = m_config.protectedFunctions.contains(functionCode) ? QStringLiteral("S") : QStringLiteral("N");
+    text = m_config.protectedFunctions.contains(functionCode) ? QStringLiteral("S")
+                                                              : QStringLiteral("N");
 }
 
 bool QtHostServices::VerificaAcesso(int functionCode, const QVariant&, QString& text)
@@ -148,18 +155,23 @@ bool QtHostServices::VerificaAcesso(int functionCode, const QVariant&, QString& 
 
 void QtHostServices::RelFiscais()
 {
-    const std::optional<int> chosen = m_dialogs->fiscalMenu(FiscalMenuRequest{m_config.fiscalReports});
+    const std::optional<int> chosen =
+        m_dialogs->fiscalMenu(FiscalMenuRequest{m_config.fiscalReports});
     if (!chosen || *chosen < 0 || *chosen >= m_config.fiscalReports.size())
         return;
     const QString report = m_config.fiscalReports.at(*chosen);
     if (m_config.runFiscalReport)
         m_config.runFiscalReport(report);
     else
-        say(QStringLiteral("%1: esta estação não tem impressora fiscal; nada foi emitido.").arg(report),
+        say(QStringLiteral("%1: esta estação não tem impressora fiscal; nada foi emitido.")
+                .arg(report),
             MessageKind::Information);
 }
 
-QString QtHostServices::GetStringConexQmt(const QString&) { return m_config.connectionString; }
+QString QtHostServices::GetStringConexQmt(const QString&)
+{
+    return m_config.connectionString;
+}
 
 void QtHostServices::SetADODBSession(QSqlDatabase&)
 {

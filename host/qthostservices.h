@@ -68,10 +68,12 @@ public:
     PriceTable& prices() { return *m_prices; }
     const QtHostConfig& config() const { return m_config; }
 
-    bool Mensagem(const QString& text, const QString& s2, const QString& s3, const QString& s4, int kind,
-                  const QString& s6, const QString& s7, int number, DataSet* dataset) override;
+    bool Mensagem(const QString& text, const QString& s2, const QString& s3, const QString& s4,
+                  int kind, const QString& s6, const QString& s7, int number,
+                  DataSet* dataset) override;
     DataResult MensagemMetodo(const DataResult& result, bool show, int code, const QString& method,
-                              const QString& module, const QString& detail1, const QString& detail2) override;
+                              const QString& module, const QString& detail1,
+                              const QString& detail2) override;
     void CheckResultServ(const DataResult& result, bool show, int code) override;
     double BuscaPeso(const QString& port, const QString& speed) override;
     bool TecladoNumerico(QString& value, const QString& title, const QString& prompt,

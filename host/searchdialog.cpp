@@ -65,7 +65,10 @@ SearchDialog::SearchDialog(const SearchRequest& request, QWidget* parent)
     m_filter->setFocus();
 }
 
-int SearchDialog::shownRowCount() const { return m_proxy->rowCount(); }
+int SearchDialog::shownRowCount() const
+{
+    return m_proxy->rowCount();
+}
 
 void SearchDialog::filterChanged(const QString& text)
 {
@@ -100,25 +103,30 @@ bool SearchDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_filter && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        int step = 0;
         switch (key->key()) {
-        case Qt::Key_Up:
-            moveSelection(-1);
+            case Qt::Key_Up:
+                step = -1;
+                break;
+            case Qt::Key_Down:
+                step = 1;
+                break;
+            case Qt::Key_PageUp:
+                step = -10;
+                break;
+            case Qt::Key_PageDown:
+                step = 10;
+                break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                pick();
+                return true;
+            default:
+                break;
+        }
+        if (step != 0) {
+            moveSelection(step);
             return true;
-        case Qt::Key_Down:
-            moveSelection(1);
-            return true;
-        case Qt::Key_PageUp:
-            moveSelection(-10);
-            return true;
-        case Qt::Key_PageDown:
-            moveSelection(10);
-            return true;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            pick();
-            return true;
-        default:
-            break;
         }
     }
     return ui::TouchDialog::eventFilter(watched, event);

@@ -85,7 +85,10 @@ QSize BlendedButton::sizeHint() const
             std::max(kMinTouch, text.height() + 2 * kPadding)};
 }
 
-QSize BlendedButton::minimumSizeHint() const { return {kMinTouch, kMinTouch}; }
+QSize BlendedButton::minimumSizeHint() const
+{
+    return {kMinTouch, kMinTouch};
+}
 
 void BlendedButton::paintEvent(QPaintEvent*)
 {
@@ -98,7 +101,8 @@ void BlendedButton::paintEvent(QPaintEvent*)
     const QPainterPath path = detail::roundedPath(rect(), m_curvature, m_outlineWidth);
     detail::paintBlended(p, path, fill, m_outline, m_outlineWidth, m_opacity);
 
-    QRectF inner = path.boundingRect().adjusted(kPadding, kPadding / 2.0, -kPadding, -kPadding / 2.0);
+    QRectF inner =
+        path.boundingRect().adjusted(kPadding, kPadding / 2.0, -kPadding, -kPadding / 2.0);
     if (looksDown())
         inner.translate(1, 1);  // the face sinks a little while held
     p.save();
@@ -126,7 +130,8 @@ void BlendedButton::paintCaption(QPainter& painter, const QRectF& area, int flag
     QFont f = font();
     const QRect box = area.toAlignedRect();
     const auto fits = [&](const QFont& candidate) {
-        const QRect need = QFontMetrics(candidate).boundingRect(box, flags | Qt::TextWordWrap, m_caption);
+        const QRect need =
+            QFontMetrics(candidate).boundingRect(box, flags | Qt::TextWordWrap, m_caption);
         return need.width() <= box.width() && need.height() <= box.height();
     };
     while (!fits(f)) {
@@ -247,7 +252,8 @@ void BlendedBitBtn::paintFace(QPainter& painter, const QRectF& inner)
     if (!m_picture.isNull()) {
         const QSizeF fit = QSizeF(m_picture.size()).scaled(pictureArea.size(), Qt::KeepAspectRatio);
         const QRectF target(pictureArea.center().x() - fit.width() / 2.0,
-                            pictureArea.center().y() - fit.height() / 2.0, fit.width(), fit.height());
+                            pictureArea.center().y() - fit.height() / 2.0, fit.width(),
+                            fit.height());
         painter.drawPixmap(target, m_picture, QRectF(m_picture.rect()));
     }
     painter.setOpacity(1.0);

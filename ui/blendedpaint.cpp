@@ -34,7 +34,8 @@ void paintBlended(QPainter& painter, const QPainterPath& path, QColor fill, QCol
 void paintLock(QPainter& painter, const QRectF& bounds, const QColor& color)
 {
     const qreal unit = std::clamp(std::min(bounds.width(), bounds.height()) / 4.0, 6.0, 12.0);
-    const QRectF body(bounds.right() - unit * 1.6, bounds.top() + unit * 0.9, unit * 1.1, unit * 0.85);
+    const QRectF body(bounds.right() - unit * 1.6, bounds.top() + unit * 0.9, unit * 1.1,
+                      unit * 0.85);
     painter.save();
     painter.setPen(QPen(color, std::max<qreal>(1.5, unit / 6.0)));
     painter.setBrush(Qt::NoBrush);

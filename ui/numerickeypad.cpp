@@ -11,8 +11,8 @@
 namespace kvp::ui {
 
 namespace {
-const QColor kKeyColor(64, 64, 64);      // digit keys
-const QColor kEditColor(90, 90, 90);     // keys that edit or leave
+const QColor kKeyColor(64, 64, 64);   // digit keys
+const QColor kEditColor(90, 90, 90);  // keys that edit or leave
 constexpr int kKeySize = 64;
 }  // namespace
 
@@ -30,14 +30,16 @@ NumericKeypad::NumericKeypad(QWidget* parent) : QWidget(parent)
     df.setPointSize(22);
     df.setBold(true);
     m_display->setFont(df);
-    m_display->setStyleSheet(QStringLiteral("QLabel { background: white; color: black; border: 2px solid %1;"
-                                            " border-radius: 6px; padding: 4px 10px; }")
-                                 .arg(colorFromBgr(kAccentBgr).name()));
+    m_display->setStyleSheet(
+        QStringLiteral("QLabel { background: white; color: black; border: 2px solid %1;"
+                       " border-radius: 6px; padding: 4px 10px; }")
+            .arg(colorFromBgr(kAccentBgr).name()));
     column->addWidget(m_display);
 
     auto* grid = new QGridLayout;
     grid->setSpacing(8);
-    const char* rows[4][3] = {{"7", "8", "9"}, {"4", "5", "6"}, {"1", "2", "3"}, {",", "0", nullptr}};
+    const char* rows[4][3] = {
+        {"7", "8", "9"}, {"4", "5", "6"}, {"1", "2", "3"}, {",", "0", nullptr}};
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 3; ++c)
             if (rows[r][c])
@@ -69,7 +71,8 @@ NumericKeypad::NumericKeypad(QWidget* parent) : QWidget(parent)
         m_buffer.clear();
         refresh();
     });
-    connect(key(QStringLiteral("Cancelar")), &BlendedButton::clicked, this, &NumericKeypad::cancelled);
+    connect(key(QStringLiteral("Cancelar")), &BlendedButton::clicked, this,
+            &NumericKeypad::cancelled);
     connect(key(QStringLiteral("OK")), &BlendedButton::clicked, this, &NumericKeypad::confirmed);
     refresh();
 }
@@ -110,22 +113,22 @@ void NumericKeypad::refresh()
 bool NumericKeypad::handleKey(int k, const QString& text)
 {
     switch (k) {
-    case Qt::Key_Backspace:
-        m_buffer.backspace();
-        break;
-    case Qt::Key_Delete:
-        m_buffer.clear();
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        Q_EMIT confirmed();
-        return true;
-    case Qt::Key_Escape:
-        Q_EMIT cancelled();
-        return true;
-    default:
-        if (text.size() != 1 || !m_buffer.type(text.at(0)))
-            return false;
+        case Qt::Key_Backspace:
+            m_buffer.backspace();
+            break;
+        case Qt::Key_Delete:
+            m_buffer.clear();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            Q_EMIT confirmed();
+            return true;
+        case Qt::Key_Escape:
+            Q_EMIT cancelled();
+            return true;
+        default:
+            if (text.size() != 1 || !m_buffer.type(text.at(0)))
+                return false;
     }
     refresh();
     return true;

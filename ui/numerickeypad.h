@@ -21,7 +21,8 @@ public:
     explicit NumericKeypad(QWidget* parent = nullptr);
 
     // masked shows one dot per digit (a PIN); allowComma false hides the comma key.
-    void start(const QString& initial, int maxLength = 0, bool allowComma = true, bool masked = false);
+    void start(const QString& initial, int maxLength = 0, bool allowComma = true,
+               bool masked = false);
 
     QString text() const { return m_buffer.text(); }
     QString result() const { return m_buffer.result(); }

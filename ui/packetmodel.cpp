@@ -40,20 +40,20 @@ QString PacketModel::cellText(int row, int column) const
     if (v.isNull() || !v.isValid())
         return {};
     switch (m_packet.fields.at(f).type) {
-    case FieldType::Float:
-        return shortestText(v.toDouble(), m_format);
-    case FieldType::Integer:
-        return QString::number(v.toLongLong());
-    case FieldType::DateTime: {
-        const QDateTime when = v.toDateTime();
-        if (when.time() == QTime(0, 0))
-            return formatDate(when, m_format);
-        return formatDate(when, m_format) + QLatin1Char(' ') + formatTime(when, m_format);
-    }
-    case FieldType::Blob:
-        return v.toString().section(QLatin1Char('\n'), 0, 0);
-    case FieldType::String:
-        break;
+        case FieldType::Float:
+            return shortestText(v.toDouble(), m_format);
+        case FieldType::Integer:
+            return QString::number(v.toLongLong());
+        case FieldType::DateTime: {
+            const QDateTime when = v.toDateTime();
+            if (when.time() == QTime(0, 0))
+                return formatDate(when, m_format);
+            return formatDate(when, m_format) + QLatin1Char(' ') + formatTime(when, m_format);
+        }
+        case FieldType::Blob:
+            return v.toString().section(QLatin1Char('\n'), 0, 0);
+        case FieldType::String:
+            break;
     }
     return v.toString();
 }
@@ -78,7 +78,8 @@ QVariant PacketModel::data(const QModelIndex& index, int role) const
         const int f = fieldOfColumn(index.column());
         const FieldType t = f >= 0 ? m_packet.fields.at(f).type : FieldType::String;
         const bool number = t == FieldType::Float || t == FieldType::Integer;
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft)));
+        return QVariant::fromValue(
+            Qt::Alignment(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft)));
     }
     return {};
 }
@@ -101,7 +102,8 @@ QString foldForSearch(const QString& text)
     out.reserve(decomposed.size());
     for (const QChar c : decomposed) {
         const auto cat = c.category();
-        if (cat == QChar::Mark_NonSpacing || cat == QChar::Mark_SpacingCombining || cat == QChar::Mark_Enclosing)
+        if (cat == QChar::Mark_NonSpacing || cat == QChar::Mark_SpacingCombining ||
+            cat == QChar::Mark_Enclosing)
             continue;
         out.append(c.toCaseFolded());
     }

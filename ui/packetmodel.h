@@ -18,7 +18,8 @@ class PacketModel : public QAbstractTableModel {
 public:
     explicit PacketModel(QObject* parent = nullptr);
 
-    void setPacket(const DataPacket& packet, const FormatSettings& format = FormatSettings::brazil());
+    void setPacket(const DataPacket& packet,
+                   const FormatSettings& format = FormatSettings::brazil());
     const DataPacket& packet() const { return m_packet; }
 
     // Index of the packet field shown in a column.

@@ -21,21 +21,22 @@ StoredTextKind storedTextKind(const QString& stored)
 QString storedTextToHtml(const QString& stored)
 {
     switch (storedTextKind(stored)) {
-    case StoredTextKind::Empty:
-        return {};
-    case StoredTextKind::Rtf:
-        return rtf::rtfToHtml(stored);
-    case StoredTextKind::Html:
-        return stored;
-    case StoredTextKind::Plain:
-        break;
+        case StoredTextKind::Empty:
+            return {};
+        case StoredTextKind::Rtf:
+            return rtf::rtfToHtml(stored);
+        case StoredTextKind::Html:
+            return stored;
+        case StoredTextKind::Plain:
+            break;
     }
     QString text = stored;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text = text.toHtmlEscaped();
     text.replace(QLatin1Char('\n'), QStringLiteral("<br/>"));
-    return QStringLiteral("<p style=\"margin:0; white-space:pre-wrap;\">") + text + QStringLiteral("</p>");
+    return QStringLiteral("<p style=\"margin:0; white-space:pre-wrap;\">") + text +
+           QStringLiteral("</p>");
 }
 
 void showStoredText(QTextEdit& view, const QString& stored)

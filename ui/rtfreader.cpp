@@ -1,5 +1,6 @@
 #include "rtfreader.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -12,22 +13,65 @@ namespace {
 const QSet<QString>& skippedDestinations()
 {
     static const QSet<QString> names = {
-        QStringLiteral("fonttbl"),     QStringLiteral("colortbl"),     QStringLiteral("stylesheet"),
-        QStringLiteral("info"),        QStringLiteral("pict"),         QStringLiteral("object"),
-        QStringLiteral("objdata"),     QStringLiteral("header"),       QStringLiteral("headerl"),
-        QStringLiteral("headerr"),     QStringLiteral("headerf"),      QStringLiteral("footer"),
-        QStringLiteral("footerl"),     QStringLiteral("footerr"),      QStringLiteral("footerf"),
-        QStringLiteral("footnote"),    QStringLiteral("fldinst"),      QStringLiteral("listtable"),
-        QStringLiteral("listoverridetable"), QStringLiteral("rsidtbl"), QStringLiteral("generator"),
-        QStringLiteral("xmlnstbl"),    QStringLiteral("themedata"),    QStringLiteral("colorschememapping"),
-        QStringLiteral("latentstyles"), QStringLiteral("datastore"),   QStringLiteral("revtbl"),
-        QStringLiteral("filetbl"),     QStringLiteral("pgdsctbl"),     QStringLiteral("nonshppict"),
-        QStringLiteral("template"),    QStringLiteral("userprops"),    QStringLiteral("docvar"),
-        QStringLiteral("bkmkstart"),   QStringLiteral("bkmkend"),      QStringLiteral("annotation"),
-        QStringLiteral("atnid"),       QStringLiteral("atnauthor"),    QStringLiteral("xe"),
-        QStringLiteral("tc"),          QStringLiteral("private"),      QStringLiteral("mmathPr"),
+        QStringLiteral("fonttbl"),
+        QStringLiteral("colortbl"),
+        QStringLiteral("stylesheet"),
+        QStringLiteral("info"),
+        QStringLiteral("pict"),
+        QStringLiteral("object"),
+        QStringLiteral("objdata"),
+        QStringLiteral("header"),
+        QStringLiteral("headerl"),
+        QStringLiteral("headerr"),
+        QStringLiteral("headerf"),
+        QStringLiteral("footer"),
+        QStringLiteral("footerl"),
+        QStringLiteral("footerr"),
+        QStringLiteral("footerf"),
+        QStringLiteral("footnote"),
+        QStringLiteral("fldinst"),
+        QStringLiteral("listtable"),
+        QStringLiteral("listoverridetable"),
+        QStringLiteral("rsidtbl"),
+        QStringLiteral("generator"),
+        QStringLiteral("xmlnstbl"),
+        QStringLiteral("themedata"),
+        QStringLiteral("colorschememapping"),
+        QStringLiteral("latentstyles"),
+        QStringLiteral("datastore"),
+        QStringLiteral("revtbl"),
+        QStringLiteral("filetbl"),
+        QStringLiteral("pgdsctbl"),
+        QStringLiteral("nonshppict"),
+        QStringLiteral("template"),
+        QStringLiteral("userprops"),
+        QStringLiteral("docvar"),
+        QStringLiteral("bkmkstart"),
+        QStringLiteral("bkmkend"),
+        QStringLiteral("annotation"),
+        QStringLiteral("atnid"),
+        QStringLiteral("atnauthor"),
+        QStringLiteral("xe"),
+        QStringLiteral("tc"),
+        QStringLiteral("private"),
+        QStringLiteral("mmathPr"),
     };
     return names;
+}
+
+// Control words that stand for one character.
+const QHash<QString, char16_t>& symbolWords()
+{
+    static const QHash<QString, char16_t> words = {
+        {QStringLiteral("line"), u'\n'},       {QStringLiteral("tab"), u'\t'},
+        {QStringLiteral("cell"), u'\t'},       {QStringLiteral("emdash"), 0x2014},
+        {QStringLiteral("endash"), 0x2013},    {QStringLiteral("bullet"), 0x2022},
+        {QStringLiteral("lquote"), 0x2018},    {QStringLiteral("rquote"), 0x2019},
+        {QStringLiteral("ldblquote"), 0x201C}, {QStringLiteral("rdblquote"), 0x201D},
+        {QStringLiteral("emspace"), u' '},     {QStringLiteral("enspace"), u' '},
+        {QStringLiteral("qmspace"), u' '},
+    };
+    return words;
 }
 
 // Windows-1252 bytes 0x80 to 0x9F; the rest of the upper half is Latin-1.
@@ -41,7 +85,7 @@ struct GroupState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    bool skip = false;  // inside a destination that is not shown
+    bool skip = false;    // inside a destination that is not shown
     int unicodeSkip = 1;  // \ucN: fallback characters after each \u
 };
 
@@ -115,57 +159,58 @@ private:
             if (j < n && m_s.at(j) == u' ')
                 ++j;  // the delimiting blank belongs to the control word
             m_i = j;
-            controlWord(word, hasParam, static_cast<int>(std::clamp<qint64>(param, -2147483647, 2147483647)));
+            controlWord(word, hasParam,
+                        static_cast<int>(std::clamp<qint64>(param, -2147483647, 2147483647)));
             return;
         }
         m_i += 2;
         switch (d.unicode()) {
-        case u'\'': {
-            int byte = 0;
-            int got = 0;
-            while (got < 2 && m_i < n) {
-                const int h = hexValue(m_s.at(m_i));
-                if (h < 0)
-                    break;
-                byte = byte * 16 + h;
-                ++got;
-                ++m_i;
-            }
-            if (got < 2) {
-                m_doc.wellFormed = false;
+            case u'\'': {
+                int byte = 0;
+                int got = 0;
+                while (got < 2 && m_i < n) {
+                    const int h = hexValue(m_s.at(m_i));
+                    if (h < 0)
+                        break;
+                    byte = byte * 16 + h;
+                    ++got;
+                    ++m_i;
+                }
+                if (got < 2) {
+                    m_doc.wellFormed = false;
+                    return;
+                }
+                character(cp1252(static_cast<unsigned char>(byte)));
                 return;
             }
-            character(cp1252(static_cast<unsigned char>(byte)));
-            return;
-        }
-        case u'\\':
-        case u'{':
-        case u'}':
-            character(d);
-            return;
-        case u'~':
-            character(QChar(0x00A0));
-            return;
-        case u'_':
-            character(QChar(0x2011));
-            return;
-        case u'-':
-            character(QChar());  // optional hyphen: shown as nothing, counts as a character
-            return;
-        case u'*':
-            m_state.skip = true;  // an ignorable destination
-            return;
-        case u'\r':
-        case u'\n':
-            if (!consumeFallback())
-                paragraphBreak();
-            return;
-        case u'\t':
-            character(QChar(u'\t'));
-            return;
-        default:
-            consumeFallback();  // other control symbols (\| \: ...) show nothing
-            return;
+            case u'\\':
+            case u'{':
+            case u'}':
+                character(d);
+                return;
+            case u'~':
+                character(QChar(0x00A0));
+                return;
+            case u'_':
+                character(QChar(0x2011));
+                return;
+            case u'-':
+                character(QChar());  // optional hyphen: shown as nothing, counts as a character
+                return;
+            case u'*':
+                m_state.skip = true;  // an ignorable destination
+                return;
+            case u'\r':
+            case u'\n':
+                if (!consumeFallback())
+                    paragraphBreak();
+                return;
+            case u'\t':
+                character(QChar(u'\t'));
+                return;
+            default:
+                consumeFallback();  // other control symbols (\| \: ...) show nothing
+                return;
         }
     }
 
@@ -193,14 +238,14 @@ private:
         }
         if (consumeFallback())
             return;
+        if (const auto symbol = symbolWords().constFind(w); symbol != symbolWords().cend()) {
+            emitChar(QChar(*symbol));
+            return;
+        }
         const bool on = !hasParam || param != 0;
         if (w == QLatin1String("par") || w == QLatin1String("sect") || w == QLatin1String("page") ||
             w == QLatin1String("row"))
             paragraphBreak();
-        else if (w == QLatin1String("line"))
-            emitChar(QChar(u'\n'));
-        else if (w == QLatin1String("tab") || w == QLatin1String("cell"))
-            emitChar(QChar(u'\t'));
         else if (w == QLatin1String("b"))
             m_state.bold = on;
         else if (w == QLatin1String("i"))
@@ -213,23 +258,6 @@ private:
             m_state.bold = m_state.italic = m_state.underline = false;
         else if (w == QLatin1String("uc"))
             m_state.unicodeSkip = std::max(0, param);
-        else if (w == QLatin1String("emdash"))
-            emitChar(QChar(0x2014));
-        else if (w == QLatin1String("endash"))
-            emitChar(QChar(0x2013));
-        else if (w == QLatin1String("bullet"))
-            emitChar(QChar(0x2022));
-        else if (w == QLatin1String("lquote"))
-            emitChar(QChar(0x2018));
-        else if (w == QLatin1String("rquote"))
-            emitChar(QChar(0x2019));
-        else if (w == QLatin1String("ldblquote"))
-            emitChar(QChar(0x201C));
-        else if (w == QLatin1String("rdblquote"))
-            emitChar(QChar(0x201D));
-        else if (w == QLatin1String("emspace") || w == QLatin1String("enspace") ||
-                 w == QLatin1String("qmspace"))
-            emitChar(QChar(u' '));
         // Every other control word (fonts, sizes, colours, layout) changes nothing we show.
     }
 
@@ -335,7 +363,10 @@ bool looksLikeRtf(const QString& text)
     return text.mid(i, 5) == QLatin1String("{\\rtf");
 }
 
-Document parse(const QString& rtf) { return Reader(rtf).run(); }
+Document parse(const QString& rtf)
+{
+    return Reader(rtf).run();
+}
 
 QString toPlainText(const Document& doc)
 {

@@ -42,8 +42,14 @@ QString toPlainText(const Document& doc);
 // One <p> per paragraph, runs in <b>/<i>/<u>, text escaped, blanks and tabs kept.
 QString toHtml(const Document& doc);
 
-inline QString rtfToPlainText(const QString& rtf) { return toPlainText(parse(rtf)); }
-inline QString rtfToHtml(const QString& rtf) { return toHtml(parse(rtf)); }
+inline QString rtfToPlainText(const QString& rtf)
+{
+    return toPlainText(parse(rtf));
+}
+inline QString rtfToHtml(const QString& rtf)
+{
+    return toHtml(parse(rtf));
+}
 
 // The character a byte of Windows-1252 stands for (bytes it leaves undefined map to
 // U+FFFD).

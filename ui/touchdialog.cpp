@@ -36,8 +36,9 @@ TouchDialog::TouchDialog(const QString& title, QWidget* parent) : QDialog(parent
     m_title->setFont(bodyFont(this, 14, true));
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setMinimumHeight(40);
-    m_title->setStyleSheet(QStringLiteral("QLabel { background: %1; color: white; padding: 4px 12px; }")
-                               .arg(colorFromBgr(kAccentBgr).name()));
+    m_title->setStyleSheet(
+        QStringLiteral("QLabel { background: %1; color: white; padding: 4px 12px; }")
+            .arg(colorFromBgr(kAccentBgr).name()));
     outer->addWidget(m_title);
 
     auto* content = new QVBoxLayout;
@@ -59,7 +60,10 @@ void TouchDialog::setTitle(const QString& title)
     setWindowTitle(title);
 }
 
-QString TouchDialog::title() const { return m_title->text(); }
+QString TouchDialog::title() const
+{
+    return m_title->text();
+}
 
 QFont TouchDialog::bodyFont(const QWidget* base, int pointSize, bool bold)
 {
@@ -92,7 +96,8 @@ void TouchDialog::paintEvent(QPaintEvent*)
 
 void TouchDialog::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
         if (m_enterResult >= 0)
             done(m_enterResult);
         event->accept();

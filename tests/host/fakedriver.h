@@ -40,13 +40,19 @@ public:
         observations.append(r);
         return take(observationAnswers);
     }
-    std::optional<QString> coupon(const refhost::CouponRequest&) override { return take(couponAnswers); }
+    std::optional<QString> coupon(const refhost::CouponRequest&) override
+    {
+        return take(couponAnswers);
+    }
     std::optional<int> search(const refhost::SearchRequest& r) override
     {
         searches.append(r);
         return take(searchAnswers);
     }
-    std::optional<int> fiscalMenu(const refhost::FiscalMenuRequest&) override { return take(fiscalAnswers); }
+    std::optional<int> fiscalMenu(const refhost::FiscalMenuRequest&) override
+    {
+        return take(fiscalAnswers);
+    }
 
 private:
     template <typename T>

@@ -18,7 +18,10 @@ using namespace kvp::refhost;
 
 namespace {
 
-QString S(const char* t) { return QString::fromUtf8(t); }
+QString S(const char* t)
+{
+    return QString::fromUtf8(t);
+}
 
 void touch(QWidget* w)
 {
@@ -28,8 +31,8 @@ void touch(QWidget* w)
 
 SearchRequest products()
 {
-    FieldDefs f = {stringField(S("CDPRODUTO"), 10), stringField(S("NMPRODUTO"), 50), stringField(S("CDARVPROD"), 20),
-                   stringField(S("CDATAPRODITM"), 10)};
+    FieldDefs f = {stringField(S("CDPRODUTO"), 10), stringField(S("NMPRODUTO"), 50),
+                   stringField(S("CDARVPROD"), 20), stringField(S("CDATAPRODITM"), 10)};
     f[0].visible = false;
     f[1].displayLabel = S("Nome");
     f[1].displayWidth = 40;
@@ -39,8 +42,10 @@ SearchRequest products()
     f[3].displayWidth = 15;
     SearchRequest r;
     r.rows.fields = f;
-    r.rows.rows = {Row{S("P1"), S("X-Búrguer"), S("1.01"), S("11")}, Row{S("P2"), S("Açaí 300 ml"), S("2.01"), S("21")},
-                   Row{S("P3"), S("Suco de laranja"), S("3.01"), S("31")}, Row{S("P4"), S("X-Bacon"), S("1.02"), S("12")}};
+    r.rows.rows = {Row{S("P1"), S("X-Búrguer"), S("1.01"), S("11")},
+                   Row{S("P2"), S("Açaí 300 ml"), S("2.01"), S("21")},
+                   Row{S("P3"), S("Suco de laranja"), S("3.01"), S("31")},
+                   Row{S("P4"), S("X-Bacon"), S("1.02"), S("12")}};
     return r;
 }
 
@@ -59,7 +64,8 @@ TEST_F(Dialogs, SearchShowsTheGivenColumnsAndPicksByTypedFilter)
     ASSERT_EQ(view->model()->columnCount(), 3) << "hidden fields are not shown";
     EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString().toStdString(), "Nome");
     EXPECT_EQ(view->model()->headerData(1, Qt::Horizontal).toString().toStdString(), "Código");
-    EXPECT_GT(view->columnWidth(0), 2 * view->columnWidth(1) - 40) << "widths follow the display widths";
+    EXPECT_GT(view->columnWidth(0), 2 * view->columnWidth(1) - 40)
+        << "widths follow the display widths";
 
     // Accents and case do not matter; Enter picks the only row left.
     QTest::keyClicks(d.filterEdit(), S("acai"));

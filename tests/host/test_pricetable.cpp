@@ -68,13 +68,15 @@ protected:
     {
         QSqlQuery q(db);
         ASSERT_TRUE(q.prepare(QStringLiteral(
-            "INSERT INTO PRECOHOST (CDFILIAL, CDPRODUTO, CDLOJA, CDCLIENTE, VRPRECO, VRDESCONTO, VRACRESCIMO,"
+            "INSERT INTO PRECOHOST (CDFILIAL, CDPRODUTO, CDLOJA, CDCLIENTE, VRPRECO, VRDESCONTO, "
+            "VRACRESCIMO,"
             " IDPERCVALOR, IDBLOQUEADO, HRINIVENDA, HRFIMVENDA, DTINIVIGENCIA, DTFIMVIGENCIA)"
             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")));
         const auto s = [](const char* t) { return QVariant(QString::fromUtf8(t)); };
-        for (const QVariant& v : {s(r.branch), s(r.product), s(r.store), s(r.customer), QVariant(r.price),
-                                  QVariant(r.discount), QVariant(r.surcharge), s(r.pv), s(r.blocked), s(r.from),
-                                  s(r.to), s(r.validFrom), s(r.validTo)})
+        for (const QVariant& v :
+             {s(r.branch), s(r.product), s(r.store), s(r.customer), QVariant(r.price),
+              QVariant(r.discount), QVariant(r.surcharge), s(r.pv), s(r.blocked), s(r.from),
+              s(r.to), s(r.validFrom), s(r.validTo)})
             q.addBindValue(v);
         ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
     }
@@ -193,8 +195,15 @@ TEST_F(PriceTableTest, TheHostPricesWithItsClockAndRefusesFailuresOnCheck)
     // The nine values as the module passes them: branch, customer, product, store,
     // consumer, HHMM, price flag, debit flag, call type.
     const auto nine = [](const char* product, const char* hhmm) {
-        return QVariantList{QStringLiteral("01"), QString(), QString::fromUtf8(product), QString(), QString(),
-                            QString::fromUtf8(hhmm), QString(), true, QString()};
+        return QVariantList{QStringLiteral("01"),
+                            QString(),
+                            QString::fromUtf8(product),
+                            QString(),
+                            QString(),
+                            QString::fromUtf8(hhmm),
+                            QString(),
+                            true,
+                            QString()};
     };
     const DataResult ok = host.ChamaFuncaoGetRetornaPreco(nine("P4", "1200"), m_price);
     EXPECT_NO_THROW(host.CheckResultServ(ok, true, 0));

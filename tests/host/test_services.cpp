@@ -11,7 +11,10 @@ using namespace kvp::refhost;
 
 namespace {
 
-QString S(const char* t) { return QString::fromUtf8(t); }
+QString S(const char* t)
+{
+    return QString::fromUtf8(t);
+}
 
 DataPacket occurrences()
 {
@@ -64,8 +67,8 @@ protected:
     QString observe(ObservationChoice choice, HostAnswer& answer)
     {
         m_dialogs.observationAnswers.push_back(std::move(choice));
-        const QVariantList inputs{S("N"), S("P"), S("P100"), S("X-Búrguer"), QString(), false,
-                                  QString(), QString(), QString(), QString()};
+        const QVariantList inputs{S("N"), S("P"),    S("P100"), S("X-Búrguer"), QString(),
+                                  false,  QString(), QString(), QString(),      QString()};
         return host().Observacao(inputs, answer);
     }
 
@@ -88,7 +91,8 @@ TEST_F(Services, ObservationFillsTheSlotsTheScreenReads)
     EXPECT_EQ(rowsOf(answer[2]), (QList<QStringList>{{S("12")}, {S("10")}}));
     EXPECT_EQ(answer[2].value<DataPacket>().fields, records::ocorrencia());
     EXPECT_EQ(answer[3].toString().toStdString(), "cortar ao meio");
-    EXPECT_EQ(rowsOf(answer[4]), (QList<QStringList>{{S("A"), S("P900"), S("12")}, {S("N"), QString(), S("10")}}));
+    EXPECT_EQ(rowsOf(answer[4]),
+              (QList<QStringList>{{S("A"), S("P900"), S("12")}, {S("N"), QString(), S("10")}}));
     EXPECT_EQ(answer[4].value<DataPacket>().fields, records::controlaObs());
     EXPECT_FALSE(answer[7].isValid()) << "slots are cleared before they are filled";
 
@@ -135,14 +139,16 @@ TEST_F(Services, CouponSearchAndKeypadAnswers)
     HostAnswer answer;
     answer[2] = S("stale");
     m_dialogs.couponAnswers = {S("  CUP10  "), std::nullopt, S("ABCDEFGHIJKLMN")};
-    const QVariantList nine{QString(), QString(), QString(), QString(), QString(), QString(), S("1"), QString(), S("S")};
+    const QVariantList nine{QString(), QString(), QString(), QString(), QString(),
+                            QString(), S("1"),    QString(), S("S")};
     host().CriaInfAdicional(nine, answer);
     EXPECT_EQ(answer[4].toString().toStdString(), "CUP10");
     EXPECT_FALSE(answer[2].isValid());
     host().CriaInfAdicional(nine, answer);
     EXPECT_EQ(answer[4].toString().toStdString(), "");
     host().CriaInfAdicional(nine, answer);
-    EXPECT_EQ(answer[4].toString().toStdString(), "ABCDEFGHIJ") << "a coupon code has ten characters";
+    EXPECT_EQ(answer[4].toString().toStdString(), "ABCDEFGHIJ")
+        << "a coupon code has ten characters";
 
     // The search offers the rows the dataset shows and leaves the cursor on the one picked.
     DataSet products(QStringLiteral("products"),
@@ -166,7 +172,8 @@ TEST_F(Services, CouponSearchAndKeypadAnswers)
     EXPECT_FALSE(offered.rows.fields[0].visible);
     products.setRecNo(3);
     EXPECT_FALSE(host().Pesquisa(products, {}));
-    EXPECT_EQ(products.asString(S("CDPRODUTO")).toStdString(), "D") << "a cancelled search moves nothing";
+    EXPECT_EQ(products.asString(S("CDPRODUTO")).toStdString(), "D")
+        << "a cancelled search moves nothing";
     EXPECT_THROW(host().Pesquisa(products, {}), HostError);
 
     // The keypad: the first further value is a note (a lone "X" is not), the second the
@@ -179,7 +186,8 @@ TEST_F(Services, CouponSearchAndKeypadAnswers)
     EXPECT_EQ(m_dialogs.keypads[0].initial.toStdString(), "0");
     EXPECT_EQ(m_dialogs.keypads[0].maxLength, 10);
     EXPECT_TRUE(m_dialogs.keypads[0].hint.isEmpty());
-    EXPECT_FALSE(host().TecladoNumerico(value, S("Venda"), S("Quantidade"), {S("Até 4 dígitos"), 10}));
+    EXPECT_FALSE(
+        host().TecladoNumerico(value, S("Venda"), S("Quantidade"), {S("Até 4 dígitos"), 10}));
     EXPECT_EQ(value.toStdString(), "0,45");
     EXPECT_EQ(m_dialogs.keypads[1].hint.toStdString(), "Até 4 dígitos");
 }
@@ -224,12 +232,17 @@ TEST_F(Services, MessagesReportsScaleAndEnvironment)
 
     // A failed data function is shown as a warning and stops the caller.
     const DataResult failed = DataResult::error(S("tabela inexistente"));
-    EXPECT_THROW(host().MensagemMetodo(failed, true, 0, S("getGrupoPromoComb"), S("Srv_Kvp510"), {}, {}),
-                 SilentAbort);
+    EXPECT_THROW(
+        host().MensagemMetodo(failed, true, 0, S("getGrupoPromoComb"), S("Srv_Kvp510"), {}, {}),
+        SilentAbort);
     EXPECT_EQ(m_dialogs.messages.last().kind, MessageKind::Warning);
     EXPECT_TRUE(m_dialogs.messages.last().text.contains(S("tabela inexistente")));
     EXPECT_TRUE(host().MensagemMetodo(failed, false, 0, {}, {}, {}, {}).isEmpty());
-    EXPECT_EQ(host().MensagemMetodo(DataResult::text(S("P1")), true, 0, {}, {}, {}, {}).toText().toStdString(), "P1");
+    EXPECT_EQ(host()
+                  .MensagemMetodo(DataResult::text(S("P1")), true, 0, {}, {}, {}, {})
+                  .toText()
+                  .toStdString(),
+              "P1");
 
     m_dialogs.fiscalAnswers = {1, std::nullopt};
     host().RelFiscais();

@@ -16,7 +16,8 @@ inline QApplication& qtApp()
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
             const QString dir = QDir::temp().filePath(QStringLiteral("kvp-runtime"));
             QDir().mkpath(dir);
-            QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(
+                dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             qputenv("XDG_RUNTIME_DIR", dir.toUtf8());
         }
         static int argc = 1;

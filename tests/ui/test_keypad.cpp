@@ -58,7 +58,8 @@ TEST(KeypadBuffer, TheInitialTextIsReplacedByTypingButEditedByBackspace)
     EXPECT_EQ(typed(KeypadBuffer(QStringLiteral("0,482")), ",2"), "0,2");
     EXPECT_EQ(typed(KeypadBuffer(QStringLiteral("0,482")), "<"), "0,48");
     EXPECT_EQ(typed(KeypadBuffer(QStringLiteral("0.45")), ""), "0,45");
-    EXPECT_EQ(KeypadBuffer(QStringLiteral("2,5")).result().toStdString(), "2,5") << "untouched text comes back";
+    EXPECT_EQ(KeypadBuffer(QStringLiteral("2,5")).result().toStdString(), "2,5")
+        << "untouched text comes back";
 }
 
 TEST(NumericKeypad, TouchesAndKeysTypeAndConfirm)
@@ -72,7 +73,8 @@ TEST(NumericKeypad, TouchesAndKeysTypeAndConfirm)
     for (const char* k : {"1", ",", "7", "5"})
         QTest::mouseClick(pad.key(QString::fromLatin1(k)), Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(pad.text().toStdString(), "1,75");
-    QTest::mouseClick(pad.key(NumericKeypad::backspaceCaption()), Qt::LeftButton, {}, QPoint(20, 20));
+    QTest::mouseClick(pad.key(NumericKeypad::backspaceCaption()), Qt::LeftButton, {},
+                      QPoint(20, 20));
     EXPECT_EQ(pad.displayText().toStdString(), "1,7");
     QTest::keyClicks(&pad, QStringLiteral(".9"));
     EXPECT_EQ(pad.text().toStdString(), "1,79");

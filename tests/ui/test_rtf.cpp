@@ -10,8 +10,14 @@ using namespace kvp::ui;
 
 namespace {
 
-QString S(const char* utf8) { return QString::fromUtf8(utf8); }
-std::string plain(const char* rtf) { return rtf::rtfToPlainText(S(rtf)).toStdString(); }
+QString S(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+std::string plain(const char* rtf)
+{
+    return rtf::rtfToPlainText(S(rtf)).toStdString();
+}
 
 }  // namespace
 
@@ -46,11 +52,13 @@ TEST(RtfReader, SkipsTablesPicturesAndIgnorableDestinations)
 
 TEST(RtfReader, KeepsParagraphsBreaksSpecialCharactersAndFormatting)
 {
-    EXPECT_EQ(plain(R"({\rtf1 Um\par Dois\line tr\'eas\tab quatro\par\par})"), "Um\nDois\ntrês\tquatro");
+    EXPECT_EQ(plain(R"({\rtf1 Um\par Dois\line tr\'eas\tab quatro\par\par})"),
+              "Um\nDois\ntrês\tquatro");
     EXPECT_EQ(plain(R"({\rtf1 \{chave\} barra\\ a\~b co\-mum meio\_fio \emdash\bullet})"),
               "{chave} barra\\ a\u00A0b comum meio\u2011fio —•");
 
-    const rtf::Document d = rtf::parse(S(R"({\rtf1 normal {\b negrito {\i ambos}} \ul sub\ulnone\i1 it\i0 fim})"));
+    const rtf::Document d =
+        rtf::parse(S(R"({\rtf1 normal {\b negrito {\i ambos}} \ul sub\ulnone\i1 it\i0 fim})"));
     ASSERT_EQ(d.paragraphs.size(), 1);
     const auto& runs = d.paragraphs.first().runs;
     ASSERT_EQ(runs.size(), 7);
@@ -87,13 +95,15 @@ TEST(RtfReader, DamagedTextStillGivesEverythingReadable)
     EXPECT_EQ(plain(R"({\rtf1 a\bin99999999999 b})"), "a");
 
     // Every prefix of a real document reads without failing, and the whole reads right.
-    const QString full = S(R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\pard\b Sandu\'edche\b0 : p\u227?o, {\i molho}\par Sem cebola\line\tab ok\par})");
+    const QString full = S(
+        R"({\rtf1\ansi{\fonttbl{\f0 Arial;}}\pard\b Sandu\'edche\b0 : p\u227?o, {\i molho}\par Sem cebola\line\tab ok\par})");
     for (int n = 0; n <= full.size(); ++n)
         (void)rtf::rtfToPlainText(full.left(n));
     EXPECT_EQ(rtf::rtfToPlainText(full).toStdString(), "Sanduíche: pão, molho\nSem cebola\n\tok");
 
     // Deep nesting is held in a list, not on the call stack.
-    const QString deep = QStringLiteral("{\\rtf1 ") + QString(200000, QLatin1Char('{')) + QStringLiteral("x");
+    const QString deep =
+        QStringLiteral("{\\rtf1 ") + QString(200000, QLatin1Char('{')) + QStringLiteral("x");
     EXPECT_EQ(rtf::rtfToPlainText(deep).toStdString(), "x");
 }
 
