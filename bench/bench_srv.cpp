@@ -157,7 +157,9 @@ void registerAll(const QString& backend, const QString& connection)
 // SQLite: the generated shop is kept next to the program and built only once.
 QString sqliteShop()
 {
-    const QString path = QCoreApplication::applicationDirPath() + S("/bench_shop.db");
+    // The file name follows the schema, so a changed schema builds a new shop.
+    const QString path = QCoreApplication::applicationDirPath()
+        + QStringLiteral("/bench_shop-%1.db").arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
     if (!QFile::exists(path)) {
         std::fprintf(stderr, "building %s ...\n", qPrintable(path));
         const QString tmp = path + S(".tmp");
