@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace kvp;
 using namespace kvp::refhost;
@@ -187,4 +190,47 @@ TEST_F(Dialogs, MessagesKeypadCouponAndFiscalMenuAnswerByTouch)
     menu.show();
     touch(menu.entryButton(1));
     EXPECT_EQ(menu.chosen(), 1);
+}
+
+namespace {
+
+// Runs once the next modal dialog is up; exec() shows the dialog before its loop runs
+// the posted call.
+void whenModal(std::function<void(QWidget*)> act)
+{
+    QTimer::singleShot(0, [act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr) << "no dialog opened";
+        act(modal);
+    });
+}
+
+}  // namespace
+
+TEST_F(Dialogs, TheQtDriverRunsEachDialogModally)
+{
+    QtDialogDriver driver;
+    whenModal([](QWidget* w) { touch(static_cast<ui::TouchDialog*>(w)->button(S("Não"))); });
+    EXPECT_FALSE(driver.message({S("Deseja sair?"), MessageKind::Question, {}}));
+    whenModal([](QWidget* w) { touch(static_cast<ui::TouchDialog*>(w)->button(S("OK"))); });
+    EXPECT_TRUE(driver.message({S("Aviso"), MessageKind::Warning, {}}));
+
+    whenModal([](QWidget* w) {
+        auto* d = static_cast<KeypadDialog*>(w);
+        touch(d->keypad()->key(S("7")));
+        touch(d->keypad()->key(S("OK")));
+    });
+    EXPECT_EQ(driver.keypad({}), S("7"));
+    whenModal(
+        [](QWidget* w) { touch(static_cast<KeypadDialog*>(w)->keypad()->key(S("Cancelar"))); });
+    EXPECT_FALSE(driver.keypad({}).has_value());
+
+    whenModal([](QWidget* w) {
+        auto* d = static_cast<SearchDialog*>(w);
+        QTest::keyClicks(d->filterEdit(), S("laranja"));
+        QTest::keyClick(d->filterEdit(), Qt::Key_Return);
+    });
+    EXPECT_EQ(driver.search(products()), 2);
+    whenModal([](QWidget* w) { touch(static_cast<ui::TouchDialog*>(w)->button(S("Cancelar"))); });
+    EXPECT_FALSE(driver.search(products()).has_value());
 }
