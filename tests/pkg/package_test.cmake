@@ -1,0 +1,20 @@
+# Installs the Kvp510 component into a scratch prefix, then configures, builds and runs a
+# small host against it. Any failing step fails the test with its output.
+file(REMOVE_RECURSE ${WORK_DIR})
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
+  endif()
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix --component Kvp510)
+run("configure" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)
+run("build" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+run("run" ${WORK_DIR}/build/host_consumer)
+if(NOT last_output MATCHES "entry answered false")
+  message(FATAL_ERROR "unexpected output: ${last_output}")
+endif()
