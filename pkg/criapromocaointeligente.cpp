@@ -107,7 +107,8 @@ extern "C" bool CriaPromocaoInteligente(
             frm.stTextoDescPromo = traco < 0 ? QString() : texto.left(traco + 2);
         }
 
-        frm.stCabecalho = kvp::shortestText(nrQtdePromo, fs) + QStringLiteral(" X ") + stNmProdPromo;
+        frm.stCabecalho =
+            kvp::shortestText(nrQtdePromo, fs) + QStringLiteral(" X ") + stNmProdPromo;
         frm.lblCabecalho.caption = frm.stCabecalho;
         frm.nrQtdePromo = nrQtdePromo;
         frm.vrPrecoDividir = precoFinal != 0 ? precoFinal : vrPrecoPromo;

@@ -63,7 +63,8 @@ constexpr int kLinhaProduto[3] = {173, 291, 408};
 
 }  // namespace
 
-TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral("frmPromocaoCombinada"))
+TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout()
+    : Form(QStringLiteral("frmPromocaoCombinada"))
 {
     frame.bounds = {0, 0, 803, 607};
     frame.centred = true;
@@ -79,8 +80,8 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
                      QStringLiteral("Título"), titulo, Alignment::Center));
 
     // Group menu: "up" on the left, two rows of five buttons, "down" on the right.
-    Control panGrupo = make(QStringLiteral("panGrupo"), ControlKind::Panel, screenParent,
-                            {2, 30, 799, 96});
+    Control panGrupo =
+        make(QStringLiteral("panGrupo"), ControlKind::Panel, screenParent, {2, 30, 799, 96});
     panGrupo.transparent = false;
     addControl(panGrupo);
     const Font menuFont{QStringLiteral("Arial"), 9, true, clWhite};
@@ -91,9 +92,9 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
     for (int i = 1; i <= kBotoesGrupo; ++i) {
         const int col = (i - 1) % 5;
         const int row = (i - 1) / 5;
-        Control b = button(slotName("blbMenu", i), panGrupo.name,
-                           {52 + col * 140, 4 + row * 46, 134, 42}, QString(), corDestaque,
-                           menuFont);
+        Control b =
+            button(slotName("blbMenu", i), panGrupo.name, {52 + col * 140, 4 + row * 46, 134, 42},
+                   QString(), corDestaque, menuFont);
         b.cornerRadius = 16;
         b.slot = i;
         // Hidden until a group fills it; the first starts pressed so that show selects it.
@@ -116,13 +117,13 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
     for (int k = 1; k <= kSlotsProduto; ++k) {
         const int left = kColunaProduto[(k - 1) % 4];
         const int top = kLinhaProduto[(k - 1) / 4];
-        Control preco = label(slotName("lblPreco", k), screenParent, {left, top - 16, 87, 15},
-                              QString(), Font{QStringLiteral("Arial"), 10, false, clBlack},
-                              Alignment::Right);
+        Control preco =
+            label(slotName("lblPreco", k), screenParent, {left, top - 16, 87, 15}, QString(),
+                  Font{QStringLiteral("Arial"), 10, false, clBlack}, Alignment::Right);
         preco.visible = false;
         addControl(preco);
-        Control img = make(slotName("imgProd", k), ControlKind::Picture, screenParent,
-                           {left, top, 87, 53});
+        Control img =
+            make(slotName("imgProd", k), ControlKind::Picture, screenParent, {left, top, 87, 53});
         img.stretch = true;
         img.slot = k;
         img.visible = false;
@@ -133,8 +134,8 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
         nome.visible = false;
         addControl(nome);
     }
-    Control semImagem = make(QStringLiteral("imgSemImagem"), ControlKind::Picture, screenParent,
-                             {27, 173, 87, 53});
+    Control semImagem =
+        make(QStringLiteral("imgSemImagem"), ControlKind::Picture, screenParent, {27, 173, 87, 53});
     semImagem.visible = false;
     semImagem.stretch = true;
     addControl(semImagem);
@@ -156,7 +157,8 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
     bandeja.color = 0x3A8CF5;  // orange backdrop drawn when no picture is given
     addControl(bandeja);
     addControl(label(QStringLiteral("Label1"), screenParent, {512, 134, 200, 18},
-                     QStringLiteral("SEU PEDIDO"), Font{QStringLiteral("Verdana"), 11, true, clWhite}));
+                     QStringLiteral("SEU PEDIDO"),
+                     Font{QStringLiteral("Verdana"), 11, true, clWhite}));
     Control scb = make(QStringLiteral("scbBandeja"), ControlKind::ScrollBox, screenParent,
                        {510, 156, 258, 364});
     scb.transparent = false;
@@ -178,8 +180,8 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
                      Font{QStringLiteral("Arial"), 11, true, corDestaque}, Alignment::Center));
 
     // Button bar with the preparation text in the middle.
-    Control panMenu = make(QStringLiteral("panMenu"), ControlKind::Panel, screenParent,
-                           {2, 557, 799, 48});
+    Control panMenu =
+        make(QStringLiteral("panMenu"), ControlKind::Panel, screenParent, {2, 557, 799, 48});
     panMenu.transparent = false;
     addControl(panMenu);
     const Font barra{QStringLiteral("Arial"), 9, true, clWhite};
@@ -187,8 +189,8 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout() : Form(QStringLiteral
                       QStringLiteral("   Voltar    Esc"), corDestaque, barra));
     addControl(button(QStringLiteral("bldFoto"), panMenu.name, {94, 3, 86, 42},
                       QStringLiteral("Ajuda"), corDestaque, barra));
-    Control roteiro = make(QStringLiteral("dreRoteiro"), ControlKind::RichText, panMenu.name,
-                           {183, 1, 433, 46});
+    Control roteiro =
+        make(QStringLiteral("dreRoteiro"), ControlKind::RichText, panMenu.name, {183, 1, 433, 46});
     roteiro.transparent = false;
     roteiro.font = Font{QStringLiteral("Arial"), 8, false, clBlack};
     addControl(roteiro);

@@ -32,8 +32,7 @@ constexpr FalhaPreco kFalhasPreco[] = {
 
 }  // namespace
 
-QString TfrmPromocaoCombinada::ConsultaPreco(const QString& cdProduto,
-                                             const QString& modoMensagem,
+QString TfrmPromocaoCombinada::ConsultaPreco(const QString& cdProduto, const QString& modoMensagem,
                                              const QString& idPreco)
 {
     QString erro;
@@ -44,14 +43,10 @@ QString TfrmPromocaoCombinada::ConsultaPreco(const QString& cdProduto,
         hora.remove(2, 1);
         hora = hora.left(4);
         const QVariantList valores{
-            stCdFilial,
-            stCdCliDebPadrao,
-            cdProduto,
-            stCdLoja,
-            stCdConsDebAux,
-            hora,
-            idPreco,
-            stIdUtTabPrecLvdc == S ? boDebitoAux : true,
+            stCdFilial,     stCdCliDebPadrao,
+            cdProduto,      stCdLoja,
+            stCdConsDebAux, hora,
+            idPreco,        stIdUtTabPrecLvdc == S ? boDebitoAux : true,
             stTipoChamada,
         };
         const DataResult resultado = h.ChamaFuncaoGetRetornaPreco(valores, cdsRetornaPreco);
@@ -151,7 +146,8 @@ void TfrmPromocaoCombinada::DividePrecoProduto()
     if (n > 0 && soma > vrPrecoDividir) {
         itens.last();
         itens.edit();
-        itens.setValue(QStringLiteral("VRDESITVENDAEST"), Trunc2(soma - vrPrecoDividir) * nrQtdePromo);
+        itens.setValue(QStringLiteral("VRDESITVENDAEST"),
+                       Trunc2(soma - vrPrecoDividir) * nrQtdePromo);
         itens.post();
     }
 }

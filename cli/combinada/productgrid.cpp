@@ -34,13 +34,13 @@ QDir TfrmPromocaoCombinada::PastaFiguras() const
 }
 
 QString TfrmPromocaoCombinada::FiguraProduto(const QString& cdArvProd,
-                                            const QStringList& entradas) const
+                                             const QStringList& entradas) const
 {
     const QDir pasta = PastaFiguras();
     if (!entradas.isEmpty()) {
         const QString candidatos[] = {QStringLiteral("p") + cdArvProd + QStringLiteral(".bmp"),
-                                      QStringLiteral("Produto.bmp"),
-                                      QStringLiteral("Producto.bmp"), QStringLiteral("Product.bmp")};
+                                      QStringLiteral("Produto.bmp"), QStringLiteral("Producto.bmp"),
+                                      QStringLiteral("Product.bmp")};
         for (const QString& nome : candidatos) {
             const QString caminho = procuraArquivo(pasta, entradas, nome);
             if (!caminho.isEmpty()) {
@@ -57,11 +57,11 @@ void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarr
     try {
         DataSet& produtos = cdsProdutoPromo;
         if (recarrega) {
-            const DataResult pacote = host().MensagemMetodo(
-                getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial, stNrConfTela,
-                                    stNrSeqGrPromoAtual),
-                true, 0, QStringLiteral("getProdutoPromoComb"), QStringLiteral("Srv_Kvp510"),
-                cdGrupo, QString());
+            const DataResult pacote =
+                host().MensagemMetodo(getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial,
+                                                          stNrConfTela, stNrSeqGrPromoAtual),
+                                      true, 0, QStringLiteral("getProdutoPromoComb"),
+                                      QStringLiteral("Srv_Kvp510"), cdGrupo, QString());
             cdsProdutoPromoTodos.setData(pacote.asPacket());
             cdsProdutoPromoTodos.first();
             produtos.copyFrom(cdsProdutoPromoTodos);
@@ -106,9 +106,8 @@ void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarr
             const QString nome = produtos.asString(QStringLiteral("NMPRODUTO"));
             const QString atalho =
                 temAtalho ? produtos.asString(QStringLiteral("CDATAPRODITM")) : QString();
-            lblN.caption = atalho.isEmpty()
-                               ? nome
-                               : nome + QStringLiteral(" - (") + atalho + QLatin1Char(')');
+            lblN.caption =
+                atalho.isEmpty() ? nome : nome + QStringLiteral(" - (") + atalho + QLatin1Char(')');
             lblN.font.color = screen::clBlack;
             lblN.font.pointSize = 6;
             lblN.visible = true;

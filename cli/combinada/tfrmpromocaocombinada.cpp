@@ -122,7 +122,8 @@ void TfrmPromocaoCombinada::InicializaForm(
 
 void TfrmPromocaoCombinada::LeParametros()
 {
-    const QString arquivo = QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
+    const QString arquivo =
+        QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
     if (!QFileInfo::exists(arquivo)) {
         return;  // no host parameters: empty branch, store and till codes
     }
@@ -130,15 +131,15 @@ void TfrmPromocaoCombinada::LeParametros()
     cdsParametrosQmt.first();
 
     static const char* const campos[] = {
-        "INCOR1",        "INCOR2",         "IDESQUEMA",       "CDFILIAL",        "CDLOJA",
-        "UTILIZAIMPFIS", "IDTIPOIMPFIS",   "SISTEMAQMTNFCE",  "SISTEMAQMTSAT",   "IDCOLETOR",
-        "DSDIRCAD",      "IDUTTABPRECLVDC", "CDCAIXA",        "IDSOLOBSPED",     "NRCONFTELA",
-        "IDFECHACUPOM",  "IDAPLPREDIFCOMB", "CTMULTIPLICADOR", "IDTIPOBAL",      "CDPORTABAL",
+        "INCOR1",        "INCOR2",          "IDESQUEMA",       "CDFILIAL",      "CDLOJA",
+        "UTILIZAIMPFIS", "IDTIPOIMPFIS",    "SISTEMAQMTNFCE",  "SISTEMAQMTSAT", "IDCOLETOR",
+        "DSDIRCAD",      "IDUTTABPRECLVDC", "CDCAIXA",         "IDSOLOBSPED",   "NRCONFTELA",
+        "IDFECHACUPOM",  "IDAPLPREDIFCOMB", "CTMULTIPLICADOR", "IDTIPOBAL",     "CDPORTABAL",
         "NRVELOCBAL",    "IDADESAOREFTRIB"};
     for (const char* campo : campos) {
         if (!cdsParametrosQmt.hasField(QLatin1String(campo))) {
-            throw DataSetError(QStringLiteral("%1: field '%2' not found")
-                                   .arg(arquivo, QLatin1String(campo)));
+            throw DataSetError(
+                QStringLiteral("%1: field '%2' not found").arg(arquivo, QLatin1String(campo)));
         }
     }
 
@@ -173,16 +174,17 @@ void TfrmPromocaoCombinada::LeAliquotas()
         return;
     }
     cdsAliqImpFis.setData(DataPacket::loadFromFile(arquivo));
-    cdsAliqImpFis.addIndex(QStringLiteral("idxIdAliqVrAliq"), QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"));
+    cdsAliqImpFis.addIndex(QStringLiteral("idxIdAliqVrAliq"),
+                           QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"));
 }
 
 void TfrmPromocaoCombinada::FormShow()
 {
     try {
-        const DataResult grupos = host().MensagemMetodo(
-            getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
-            QStringLiteral("getGrupoPromoComb"), QStringLiteral("Srv_Kvp510"),
-            stCdProdPromo + QLatin1Char('-') + stCdFilial, QString());
+        const DataResult grupos =
+            host().MensagemMetodo(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
+                                  QStringLiteral("getGrupoPromoComb"), QStringLiteral("Srv_Kvp510"),
+                                  stCdProdPromo + QLatin1Char('-') + stCdFilial, QString());
         const QList<DataPacket>& pacotes = grupos.asPackets();
         if (pacotes.size() < 2) {
             throw DataSetError(QStringLiteral("getGrupoPromoComb: %1 data packet(s) instead of 2")
@@ -231,27 +233,27 @@ void TfrmPromocaoCombinada::FormKeyDown(int key)
 {
     const ChangeScope changes(*this);
     switch (key) {
-    case Qt::Key_Escape:
-        bldCancelarClick();
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Enter confirms only once a typed shortcut has been looked up.
-        if (stAtalhoDigitado.isEmpty()) {
-            bldConfirmarClick();
-        }
-        break;
-    case Qt::Key_F1:
-        host().RelFiscais();
-        break;
-    case Qt::Key_F6:
-        bldFiltroClick();
-        break;
-    case Qt::Key_F7:
-        spbQtdeClick();
-        break;
-    default:
-        break;
+        case Qt::Key_Escape:
+            bldCancelarClick();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Enter confirms only once a typed shortcut has been looked up.
+            if (stAtalhoDigitado.isEmpty()) {
+                bldConfirmarClick();
+            }
+            break;
+        case Qt::Key_F1:
+            host().RelFiscais();
+            break;
+        case Qt::Key_F6:
+            bldFiltroClick();
+            break;
+        case Qt::Key_F7:
+            spbQtdeClick();
+            break;
+        default:
+            break;
     }
 }
 

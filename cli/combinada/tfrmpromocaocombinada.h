@@ -242,9 +242,9 @@ public:
     // ------------------------------------------------------------------ tray
     // Adds one entry (five controls tagged nrSeqBandeja) for the current item line.
     void CriaProdBandeja(const QString& stCodigo, const QString& stNome, const QString& ignorado,
-                         const QString& stObs, const QString& stIdPesa,
-                         const QString& stQtdeReal, double nrQtde, double vrUnitario,
-                         int ignoradoNr, int nrPosicao, const Control* fonte);
+                         const QString& stObs, const QString& stIdPesa, const QString& stQtdeReal,
+                         double nrQtde, double vrUnitario, int ignoradoNr, int nrPosicao,
+                         const Control* fonte);
     // Frees the entry tagged nrTag and moves the entries below it up one step.
     void RemoveProdBandeja(int nrTag);
     void AjustaSetasBandeja();

@@ -38,7 +38,7 @@ public:
     FormFrame frame;
 
     // --- Controls, in drawing order (parents before their children) ---
-    Control& addControl(Control control);  // raises std::invalid_argument on a taken name
+    Control& addControl(Control control);     // raises std::invalid_argument on a taken name
     void removeControl(const QString& name);  // removes its children too
     Control* findComponent(const QString& name);
     const Control* findComponent(const QString& name) const;
@@ -58,7 +58,10 @@ public:
     // Every handler runs inside a change scope; when the outermost scope ends, the
     // revision goes up by one and the listener hears of it once. A view redraws then.
     quint64 revision() const { return m_revision; }
-    void setChangeListener(std::function<void(quint64)> listener) { m_listener = std::move(listener); }
+    void setChangeListener(std::function<void(quint64)> listener)
+    {
+        m_listener = std::move(listener);
+    }
 
     // --- Modal run ---
     // Runs the form through the installed presenter; raises std::logic_error when none.

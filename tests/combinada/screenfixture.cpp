@@ -56,17 +56,27 @@ void ScreenTest::TearDown()
 void ScreenTest::writeParameters(const QMap<QString, QString>& values, const QStringList& omit)
 {
     const QList<QPair<QString, QString>> defaults = {
-        {S("INCOR1"), S("")},          {S("INCOR2"), S("")},
-        {S("IDESQUEMA"), S("E1")},     {S("CDFILIAL"), S("01")},
-        {S("CDLOJA"), S("1")},         {S("UTILIZAIMPFIS"), S("N")},
-        {S("IDTIPOIMPFIS"), S("0")},   {S("SISTEMAQMTNFCE"), S("N")},
-        {S("SISTEMAQMTSAT"), S("N")},  {S("IDCOLETOR"), S("N")},
+        {S("INCOR1"), S("")},
+        {S("INCOR2"), S("")},
+        {S("IDESQUEMA"), S("E1")},
+        {S("CDFILIAL"), S("01")},
+        {S("CDLOJA"), S("1")},
+        {S("UTILIZAIMPFIS"), S("N")},
+        {S("IDTIPOIMPFIS"), S("0")},
+        {S("SISTEMAQMTNFCE"), S("N")},
+        {S("SISTEMAQMTSAT"), S("N")},
+        {S("IDCOLETOR"), S("N")},
         {S("DSDIRCAD"), m_dir.path() + QLatin1Char('/')},
-        {S("IDUTTABPRECLVDC"), S("N")}, {S("CDCAIXA"), S("001")},
-        {S("IDSOLOBSPED"), S("N")},    {S("NRCONFTELA"), S("7")},
-        {S("IDFECHACUPOM"), S("N")},   {S("IDAPLPREDIFCOMB"), S("N")},
-        {S("CTMULTIPLICADOR"), S("12")}, {S("IDTIPOBAL"), S("0")},
-        {S("CDPORTABAL"), S("COM1")},  {S("NRVELOCBAL"), S("9600")},
+        {S("IDUTTABPRECLVDC"), S("N")},
+        {S("CDCAIXA"), S("001")},
+        {S("IDSOLOBSPED"), S("N")},
+        {S("NRCONFTELA"), S("7")},
+        {S("IDFECHACUPOM"), S("N")},
+        {S("IDAPLPREDIFCOMB"), S("N")},
+        {S("CTMULTIPLICADOR"), S("12")},
+        {S("IDTIPOBAL"), S("0")},
+        {S("CDPORTABAL"), S("COM1")},
+        {S("NRVELOCBAL"), S("9600")},
         {S("IDADESAOREFTRIB"), S("N")},
     };
     DataPacket p;
@@ -157,8 +167,8 @@ void ScreenTest::showZeroPrices(const QString& flag)
 RecordingScreen& ScreenTest::open(const QString& priceMode, double quantity)
 {
     screen = std::make_unique<RecordingScreen>();
-    screen->InicializaForm(itensRet, S("PROMO"), S("COMBO"), QString(), priceMode, S("V"),
-                           S("D"), 20.0, 0.0, quantity, false, itensVendidos);
+    screen->InicializaForm(itensRet, S("PROMO"), S("COMBO"), QString(), priceMode, S("V"), S("D"),
+                           20.0, 0.0, quantity, false, itensVendidos);
     screen->stTipoPrecoPromo = priceMode;
     screen->cdsItemProd.setData(itensRet.data());
     screen->stCdProdPromo = S("PROMO");

@@ -20,7 +20,10 @@
 
 namespace kvp::test {
 
-inline QString S(const char* text) { return QString::fromUtf8(text); }
+inline QString S(const char* text)
+{
+    return QString::fromUtf8(text);
+}
 
 // The screen with the operations that later work builds on top of it recorded instead.
 class RecordingScreen : public combinada::TfrmPromocaoCombinada {
@@ -42,8 +45,7 @@ protected:
     // PARAMETROSQMT.CDS with every field (branch "01", store "1", screen configuration
     // "7", pictures under the program folder), the given fields replaced and the omitted
     // ones left out.
-    void writeParameters(const QMap<QString, QString>& values = {},
-                         const QStringList& omit = {});
+    void writeParameters(const QMap<QString, QString>& values = {}, const QStringList& omit = {});
     QString programFolder() const { return m_dir.path(); }
 
     // --- Catalogue ---

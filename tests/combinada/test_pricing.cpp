@@ -73,14 +73,14 @@ TEST_F(Pricing, LookupFailuresFollowTheMessageMode)
         bool stops;
     };
     const Case cases[] = {
-        {"PRECNCAD", "1", "Preco_deve", true},   {"PRECNCAD", "2", nullptr, false},
-        {"TABENCAD", "1", "TabePrec", true},     {"TABENCAD", "2", nullptr, false},
-        {"DTCLI", "1", "VigenciaCli", true},     {"DTPAR", "1", "VigenciaPar", true},
-        {"DTLOJ", "1", "VigenciaLoj", true},     {"DTLOJ", "2", nullptr, false},
-        {"PRECZERO", "1", "Preco_Zero", true},   {"PRECZERO", "2", nullptr, false},
+        {"PRECNCAD", "1", "Preco_deve", true},      {"PRECNCAD", "2", nullptr, false},
+        {"TABENCAD", "1", "TabePrec", true},        {"TABENCAD", "2", nullptr, false},
+        {"DTCLI", "1", "VigenciaCli", true},        {"DTPAR", "1", "VigenciaPar", true},
+        {"DTLOJ", "1", "VigenciaLoj", true},        {"DTLOJ", "2", nullptr, false},
+        {"PRECZERO", "1", "Preco_Zero", true},      {"PRECZERO", "2", nullptr, false},
         {"BLOQUEADO", "1", "Prod_bloqueado", true}, {"BLOQUEADO", "2", "Prod_bloqueado", true},
-        {"FORAHORA", "1", "Prod_Fora_Hora", true}, {"FORAHORA", "2", "Prod_Fora_Hora", true},
-        {"BLOQUEADO", "", nullptr, false},       {"PRECNCAD", "", nullptr, false},
+        {"FORAHORA", "1", "Prod_Fora_Hora", true},  {"FORAHORA", "2", "Prod_Fora_Hora", true},
+        {"BLOQUEADO", "", nullptr, false},          {"PRECNCAD", "", nullptr, false},
     };
     for (const Case& c : cases) {
         host.setPriceFailure(S("P1"), S(c.code));
@@ -211,7 +211,7 @@ protected:
     {
         s->nrSeqBandeja = s->nrSeqItem;
         s->CriaProdBandeja(S("ARV"), S("Nome"), QString(), QString(), S("N"), S("N"), 1.0, 10.0,
-                          s->nrSeqItem, s->controlesBandeja().size() / 5 + 1, nullptr);
+                           s->nrSeqItem, s->controlesBandeja().size() / 5 + 1, nullptr);
     }
 };
 
@@ -266,7 +266,8 @@ TEST_F(Combined, TrayEntriesAreRebuiltWithTheNewNumbersAtTheEnd)
     item(S("X"), S("N"), S("GX"), 10.0);
     trayEntry();
     s->AtualizaResumoPreco(+1);
-    EXPECT_EQ(s->lblDescricao.caption, S("Preço: R$40,00  Desconto: R$0,00 - Preço Final: R$40,00"));
+    EXPECT_EQ(s->lblDescricao.caption,
+              S("Preço: R$40,00  Desconto: R$0,00 - Preço Final: R$40,00"));
 
     s->AtualizaProdCombinado(S("GC"));
 
@@ -285,7 +286,8 @@ TEST_F(Combined, TrayEntriesAreRebuiltWithTheNewNumbersAtTheEnd)
     EXPECT_EQ(prices.mid(1),
               (QStringList{S("0,334 X R$9,88"), S("0,333 X R$9,91"), S("0,333 X R$9,91")}));
     // Each combined line now counts its share of the portion: 3,34 + 3,33 + 3,33 + 10,00.
-    EXPECT_EQ(s->lblDescricao.caption, S("Preço: R$20,00  Desconto: R$0,00 - Preço Final: R$20,00"));
+    EXPECT_EQ(s->lblDescricao.caption,
+              S("Preço: R$20,00  Desconto: R$0,00 - Preço Final: R$20,00"));
 }
 
 }  // namespace

@@ -68,8 +68,8 @@ TEST_F(Startup, AParameterFileWithoutOneOfItsFieldsIsRefusedByName)
     writeParameters({}, {S("NRCONFTELA")});
     RecordingScreen s;
     try {
-        s.InicializaForm(itensRet, S("PROMO"), S("COMBO"), QString(), S("1"), S("V"), S("D"),
-                         10, 0, 1, false, itensVendidos);
+        s.InicializaForm(itensRet, S("PROMO"), S("COMBO"), QString(), S("1"), S("V"), S("D"), 10, 0,
+                         1, false, itensVendidos);
         FAIL() << "no error for a parameter file without NRCONFTELA";
     } catch (const DataSetError& e) {
         EXPECT_TRUE(e.message().contains(S("NRCONFTELA"))) << e.message().toStdString();
@@ -186,9 +186,9 @@ TEST_F(Keys, AShortcutOnAnotherPageIsOfferedFromTheFirstSlot)
     type("13");
     clock.advance(400);
     EXPECT_EQ(s.touchedProducts.size(), 1);
-    EXPECT_EQ(gridProducts(), QStringList({S("P001"), S("P002"), S("P003"), S("P004"),
-                                           S("P005"), S("P006"), S("P007"), S("P008"),
-                                           S("P009"), S("P010"), S("P011"), S("P012")}));
+    EXPECT_EQ(gridProducts(),
+              QStringList({S("P001"), S("P002"), S("P003"), S("P004"), S("P005"), S("P006"),
+                           S("P007"), S("P008"), S("P009"), S("P010"), S("P011"), S("P012")}));
 }
 
 TEST_F(Keys, AShortcutOfAProductOutsideTheGroupIsNotFound)

@@ -14,9 +14,9 @@ int main()
     kvp::DataSet ctObs(QStringLiteral("ctObs"), kvp::records::prodCtObs());
     kvp::DataSet vendidos(QStringLiteral("vendidos"), kvp::records::itemProd());
     const QString vazio;
-    const bool ok = CriaPromocaoInteligente(itens, obs, ctObs, vazio, vazio, vazio, vazio,
-                                            QStringLiteral("1"), vazio, vazio, 10.0, 0.0, 1.0,
-                                            false, false, vazio, vendidos, vazio);
+    const bool ok =
+        CriaPromocaoInteligente(itens, obs, ctObs, vazio, vazio, vazio, vazio, QStringLiteral("1"),
+                                vazio, vazio, 10.0, 0.0, 1.0, false, false, vazio, vendidos, vazio);
     if (ok || kvp::combinada::frmPromocaoCombinada != nullptr) {
         std::puts("entry answered true or left its screen behind");
         return 1;
