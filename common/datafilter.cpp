@@ -258,6 +258,10 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b, bool cas
         const double x = a.toDouble(), y = b.toDouble();
         return x < y ? -1 : (x > y ? 1 : 0);
     }
+    case FieldType::Boolean: {
+        const int x = a.toBool() ? 1 : 0, y = b.toBool() ? 1 : 0;
+        return x - y;
+    }
     case FieldType::DateTime: {
         const QDateTime x = a.toDateTime(), y = b.toDateTime();
         return x < y ? -1 : (x > y ? 1 : 0);

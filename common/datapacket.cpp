@@ -27,6 +27,7 @@ QString typeName(FieldType t)
     case FieldType::Integer: return QStringLiteral("i4");
     case FieldType::DateTime: return QStringLiteral("dateTime");
     case FieldType::Blob: return QStringLiteral("bin.hex");
+    case FieldType::Boolean: return QStringLiteral("boolean");
     }
     return {};
 }
@@ -37,6 +38,7 @@ QString valueToXml(const FieldDef& f, const QVariant& v)
     case FieldType::Float: return QString::number(v.toDouble(), 'g', 17);
     case FieldType::Integer: return QString::number(v.toInt());
     case FieldType::DateTime: return v.toDateTime().toString(kDateFormat);
+    case FieldType::Boolean: return v.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     case FieldType::String:
     case FieldType::Blob: return v.toString();
     }
@@ -173,6 +175,8 @@ private:
         } else if (type == QLatin1String("datetime") || type == QLatin1String("date") ||
                    type == QLatin1String("sqldatetime")) {
             f.type = FieldType::DateTime;
+        } else if (type == QLatin1String("boolean")) {
+            f.type = FieldType::Boolean;
         } else if (type == QLatin1String("bin.hex") &&
                    (subtype.isEmpty() || subtype.compare(QLatin1String("Text"), Qt::CaseInsensitive) == 0 ||
                     subtype.compare(QLatin1String("WideText"), Qt::CaseInsensitive) == 0)) {
@@ -223,6 +227,14 @@ private:
             if (!ok)
                 fail(QStringLiteral("'%1' is not an integer (field %2)").arg(text, f.name));
             return v;
+        }
+        case FieldType::Boolean: {
+            const QString t = text.trimmed().toUpper();
+            if (t == QLatin1String("TRUE") || t == QLatin1String("1"))
+                return true;
+            if (t == QLatin1String("FALSE") || t == QLatin1String("0"))
+                return false;
+            fail(QStringLiteral("'%1' is not TRUE or FALSE (field %2)").arg(text, f.name));
         }
         case FieldType::DateTime: {
             QDateTime dt = QDateTime::fromString(text, kDateFormat);

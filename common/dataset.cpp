@@ -25,6 +25,7 @@ FieldDef floatField(const QString& name) { return makeField(name, FieldType::Flo
 FieldDef integerField(const QString& name) { return makeField(name, FieldType::Integer, 0); }
 FieldDef dateTimeField(const QString& name) { return makeField(name, FieldType::DateTime, 0); }
 FieldDef blobField(const QString& name) { return makeField(name, FieldType::Blob, 0); }
+FieldDef booleanField(const QString& name) { return makeField(name, FieldType::Boolean, 0); }
 
 namespace {
 
@@ -90,6 +91,22 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
         if (!ok)
             throw DataSetError(QStringLiteral("Value is not an integer for field %1").arg(field.name));
         return static_cast<int>(v);
+    }
+    case FieldType::Boolean: {
+        if (value.typeId() == QMetaType::Bool)
+            return value;
+        if (value.typeId() != QMetaType::QString)
+            return value.toDouble() != 0.0;
+        const QString s = value.toString().trimmed().toUpper();
+        if (s.isEmpty())
+            return {};
+        if (s == QLatin1String("S") || s == QLatin1String("T") || s == QLatin1String("TRUE") ||
+            s == QLatin1String("1") || s == QLatin1String("Y"))
+            return true;
+        if (s == QLatin1String("N") || s == QLatin1String("F") || s == QLatin1String("FALSE") ||
+            s == QLatin1String("0"))
+            return false;
+        throw DataSetError(QStringLiteral("'%1' is not a valid flag for field %2").arg(value.toString(), field.name));
     }
     case FieldType::DateTime: {
         if (value.typeId() == QMetaType::QDateTime)
@@ -542,6 +559,8 @@ QString DataSet::asString(const QString& field) const
         return QString::number(v.toDouble(), 'g', 15);
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     return v.toString();
 }
 
@@ -572,6 +591,15 @@ QDateTime DataSet::asDateTime(const QString& field) const
     if (v.isNull())
         return {};
     return coerceToField(dateTimeField(d->fields[i].name), v).toDateTime();
+}
+
+bool DataSet::asBoolean(const QString& field) const
+{
+    const int i = d->requireField(field);
+    const QVariant v = value(field);
+    if (v.isNull())
+        return false;
+    return coerceToField(booleanField(d->fields[i].name), v).toBool();
 }
 
 bool DataSet::isNullValue(const QString& field) const { return value(field).isNull(); }

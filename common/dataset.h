@@ -27,7 +27,7 @@ public:
     QString message() const { return QString::fromUtf8(what()); }
 };
 
-enum class FieldType { String, Float, Integer, DateTime, Blob };
+enum class FieldType { String, Float, Integer, DateTime, Blob, Boolean };
 
 struct FieldDef {
     QString name;
@@ -51,9 +51,11 @@ FieldDef floatField(const QString& name);
 FieldDef integerField(const QString& name);
 FieldDef dateTimeField(const QString& name);
 FieldDef blobField(const QString& name);
+FieldDef booleanField(const QString& name);
 
 // Converts a value to the representation a field of the given type stores: QString
-// (cut to the width), double, int, QDateTime or QString for blobs. A null or empty
+// (cut to the width), double, int, QDateTime, QString for blobs or bool. Flags written as
+// text ("S"/"N", "T"/"F", "True"/"False", "1"/"0") read as booleans. A null or empty
 // input stays null. Raises DataSetError for text that is not a number.
 QVariant coerceToField(const FieldDef& field, const QVariant& value);
 
@@ -183,6 +185,7 @@ public:
     double asFloat(const QString& field) const;
     int asInteger(const QString& field) const;
     QDateTime asDateTime(const QString& field) const;
+    bool asBoolean(const QString& field) const;  // false for null
     bool isNullValue(const QString& field) const;
     void setValue(const QString& field, const QVariant& value);  // Edit or Insert state only
     void clearValue(const QString& field);

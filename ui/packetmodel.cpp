@@ -50,6 +50,8 @@ QString PacketModel::cellText(int row, int column) const
                 return formatDate(when, m_format);
             return formatDate(when, m_format) + QLatin1Char(' ') + formatTime(when, m_format);
         }
+        case FieldType::Boolean:
+            return v.toBool() ? QStringLiteral("Sim") : QStringLiteral("Não");
         case FieldType::Blob:
             return v.toString().section(QLatin1Char('\n'), 0, 0);
         case FieldType::String:

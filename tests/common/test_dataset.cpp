@@ -232,13 +232,14 @@ TEST(DataPacketTest, FileRoundTripKeepsTypesNullsAndOddText)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     DataSet ds(S("all"), {stringField(S("S"), 5), floatField(S("F")), integerField(S("I")),
-                          dateTimeField(S("D")), blobField(S("B"))});
+                          dateTimeField(S("D")), blobField(S("B")), booleanField(S("L"))});
     ds.append();
     ds.setValue(S("S"), S("a\"<&'>é"));
     ds.setValue(S("F"), 0.1 + 0.2);
     ds.setValue(S("I"), -2147483647);
     ds.setValue(S("D"), QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
     ds.setValue(S("B"), S("{\\rtf1 linha 1\nlinha 2}"));
+    ds.setValue(S("L"), S("S"));  // a host flag written as text
     ds.post();
     ds.append();  // an all-null row
     ds.post();
@@ -249,6 +250,25 @@ TEST(DataPacketTest, FileRoundTripKeepsTypesNullsAndOddText)
     EXPECT_EQ(back, ds.data());
     EXPECT_EQ(back.fields[0].size, 5);
     EXPECT_TRUE(back.rows[1][1].isNull());
+    EXPECT_EQ(back.rows[0][5], QVariant(true));
+}
+
+TEST(DataPacketTest, HostBooleanFlagsLoad)
+{
+    const QByteArray xml =
+        "<DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+        "<FIELD attrname=\"UTILIZAIMPFIS\" fieldtype=\"boolean\"/>"
+        "<FIELD attrname=\"CDFILIAL\" fieldtype=\"string\" WIDTH=\"4\"/>"
+        "</FIELDS></METADATA><ROWDATA><ROW UTILIZAIMPFIS=\"TRUE\" CDFILIAL=\"0001\"/>"
+        "<ROW UTILIZAIMPFIS=\"FALSE\"/></ROWDATA></DATAPACKET>";
+    DataSet ds(S("params"));
+    ds.setData(DataPacket::fromXml(xml));
+    EXPECT_TRUE(ds.asBoolean(S("UTILIZAIMPFIS")));
+    EXPECT_EQ(ds.asString(S("UTILIZAIMPFIS")), S("True"));
+    ds.next();
+    EXPECT_FALSE(ds.asBoolean(S("UTILIZAIMPFIS")));
+    const QByteArray bad = QByteArray(xml).replace("\"FALSE\"", "\"maybe\"");
+    EXPECT_THROW(DataPacket::fromXml(bad), DataSetError);
 }
 
 TEST(DataPacketTest, CorruptOrIncompleteFilesAreClearErrors)
