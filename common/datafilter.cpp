@@ -274,19 +274,24 @@ int compareValues(FieldType type, const QVariant& a, const QVariant& b, bool cas
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool valueMatches(const FieldDef& field, const QVariant& stored, const QVariant& wanted,
-                  bool caseInsensitive, bool partialKey)
+std::optional<QVariant> locateKey(const FieldDef& field, const QVariant& wanted)
 {
     if (isBlank(wanted))
+        return QVariant();
+    try {
+        return coerceToField(field, wanted);
+    } catch (const DataSetError&) {
+        return std::nullopt;  // a text that is no number never equals a number
+    }
+}
+
+bool valueMatches(const FieldDef& field, const QVariant& stored, const QVariant& w,
+                  bool caseInsensitive, bool partialKey)
+{
+    if (isBlank(w))
         return isBlank(stored);
     if (stored.isNull())
         return false;
-    QVariant w;
-    try {
-        w = coerceToField(field, wanted);
-    } catch (const DataSetError&) {
-        return false;  // a text that is no number never equals a number
-    }
     if ((field.type == FieldType::String || field.type == FieldType::Blob) && partialKey)
         return stored.toString().startsWith(w.toString(), caseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive);
     return compareValues(field.type, stored, w, caseInsensitive) == 0;

@@ -5,6 +5,7 @@
 
 #include "dataset.h"
 
+#include <optional>
 #include <vector>
 
 namespace kvp {
@@ -21,8 +22,11 @@ struct Filter::Node {
 // Three-way comparison of two stored values of a field type; null sorts first.
 int compareValues(FieldType type, const QVariant& a, const QVariant& b, bool caseInsensitive);
 
-// Whether a stored value equals a searched value (locate semantics).
-bool valueMatches(const FieldDef& field, const QVariant& stored, const QVariant& wanted,
+// A searched value converted to the field's type once per locate; nothing when it can
+// never match (text that is no number against a number field).
+std::optional<QVariant> locateKey(const FieldDef& field, const QVariant& wanted);
+// Whether a stored value equals a key made by locateKey (locate semantics).
+bool valueMatches(const FieldDef& field, const QVariant& stored, const QVariant& key,
                   bool caseInsensitive, bool partialKey);
 
 class FilterEvaluator {

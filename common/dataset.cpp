@@ -723,8 +723,15 @@ bool DataSet::locate(const QString& keyFields, const QVariantList& values, Locat
                                .arg(names.size())
                                .arg(values.size()));
     std::vector<int> idx;
-    for (const QString& n : names)
-        idx.push_back(d->requireField(n.trimmed()));
+    std::vector<QVariant> keys;
+    for (qsizetype k = 0; k < names.size(); ++k) {
+        const int i = d->requireField(names[k].trimmed());
+        const std::optional<QVariant> key = locateKey(d->fields[i], values[k]);
+        if (!key)
+            return false;
+        idx.push_back(i);
+        keys.push_back(*key);
+    }
     d->rebuild();
     const bool ci = hasOption(options, LocateOption::CaseInsensitive);
     const bool partial = hasOption(options, LocateOption::PartialKey);
@@ -733,7 +740,7 @@ bool DataSet::locate(const QString& keyFields, const QVariantList& values, Locat
         bool all = true;
         for (size_t k = 0; k < idx.size() && all; ++k) {
             const FieldDef& f = d->fields[idx[k]];
-            all = valueMatches(f, row[idx[k]], values[static_cast<qsizetype>(k)], ci, partial);
+            all = valueMatches(f, row[idx[k]], keys[k], ci, partial);
         }
         if (all) {
             d->pos = static_cast<int>(p);
