@@ -1,0 +1,564 @@
+#include "scriptrun.h"
+
+#include "answers.h"
+#include "connectionstring.h"
+#include "itemrecord.h"
+#include "kvp510.h"
+#include "observationdialog.h"
+#include "qtdialogs.h"
+#include "qthostservices.h"
+#include "receipt.h"
+#include "screendialog.h"
+#include "searchdialog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+namespace kvp::refhost {
+
+using AKind = ScriptAnswer::Kind;
+using SKind = ScriptStep::Kind;
+
+namespace {
+
+const QString kShopConnection = QStringLiteral("kvp-host-script-shop");
+
+QString messageKindName(MessageKind kind)
+{
+    switch (kind) {
+        case MessageKind::Question:
+            return QStringLiteral("question");
+        case MessageKind::Information:
+            return QStringLiteral("information");
+        case MessageKind::Warning:
+            break;
+    }
+    return QStringLiteral("warning");
+}
+
+bool fitsMessage(AKind answer, MessageKind kind)
+{
+    switch (answer) {
+        case AKind::Question:
+            return kind == MessageKind::Question;
+        case AKind::Warning:
+            return kind == MessageKind::Warning;
+        case AKind::Information:
+            return kind == MessageKind::Information;
+        case AKind::Message:
+            return kind != MessageKind::Question;
+        default:
+            return false;
+    }
+}
+
+// The dialog as a person would see it, over the screen behind it.
+QImage dialogOverScreen(QImage screen, QDialog& dialog)
+{
+    dialog.ensurePolished();
+    if (dialog.layout())
+        dialog.layout()->activate();
+    dialog.adjustSize();
+    const QImage front = dialog.grab().toImage();
+    QPainter p(&screen);
+    p.fillRect(screen.rect(), QColor(0, 0, 0, 70));
+    p.drawImage((screen.width() - front.width()) / 2, (screen.height() - front.height()) / 2,
+                front);
+    return screen;
+}
+
+}  // namespace
+
+// --- The dialogs: each takes the next answer of the script ---
+
+class ScriptRun::Driver : public DialogDriver {
+public:
+    explicit Driver(ScriptRun& run) : m_run(run) {}
+
+    bool message(const MessageRequest& r) override
+    {
+        const QString shown = messageKindName(r.kind) + QLatin1Char(' ') + quoted(r.text);
+        const std::optional<ScriptAnswer> a = take(shown, [&](AKind k) { return fitsMessage(k, r.kind); });
+        if (!a)
+            return false;
+        if (!a->text.isEmpty() && !r.text.contains(a->text)) {
+            m_run.fail(a->line, QStringLiteral("the %1 reads %2, without \"%3\"")
+                                    .arg(messageKindName(r.kind), quoted(r.text), a->text));
+            throw SilentAbort();
+        }
+        picture(*a, [&] { return std::make_unique<MessageDialog>(r); });
+        if (r.kind == MessageKind::Question) {
+            m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->yes ? QStringLiteral("yes") : QStringLiteral("no")));
+            return a->yes;
+        }
+        m_run.transcript(QStringLiteral("dialog %1 -> ok").arg(shown));
+        return true;
+    }
+
+    std::optional<QString> keypad(const KeypadRequest& r) override
+    {
+        const QString shown = QStringLiteral("keypad ") + quoted(r.prompt.isEmpty() ? r.title : r.prompt);
+        const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Keypad; });
+        if (!a)
+            return std::nullopt;
+        picture(*a, [&] { return std::make_unique<KeypadDialog>(r); });
+        m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->cancel ? QStringLiteral("cancel") : quoted(a->text)));
+        if (a->cancel)
+            return std::nullopt;
+        return a->text;
+    }
+
+    ObservationChoice observation(const ObservationRequest& r) override
+    {
+        const QString shown = QStringLiteral("observation ") + quoted(r.productName);
+        const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Observation; });
+        ObservationChoice choice;
+        if (!a)
+            return choice;
+        picture(*a, [&] { return std::make_unique<ObservationDialog>(r); });
+        if (a->cancel) {
+            m_run.transcript(QStringLiteral("dialog %1 -> cancel").arg(shown));
+            return choice;
+        }
+        const int code = r.occurrences.fieldIndex(QStringLiteral("CDOCORR"));
+        const int desc = r.occurrences.fieldIndex(QStringLiteral("DSOCORR"));
+        for (const QString& wanted : a->codes) {
+            int found = -1;
+            for (int i = 0; code >= 0 && i < r.occurrences.rows.size(); ++i) {
+                if (r.occurrences.rows.at(i).value(code).toString() == wanted)
+                    found = i;
+            }
+            if (found < 0) {
+                QStringList offered;
+                for (const Row& row : r.occurrences.rows)
+                    offered << row.value(code).toString() + QLatin1Char(' ') + row.value(desc).toString();
+                m_run.fail(a->line, QStringLiteral("no occurrence %1 is offered for %2 (offered: %3)")
+                                        .arg(wanted, r.productName,
+                                             offered.isEmpty() ? QStringLiteral("none") : offered.join(QStringLiteral(", "))));
+                throw SilentAbort();
+            }
+            choice.rows.append(found);
+        }
+        choice.confirmed = true;
+        choice.typed = a->text;
+        QString told = a->codes.isEmpty() ? QStringLiteral("none") : a->codes.join(QLatin1Char(' '));
+        if (!a->text.isEmpty())
+            told += QStringLiteral(" | ") + quoted(a->text);
+        m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, told));
+        return choice;
+    }
+
+    std::optional<QString> coupon(const CouponRequest& r) override
+    {
+        const QString shown = QStringLiteral("coupon");
+        const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Coupon; });
+        if (!a)
+            return std::nullopt;
+        picture(*a, [&] { return std::make_unique<CouponDialog>(r); });
+        m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->cancel ? QStringLiteral("cancel") : quoted(a->text)));
+        if (a->cancel)
+            return std::nullopt;
+        return a->text;
+    }
+
+    std::optional<int> search(const SearchRequest& r) override
+    {
+        const QString shown = QStringLiteral("search ") + quoted(r.title);
+        const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Search; });
+        if (!a)
+            return std::nullopt;
+        picture(*a, [&] { return std::make_unique<SearchDialog>(r); });
+        if (!a->cancel && a->row > r.rows.rows.size()) {
+            m_run.fail(a->line, QStringLiteral("the search offers %1 row(s), not %2")
+                                    .arg(r.rows.rows.size()).arg(a->row));
+            throw SilentAbort();
+        }
+        m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->cancel ? QStringLiteral("cancel") : QString::number(a->row)));
+        if (a->cancel)
+            return std::nullopt;
+        return a->row - 1;
+    }
+
+    std::optional<int> fiscalMenu(const FiscalMenuRequest& r) override
+    {
+        const QString shown = QStringLiteral("fiscal");
+        const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Fiscal; });
+        if (!a)
+            return std::nullopt;
+        picture(*a, [&] { return std::make_unique<FiscalMenuDialog>(r); });
+        if (!a->cancel && a->row > r.entries.size()) {
+            m_run.fail(a->line, QStringLiteral("the fiscal menu has %1 entries, not %2")
+                                    .arg(r.entries.size()).arg(a->row));
+            throw SilentAbort();
+        }
+        m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->cancel ? QStringLiteral("close") : QString::number(a->row)));
+        if (a->cancel)
+            return std::nullopt;
+        return a->row - 1;
+    }
+
+private:
+    // The next answer when it fits the dialog; otherwise the run fails and the handler
+    // that opened the dialog stops quietly. After a failure every dialog is refused.
+    template <typename Fits>
+    std::optional<ScriptAnswer> take(const QString& shown, Fits fits)
+    {
+        if (m_run.failed())
+            throw SilentAbort();
+        std::deque<ScriptAnswer>& queue = m_run.answers();
+        if (queue.empty()) {
+            m_run.fail(m_run.currentLine(),
+                       QStringLiteral("unexpected dialog: %1 (queue an answer before this line)").arg(shown));
+            throw SilentAbort();
+        }
+        ScriptAnswer a = queue.front();
+        if (!fits(a.kind)) {
+            m_run.fail(a.line, QStringLiteral("this line answers a %1, but the dialog that came up is: %2")
+                                   .arg(ScriptAnswer::kindName(a.kind), shown));
+            throw SilentAbort();
+        }
+        queue.pop_front();
+        return a;
+    }
+
+    template <typename Make>
+    void picture(const ScriptAnswer& a, Make make)
+    {
+        if (a.picture.isEmpty())
+            return;
+        auto dialog = make();
+        m_run.saveImage(dialogOverScreen(m_run.screenNow(), *dialog), a.picture, a.line);
+    }
+
+    ScriptRun& m_run;
+};
+
+// --- The screens: each modal run plays the script's steps on the real view ---
+
+class ScriptRun::Presenter : public screen::ModalPresenter {
+public:
+    Presenter(ScriptRun& run, QtHostServices*& services) : m_run(run), m_services(services) {}
+
+    std::deque<ScriptStep> steps;
+    QString finalScreenshot;
+    bool leftOpen = false;
+
+    ui::ScreenDialog* current() const { return m_stack.isEmpty() ? nullptr : m_stack.last(); }
+
+    void runModal(screen::Form& form) override
+    {
+        ui::ScreenDialog dialog(form, current());
+        m_stack.append(&dialog);
+        for (screen::ScreenTimer* t : form.timers())
+            m_clock.attach(*t);
+        dialog.show();
+        const bool outermost = m_stack.size() == 1;
+
+        dialog.start();
+        checkAnswersUsed(QStringLiteral("while the screen opened"));
+        while (!form.closeRequested() && !m_run.failed() && !steps.empty()) {
+            const ScriptStep step = steps.front();
+            steps.pop_front();
+            play(step, dialog);
+            dialog.finishIfClosing();
+            if (step.isAction())
+                checkAnswersUsed(QStringLiteral("by line %1").arg(step.line));
+        }
+        if (!form.closeRequested() && !m_run.failed())
+            leftOpen = true;
+        if (outermost && !finalScreenshot.isEmpty() && !m_run.failed())
+            m_run.saveImage(dialog.screenshot(), finalScreenshot, m_run.currentLine());
+        for (screen::ScreenTimer* t : form.timers())
+            t->attach(nullptr);
+        m_stack.removeAll(&dialog);
+    }
+
+    void closeRequested(screen::Form&) override {}
+
+    void repaint(screen::Form& form) override
+    {
+        for (ui::ScreenDialog* d : m_stack) {
+            if (&d->form() == &form)
+                d->view()->sync();
+        }
+    }
+
+private:
+    void checkAnswersUsed(const QString& when)
+    {
+        if (m_run.failed() || m_run.answers().empty())
+            return;
+        const ScriptAnswer& a = m_run.answers().front();
+        m_run.fail(a.line, QStringLiteral("no %1 came up %2; nothing used this answer")
+                               .arg(ScriptAnswer::kindName(a.kind), when));
+    }
+
+    void press(QWidget* widget)
+    {
+        // The handler may take the control away (a tray entry removes itself).
+        const QPointer<QWidget> w(widget);
+        const QPointF at(w->width() / 2.0, w->height() / 2.0);
+        const QPointF global = w->mapToGlobal(at);
+        QMouseEvent down(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &down);
+        if (!w)
+            return;
+        QMouseEvent up(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &up);
+    }
+
+    void key(ui::ScreenDialog& dialog, int key, const QString& text)
+    {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(&dialog, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(&dialog, &up);
+    }
+
+    void play(const ScriptStep& step, ui::ScreenDialog& dialog)
+    {
+        m_run.setCurrentLine(step.line);
+        screen::Form& form = dialog.form();
+        switch (step.kind) {
+            case SKind::Answer:
+                m_run.answers().push_back(step.answer);
+                return;
+            case SKind::Scale:
+                m_services->scale().setReading(step.kg);
+                return;
+            case SKind::Screenshot:
+                m_run.saveImage(dialog.screenshot(), step.text, step.line);
+                return;
+            case SKind::Touch: {
+                const screen::Control* c = std::as_const(form).findComponent(step.text);
+                QWidget* w = dialog.view()->widgetFor(step.text);
+                if (!c || !w) {
+                    m_run.fail(step.line, QStringLiteral("touch: %1 has no control named %2")
+                                              .arg(form.name(), step.text));
+                    return;
+                }
+                if (!w->isVisibleTo(&dialog)) {
+                    m_run.fail(step.line, QStringLiteral("touch: %1 is not on the screen now").arg(c->name));
+                    return;
+                }
+                if (!dialog.view()->binding().touchHandler(*c)) {
+                    m_run.fail(step.line, QStringLiteral("touch: %1 takes no touches").arg(c->name));
+                    return;
+                }
+                // A locked control ignores the finger, as on the touch screen.
+                press(w);
+                return;
+            }
+            case SKind::Key: {
+                QString text;
+                if (step.text.size() == 1 && step.text.at(0).isLetterOrNumber())
+                    text = step.text;
+                else if (step.key == Qt::Key_Escape)
+                    text = QString(QChar(27));
+                else if (step.key == Qt::Key_Enter || step.key == Qt::Key_Return)
+                    text = QString(QChar(13));
+                key(dialog, step.key, text);
+                return;
+            }
+            case SKind::Type:
+                for (const QChar ch : step.text) {
+                    if (form.closeRequested() || m_run.failed())
+                        return;
+                    const int k = ch.isDigit() ? Qt::Key_0 + ch.digitValue() : ch.toUpper().unicode();
+                    key(dialog, k, QString(ch));
+                }
+                return;
+            case SKind::Tick: {
+                for (screen::ScreenTimer* t : form.timers()) {
+                    if (t->name().compare(step.text, Qt::CaseInsensitive) == 0) {
+                        t->fire();
+                        return;
+                    }
+                }
+                QStringList names;
+                for (screen::ScreenTimer* t : form.timers())
+                    names << t->name();
+                m_run.fail(step.line, QStringLiteral("tick: %1 has no timer %2 (timers: %3)")
+                                          .arg(form.name(), step.text,
+                                               names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", "))));
+                return;
+            }
+            case SKind::Wait:
+                m_clock.advance(step.ms);
+                return;
+        }
+    }
+
+    ScriptRun& m_run;
+    QtHostServices*& m_services;
+    screen::ManualClock m_clock;
+    QList<ui::ScreenDialog*> m_stack;
+};
+
+// --- The run ---
+
+ScriptRun::ScriptRun(Script script, QTextStream& out) : m_script(std::move(script)), m_out(out) {}
+
+ScriptRun::~ScriptRun() = default;
+
+void ScriptRun::fail(int line, const QString& message)
+{
+    if (!m_failure)
+        m_failure.emplace(line, message);
+}
+
+QString ScriptRun::failureText() const
+{
+    if (!m_failure)
+        return {};
+    if (m_failure->line() <= 0)
+        return m_script.file + QStringLiteral(": ") + m_failure->message();
+    return QStringLiteral("%1:%2: %3").arg(m_script.file).arg(m_failure->line()).arg(m_failure->message());
+}
+
+void ScriptRun::transcript(const QString& line)
+{
+    m_out << line << '\n';
+    m_out.flush();
+}
+
+QImage ScriptRun::screenNow() const
+{
+    if (m_presenter) {
+        if (ui::ScreenDialog* d = m_presenter->current())
+            return d->screenshot();
+    }
+    QImage blank(803, 607, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    return blank;
+}
+
+void ScriptRun::saveImage(const QImage& image, const QString& path, int line)
+{
+    const QFileInfo info(path);
+    QDir().mkpath(info.absolutePath());
+    if (!image.save(path, "PNG"))
+        fail(line, QStringLiteral("cannot write the picture %1").arg(path));
+}
+
+bool ScriptRun::run(const ScriptRunOptions& options)
+{
+    const ScriptCall& call = m_script.call;
+    const QString connection = options.connectionString.isEmpty()
+                                   ? options.folder.connectionString()
+                                   : options.connectionString;
+    m_currentLine = m_script.openLine;
+
+    // The host's own connection: menu, occurrences and prices.
+    ConnectionSettings settings;
+    try {
+        settings = ConnectionSettings::parse(connection);
+    } catch (const ConnectionStringError& e) {
+        fail(0, QStringLiteral("bad connection string: %1").arg(e.message()));
+        return false;
+    }
+    if (settings.driver.compare(QLatin1String("QSQLITE"), Qt::CaseInsensitive) == 0 &&
+        !QFileInfo::exists(settings.database)) {
+        fail(0, QStringLiteral("the shop database %1 does not exist").arg(settings.database));
+        return false;
+    }
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, kShopConnection);
+        db.setDatabaseName(settings.database);
+        db.setHostName(settings.host);
+        if (settings.port >= 0)
+            db.setPort(settings.port);
+        db.setUserName(settings.user);
+        db.setPassword(settings.password);
+        db.setConnectOptions(settings.options);
+        if (!db.open()) {
+            fail(0, QStringLiteral("cannot open the shop database: %1").arg(db.lastError().text()));
+        } else {
+            ok = true;
+        }
+    }
+    if (ok) {
+        try {
+            const ShopCatalogue catalogue(kShopConnection);
+            const Combo combo = catalogue.combo(call.combo);
+
+            QtHostConfig config;
+            config.connectionString = connection;
+            config.programFolder = options.folder.root;
+            config.priceConnection = kShopConnection;
+            const QDateTime clock = call.clock;
+            config.clock = [clock] { return clock; };
+            config.occurrences = [catalogue](const QString& product) {
+                return catalogue.occurrences(product);
+            };
+
+            m_driver = std::make_unique<Driver>(*this);
+            QtHostServices services(config, *m_driver);
+            QtHostServices* servicesPtr = &services;
+            services.scale().setReading(call.scale);
+            m_presenter = std::make_unique<Presenter>(*this, servicesPtr);
+            m_presenter->steps.assign(m_script.steps.cbegin(), m_script.steps.cend());
+            m_presenter->finalScreenshot = options.finalScreenshot;
+            for (const ScriptStep& s : m_script.opening)
+                m_answers.push_back(s.answer);
+
+            installHost(&services);
+            screen::installPresenter(m_presenter.get());
+
+            DataSet itens(QStringLiteral("cdsItensRet"), records::itemProd());
+            DataSet obs(QStringLiteral("cdsObsRet"), records::obsItens());
+            DataSet ctObs(QStringLiteral("cdsCtObsRet"), records::prodCtObs());
+            DataSet vendidos(QStringLiteral("cdsItensVendidos"), records::itemProd());
+            const QString priceMode = call.priceMode.value_or(combo.priceMode);
+            const bool result = kvp::combinada::CriaPromocaoInteligente(
+                itens, obs, ctObs, combo.code, call.name.value_or(combo.name), call.customer,
+                call.consumer, priceMode, call.valueOrPerc.value_or(combo.valueOrPerc),
+                call.adjustType.value_or(combo.adjustType), call.price.value_or(combo.price),
+                call.adjust.value_or(combo.adjust), call.quantity,
+                call.applyAdjust.value_or(combo.applyAdjust), call.debit, call.sale, vendidos,
+                call.callType);
+
+            screen::installPresenter(nullptr);
+            installHost(nullptr);
+            services.prices().release();
+
+            if (!failed() && !m_answers.empty())
+                fail(m_answers.front().line,
+                     QStringLiteral("no %1 came up; nothing used this answer")
+                         .arg(ScriptAnswer::kindName(m_answers.front().kind)));
+            if (!failed() && m_presenter->leftOpen)
+                fail(m_script.steps.isEmpty() ? m_script.openLine : m_script.steps.last().line,
+                     QStringLiteral("the script ended with the screen still open (close it, "
+                                    "e.g. key Esc and answer question yes)"));
+            if (!failed() && !m_presenter->steps.empty())
+                fail(m_presenter->steps.front().line,
+                     QStringLiteral("the screen had closed; this line and the ones after it "
+                                    "were not played"));
+            if (!failed()) {
+                for (const QString& line : stableResult(itens, obs, ctObs, result))
+                    transcript(line);
+            }
+        } catch (const HostError& e) {
+            screen::installPresenter(nullptr);
+            installHost(nullptr);
+            fail(call.comboLine > 0 ? call.comboLine : m_script.openLine, e.message());
+        }
+    }
+    m_presenter.reset();
+    m_driver.reset();
+    QSqlDatabase::removeDatabase(kShopConnection);
+    return !failed();
+}
+
+}  // namespace kvp::refhost

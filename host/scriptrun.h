@@ -1,0 +1,67 @@
+#pragma once
+
+// The headless mode of the reference host: plays a Script against the real selection
+// screen and view (offscreen), answers the host's dialogs from the script, writes each
+// dialog and the result handed back in the stable format, and stops with the script's
+// line at the first thing that did not go as written.
+
+#include "dialogdriver.h"
+#include "script.h"
+#include "shop.h"
+
+#include <QImage>
+#include <QTextStream>
+
+#include <deque>
+#include <optional>
+
+namespace kvp::refhost {
+
+struct ScriptRunOptions {
+    RunFolder folder;            // program folder of the module
+    QString connectionString;    // empty: the folder's SQLite database
+    QString finalScreenshot;     // PNG of the screen as the run ends; none when empty
+};
+
+class ScriptRun {
+public:
+    // Lines of the transcript and the result go to out.
+    ScriptRun(Script script, QTextStream& out);
+    ~ScriptRun();
+    ScriptRun(const ScriptRun&) = delete;
+    ScriptRun& operator=(const ScriptRun&) = delete;
+
+    // Sells the script's combo. True when everything went as the script says; otherwise
+    // failure() tells where and why.
+    bool run(const ScriptRunOptions& options);
+    const std::optional<ScriptError>& failure() const { return m_failure; }
+    // "file:line: message" (or "file: message" for the whole script).
+    QString failureText() const;
+
+    // --- Used by the driver and presenter of the run ---
+    // Records the first failure; later ones are consequences and are dropped.
+    void fail(int line, const QString& message);
+    bool failed() const { return m_failure.has_value(); }
+    int currentLine() const { return m_currentLine; }
+    void setCurrentLine(int line) { m_currentLine = line; }
+    void transcript(const QString& line);
+    std::deque<ScriptAnswer>& answers() { return m_answers; }
+    // The screen on top as drawn now; a blank screen-sized image when none is up.
+    QImage screenNow() const;
+    // Saves an image, failing the run at the line when it cannot be written.
+    void saveImage(const QImage& image, const QString& path, int line);
+
+private:
+    class Driver;
+    class Presenter;
+
+    Script m_script;
+    QTextStream& m_out;
+    std::optional<ScriptError> m_failure;
+    int m_currentLine = 0;
+    std::deque<ScriptAnswer> m_answers;
+    std::unique_ptr<Driver> m_driver;
+    std::unique_ptr<Presenter> m_presenter;
+};
+
+}  // namespace kvp::refhost
