@@ -208,7 +208,9 @@ int keyFromName(const QString& name)
     if (seq.count() != 1)
         return 0;
     const QKeyCombination combo = seq[0];
-    if (combo.keyboardModifiers() != Qt::NoModifier)
+    // Qt reads an unknown word as some key; only a name that reads back the same counts.
+    if (combo.keyboardModifiers() != Qt::NoModifier || combo.key() == Qt::Key_unknown ||
+        seq.toString(QKeySequence::PortableText).compare(name, Qt::CaseInsensitive) != 0)
         return 0;
     return combo.key();
 }

@@ -1,0 +1,190 @@
+// The headless mode: scripts are checked line by line before anything runs, and a replay
+// stops at the first line that does not go as written, naming it.
+
+#include "qtapp.h"
+#include "script.h"
+#include "scriptrun.h"
+#include "shop.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+using namespace kvp;
+using namespace kvp::refhost;
+
+namespace {
+
+QString S(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+int errorLine(const QString& text)
+{
+    try {
+        Script::parse(text, S("t.kvs"));
+    } catch (const ScriptError& e) {
+        return e.line();
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(ScriptParse, SettingsStepsAndAnswersComeOutInOrder)
+{
+    const Script s = Script::parse(S("# a sale\n"
+                                     "combo 9002\n"
+                                     "quantity 2\n"
+                                     "adjust D P 10\n"
+                                     "clock 2025-01-05 09:05:30\n"
+                                     "scale 0,482\n"
+                                     "answer coupon\n"
+                                     "open\n"
+                                     "touch blbMenu02\n"
+                                     "answer question no \"Deseja sair\"\n"
+                                     "key Esc\n"
+                                     "type 12\n"
+                                     "wait 400\n"
+                                     "answer observation 01 04 | sem sal > shot.png\n"
+                                     "answer keypad cancel\n"),
+                                   S("t.kvs"));
+    EXPECT_EQ(s.call.combo, S("9002"));
+    EXPECT_EQ(s.call.quantity, 2);
+    EXPECT_EQ(s.call.adjustType, S("D"));
+    EXPECT_EQ(s.call.valueOrPerc, S("P"));
+    EXPECT_EQ(s.call.adjust, 10);
+    EXPECT_EQ(s.call.applyAdjust, true);
+    EXPECT_EQ(s.call.clock, QDateTime(QDate(2025, 1, 5), QTime(9, 5, 30)));
+    EXPECT_DOUBLE_EQ(s.call.scale, 0.482);
+    ASSERT_EQ(s.opening.size(), 1);
+    EXPECT_EQ(s.opening.first().answer.kind, ScriptAnswer::Kind::Coupon);
+    EXPECT_EQ(s.openLine, 8);
+    ASSERT_EQ(s.steps.size(), 7);
+    EXPECT_EQ(s.steps.at(0).text, S("blbMenu02"));
+    const ScriptAnswer& q = s.steps.at(1).answer;
+    EXPECT_FALSE(q.yes);
+    EXPECT_EQ(q.text, S("Deseja sair"));
+    EXPECT_EQ(q.line, 10);
+    EXPECT_EQ(s.steps.at(2).key, int(Qt::Key_Escape));
+    EXPECT_EQ(s.steps.at(3).text, S("12"));
+    EXPECT_EQ(s.steps.at(4).ms, 400);
+    const ScriptAnswer& o = s.steps.at(5).answer;
+    EXPECT_EQ(o.codes, (QStringList{S("01"), S("04")}));
+    EXPECT_EQ(o.text, S("sem sal"));
+    EXPECT_EQ(o.picture, S("shot.png"));
+    EXPECT_TRUE(s.steps.at(6).answer.cancel);
+}
+
+TEST(ScriptParse, EveryFaultNamesItsLine)
+{
+    EXPECT_EQ(errorLine(S("combo 1\nopen\ntuch imgProd01\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nquantity dois\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("touch imgProd01\n")), 1) << "actions come after open";
+    EXPECT_EQ(errorLine(S("open\n")), 1) << "open needs a combo";
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nkey Banana\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nanswer question maybe\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nanswer search 0\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nanswer warning \"unclosed\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nopen\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\n")), 0) << "a script that never opens the screen";
+}
+
+namespace {
+
+// Replays in-process against a sample shop built once for the suite.
+class ScriptReplay : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        test::qtApp();
+        dir = new QTemporaryDir;
+        folder.root = dir->path();
+        buildRunFolder(folder);
+    }
+    static void TearDownTestSuite() { delete dir; }
+
+    // Runs the script; returns its output, and the failure text in failure.
+    QString replay(const QString& text)
+    {
+        QString output;
+        QTextStream out(&output);
+        ScriptRun run(Script::parse(text, S("t.kvs")), out);
+        ScriptRunOptions options;
+        options.folder = folder;
+        run.run(options);
+        failure = run.failureText();
+        return output;
+    }
+
+    QString failure;
+    static inline QTemporaryDir* dir = nullptr;
+    static inline RunFolder folder;
+};
+
+}  // namespace
+
+TEST_F(ScriptReplay, ALeftSaleHandsBackNothing)
+{
+    const QString out = replay(S("combo 9002\nopen\ntouch blbMenu03\ntouch blbMenu01\n"
+                                 "answer question yes\nkey Esc\n"));
+    EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+    EXPECT_EQ(out, S("dialog question \"Deseja sair da tela de promoção combinada?\" -> yes\n"
+                     "items 0\nobservations 0\ncontrolled 0\nresult false\n"));
+}
+
+TEST_F(ScriptReplay, AReplayStopsAtTheLineThatWentWrong)
+{
+    replay(S("combo 9002\nopen\ntouch imgProd99\n"));
+    EXPECT_EQ(failure, S("t.kvs:3: touch: frmPromocaoCombinada has no control named imgProd99"));
+
+    replay(S("combo 9002\nopen\ntouch bbbAcima\n"));
+    EXPECT_EQ(failure, S("t.kvs:3: touch: bbbAcima is not on the screen now"));
+
+    replay(S("combo 9002\nopen\nkey Esc\n"));
+    EXPECT_TRUE(failure.startsWith(S("t.kvs:3: unexpected dialog: question \"Deseja sair")))
+        << failure.toStdString();
+
+    replay(S("combo 9002\nopen\nanswer warning\nkey Esc\n"));
+    EXPECT_TRUE(failure.startsWith(S("t.kvs:3: this line answers a warning, but the dialog")))
+        << failure.toStdString();
+
+    replay(S("combo 9002\nopen\nanswer question yes\ntouch blbMenu02\n"));
+    EXPECT_EQ(failure, S("t.kvs:3: no question came up by line 4; nothing used this answer"));
+
+    replay(S("combo 9002\nopen\nanswer question yes \"Confirma\"\nkey Esc\n"));
+    EXPECT_TRUE(failure.startsWith(S("t.kvs:3: the question reads"))) << failure.toStdString();
+
+    replay(S("combo 9002\nopen\ntouch blbMenu02\n"));
+    EXPECT_TRUE(failure.startsWith(S("t.kvs:3: the script ended with the screen still open")))
+        << failure.toStdString();
+
+    replay(S("combo 9002\nopen\nanswer question yes\nkey Esc\ntouch blbMenu02\n"));
+    EXPECT_TRUE(failure.startsWith(S("t.kvs:5: the screen had closed"))) << failure.toStdString();
+
+    replay(S("combo 1234\nopen\n"));
+    EXPECT_TRUE(failure.startsWith(S("t.kvs:1: The shop sells no combo 1234"))) << failure.toStdString();
+}
+
+TEST_F(ScriptReplay, AMissingDatabaseIsAClearError)
+{
+    QString output;
+    QTextStream out(&output);
+    ScriptRun run(Script::parse(S("combo 9002\nopen\n"), S("t.kvs")), out);
+    ScriptRunOptions options;
+    options.folder = folder;
+    options.connectionString = S("driver=QSQLITE;database=/nonexistent/loja.db");
+    EXPECT_FALSE(run.run(options));
+    EXPECT_EQ(run.failureText(), S("t.kvs: the shop database /nonexistent/loja.db does not exist"));
+}
+
+TEST(SampleShop, SqlSplitsAtSemicolonsOutsideQuotesAndDropsComments)
+{
+    const QStringList s = splitSqlStatements(
+        S("-- head; comment\nINSERT INTO T VALUES ('a;b', 'it''s');\n\nSELECT 1 -- tail;\n;"));
+    ASSERT_EQ(s.size(), 2);
+    EXPECT_EQ(s.at(0), S("INSERT INTO T VALUES ('a;b', 'it''s')"));
+    EXPECT_EQ(s.at(1), S("SELECT 1"));
+    EXPECT_THROW(splitSqlStatements(S("SELECT 'open")), HostError);
+}
