@@ -46,12 +46,7 @@ void TfrmPromocaoCombinada::blbMenu01Click(Control& sender)
     // A code missing from the copy leaves the lookup where it stands.
     DataSet& aux = cdsAuxGrupProdCombo;
     aux.locate(QStringLiteral("CDGRUPROMOC"), sender.groupCode);
-    stCdGrupoAtual = aux.asString(QStringLiteral("CDGRUPROMOC"));
-    stQtdeGrupoAtual = textoCampo(aux, QStringLiteral("QUANTIDADE"));
-    stCdGrupMutexAtual = aux.asString(QStringLiteral("CDGRUPMUTEX"));
-    stIdImpGrPromoAtual = aux.asString(QStringLiteral("IDIMPGRPROMO"));
-    stNrSeqGrPromoAtual = textoCampo(aux, QStringLiteral("NRSEQGRPROMO"));
-    stIdCombinaProd = aux.asString(QStringLiteral("IDCOMBINAPROD"));
+    LeGrupoAtual();
 
     MontaMenuProduto(stCdGrupoAtual, true);
 
@@ -80,6 +75,17 @@ void TfrmPromocaoCombinada::blbMenu01Click(Control& sender)
     sender.color = corGrupoSelecionado;
 
     Repaint();
+}
+
+void TfrmPromocaoCombinada::LeGrupoAtual()
+{
+    const DataSet& aux = cdsAuxGrupProdCombo;
+    stCdGrupoAtual = aux.asString(QStringLiteral("CDGRUPROMOC"));
+    stQtdeGrupoAtual = textoCampo(aux, QStringLiteral("QUANTIDADE"));
+    stCdGrupMutexAtual = aux.asString(QStringLiteral("CDGRUPMUTEX"));
+    stIdImpGrPromoAtual = aux.asString(QStringLiteral("IDIMPGRPROMO"));
+    stNrSeqGrPromoAtual = textoCampo(aux, QStringLiteral("NRSEQGRPROMO"));
+    stIdCombinaProd = aux.asString(QStringLiteral("IDCOMBINAPROD"));
 }
 
 void TfrmPromocaoCombinada::SetDown(Control& botao)

@@ -12,6 +12,7 @@ int nrSeqItemAdd = 0;
 bool boPromocaoComb = false;
 int NrPgGrupo = 0;
 int NrPgProd = 0;
+PromoCombAddEntry criaPromoCombAdd;
 
 void resetModuleVariables()
 {

@@ -6,6 +6,12 @@
 
 #include <QString>
 
+#include <functional>
+
+namespace kvp {
+class DataSet;
+}
+
 namespace kvp::combinada {
 
 class TfrmPromocaoCombinada;
@@ -20,6 +26,19 @@ extern int nrSeqItemAdd;                             // next NRSEQITEMADD of a n
 extern bool boPromocaoComb;                          // the selection was confirmed
 extern int NrPgGrupo;                                // published, never written
 extern int NrPgProd;                                 // published, never written
+
+// The add-to-combination screen's entry, with the eighteen arguments of
+// CriaPromocaoInteligente. The package that provides that screen installs it; while none
+// is installed, a product that is itself a combined promotion adds nothing. Not reset by
+// resetModuleVariables: it belongs to the loaded code, not to a call.
+using PromoCombAddEntry = std::function<bool(
+    DataSet& cdsItensRet, DataSet& cdsObsRet, DataSet& cdsCtObsRet, const QString& stCdProdPromo,
+    const QString& stNmProdPromo, const QString& stCdCliDebPadrao, const QString& stCdConsDebAux,
+    const QString& stTipoPrecoPromo, const QString& stIdValorPerc, const QString& stTipoAjuste,
+    double vrPrecoPromo, double vrAjustePromo, double nrQtdePromo, bool boAplicaAjuste,
+    bool boDebitoAux, const QString& stNrVendaRest2, DataSet& cdsItensVendidos,
+    const QString& stTipoChamada)>;
+extern PromoCombAddEntry criaPromoCombAdd;
 
 // Puts every variable back to its state when the module was loaded (tests).
 void resetModuleVariables();

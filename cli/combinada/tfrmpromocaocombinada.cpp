@@ -346,8 +346,19 @@ void TfrmPromocaoCombinada::bldCancelarClick()
 void TfrmPromocaoCombinada::MostraErro(const QString& texto)
 {
     LogKvp510(texto);
+    Avisa(texto);
+}
+
+void TfrmPromocaoCombinada::Avisa(const QString& texto)
+{
     host().Mensagem(texto, QString(), N, N, static_cast<int>(MessageKind::Warning), QString(),
                     QString(), 0, nullptr);
+}
+
+bool TfrmPromocaoCombinada::Pergunta(const QString& texto)
+{
+    return host().Mensagem(texto, QString(), N, S, static_cast<int>(MessageKind::Question),
+                           QString(), QString(), 0, nullptr);
 }
 
 void TfrmPromocaoCombinada::reportError(const QString& text)

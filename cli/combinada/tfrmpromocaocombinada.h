@@ -112,9 +112,9 @@ public:
     DataSet cdsObs{QStringLiteral("cdsObs"), records::obs()};
     DataSet cdsOcorrencia{QStringLiteral("cdsOcorrencia"), records::ocorrencia()};
     DataSet cdsControlaObs{QStringLiteral("cdsControlaObs"), records::controlaObs()};
-    DataSet cdsProdutosAdd{QStringLiteral("cdsProdutosAdd")};
-    DataSet cdsItemObsAdd{QStringLiteral("cdsItemObsAdd"), records::obsItens()};
-    DataSet cdsPromoCtObsAdd{QStringLiteral("cdsPromoCtObsAdd"), records::prodCtObs()};
+    DataSet cdsProdutosAdd{QStringLiteral("cdsProdutosAdd"), records::itemProdAdd()};
+    DataSet cdsItemObsAdd{QStringLiteral("cdsItemObsAdd"), records::obsItensAdd()};
+    DataSet cdsPromoCtObsAdd{QStringLiteral("cdsPromoCtObsAdd"), records::prodCtObsAdd()};
     DataSet cdsVazio{QStringLiteral("cdsVazio")};
 
     // ------------------------------------------------------------------ fields
@@ -251,19 +251,78 @@ public:
     void bbbBandejaUpClick();
     void bbbBandejaDownClick();
 
-    // ------------------------------------------------------------------ built on top
-    // Product choice, confirmation, pre-selection, quantity key, search and photo help
-    // come on top of this screen. Until they do, these answer as described.
+    // Removal of the entry's item line (or of the whole set added with it); bound to
+    // every entry's picture.
+    void BandejaClick(Control& sender);
 
-    // Product choice (sender: a grid picture, or nullptr for stCdProdExterno). Clears the
-    // touch guard and adds nothing.
+    // ------------------------------------------------------------------ product choice
+    // A touch on a grid picture, or (sender nullptr) the product in stCdProdExterno.
+    // Virtual so that tests can watch the hand-off from shortcuts and the search.
     virtual void bpbProd01Click(Control* sender);
-    // Confirmation. Leaves the screen open.
-    virtual void bldConfirmarClick();
-    // Places the pre-selected products; for now only marks them as placed.
-    virtual void VerificaPreSelecionados(const QString& cdProdPromo);
-    // Quantity key (F7), product search (F6), picture help. Do nothing.
+    // Runs the add-to-combination screen for a product that is itself a combined
+    // promotion; its chosen lines come back in the first three datasets. Calls the entry
+    // installed in criaPromoCombAdd; without one it adds nothing and answers false.
+    virtual bool CriaPromoCombAdd(DataSet& cdsItensRet, DataSet& cdsObsRet, DataSet& cdsCtObsRet,
+                                  const QString& stCdProdPromo, const QString& stNmProdPromo,
+                                  const QString& stCdCliDebPadrao, const QString& stCdConsDebAux,
+                                  const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
+                                  const QString& stTipoAjuste, double vrPrecoPromo,
+                                  double vrAjustePromo, double nrQtdePromo, bool boAplicaAjuste,
+                                  bool boDebitoAux, const QString& stNrVendaRest2,
+                                  DataSet& cdsItensVendidos, const QString& stTipoChamada);
+
+    // ------------------------------------------------------------------ item insertion
+    // Turns one chosen product into an item line with its observations, discounts and
+    // coupon. True when the line was inserted; a refusal has been shown.
+    bool AddProduto(const QString& stCdArvProd, const QString& stCdProduto,
+                    const QString& stNmProduto, const QString& stCdGrupo,
+                    const QString& stCdGrupoOrig, const QString& stCdFamiliSald,
+                    const QString& stIdPesaProd, const QString& stSgUnidade,
+                    const QString& stIdObrProdSelec, const QString& stObsPedido,
+                    const QString& stObsDigitada, double vrTara, double vrPreco, double vrAcrescimo,
+                    double vrDesconto, int nrItemAdd, int nrSeqOrigem, const QString& stPedeObs,
+                    DataSet& cdsObsOrigem, DataSet& cdsCtObsOrigem, const QString& stIdImpGrupo,
+                    const QString& stIdImpItem, const QString& stCdProdPai,
+                    const QString& stVrPrecoClie, bool boImpProdPai);
+
+    // ------------------------------------------------------------------ quantities
+    // The quantity key (F7): how many units the next product counts for.
     virtual void spbQtdeClick();
+    void SetdoQtdeMult(double valor);
+    // Sum of QTPRODVALIDA over the item lines the current filter shows.
+    double ObterQtdInserida();
+    // True when the selected group can take the next product.
+    bool Valida_Quantid();
+    // True when the product's per-product discount is meant for its first unit and this
+    // is that unit in the whole sale.
+    bool ValidaProduto(const QString& stCdProduto);
+
+    // ------------------------------------------------------------------ exclusive groups
+    void BloqueiaGrupo();
+    void DesbloqueiaGrupo(const QString& stCdGrupo, const QString& stCdGrupMutex);
+
+    // ------------------------------------------------------------------ coupons
+    // Asks for a coupon code and works out its discount on a line of q units at price p
+    // with its own discount d and surcharge a: sets stCdCupomDesc, vrDescCupom and
+    // vrLimiteCupom.
+    void controlaValorCupom(double q, double p, double d, double a, const QString& stCdProduto);
+    void zeraVariaveisCupomDesc();
+    void incluiCupomVenda(const QString& stCdCupom);
+
+    // ------------------------------------------------------------------ campaigns
+    void ValidaCampanhaPromocional();
+    bool Vd_Combinacoes();
+
+    // ------------------------------------------------------------------ confirmation
+    // Virtual so that key tests can count confirmations.
+    virtual void bldConfirmarClick();
+
+    // ------------------------------------------------------------------ pre-selection
+    virtual void VerificaPreSelecionados(const QString& cdProdPromo);
+    // False when a failed price lookup abandons the whole pre-selection.
+    bool RegistraPreSelecionados(const QString& stCdGrupo, const QString& stCdProduto);
+
+    // ------------------------------------------------------------------ search, photo
     virtual void bldFiltroClick();
     virtual void bldFotoClick();
 
@@ -271,6 +330,30 @@ protected:
     void reportError(const QString& text) override;
 
 private:
+    // How placing one chosen product ended.
+    enum class Colocacao { Inserido, Recusado, Abandonado };
+    Colocacao ColocaProduto(const QString& cdProduto, const Control* fonte, bool preSelecao);
+    bool ValidaImpostos(const QString& cdProduto);
+    bool ValidaDocumentoFiscal(const QString& cdProduto);
+    // The exclusive-group refusal for a product of the given group; true when refused.
+    bool RecusaGrupoExclusivo(const QString& cdGrupoProduto);
+    // The lines of a nested promotion; false when one of them was refused.
+    bool PromocaoAninhada(const QString& cdProduto, const Control* fonte, bool preSelecao);
+    void ConcluiGrupo();
+    void AvancaGrupo(bool recolore);
+    // Copies the settings of the group the groups' copy stands on into the selected-group
+    // fields.
+    void LeGrupoAtual();
+    double QtdeGrupoAtual() const;
+    // Caps the current line's discount one cent under its gross value.
+    void LimitaDesconto();
+    void MontaTextoPrecoPromo();
+    void RemoveObservacoes(const QString& nrSeq);
+    void removeCupomVenda(const QString& stCdCupom);
+    void AplicaCampanha();
+    void Avisa(const QString& texto);
+    bool Pergunta(const QString& texto);
+
     // Moves a line's observation and controlled-observation rows to its new number.
     void RenumeraObservacoes(const QString& seqAntigo, const QString& seqNovo);
     void LeParametros();

@@ -1,12 +1,17 @@
 // The tray of chosen items: entries of five controls each inside scbBandeja, tagged with
-// their item line's NRSEQ, and the two arrows that scroll it one entry at a time.
+// their item line's NRSEQ, the removal of a line (or of the set added with it) and the
+// two arrows that scroll it one entry at a time.
 
+#include "combinada_p.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"
+#include "oplog.h"
 #include "textformat.h"
 
 namespace kvp::combinada {
+
+using namespace detail;
 
 using screen::Bounds;
 using screen::ControlKind;
@@ -92,6 +97,98 @@ void TfrmPromocaoCombinada::CriaProdBandeja(const QString& stCodigo, const QStri
         rolaConteudo(controlesBandeja(), -kPassoBandeja);
         bbbBandejaUp.visible = true;
     }
+}
+
+void TfrmPromocaoCombinada::BandejaClick(Control& sender)
+{
+    const ChangeScope changes(*this);
+    DataSet& itens = cdsItemProd;
+    const SemFiltro semFiltro(itens);
+    const int tag = sender.tag;
+    const QString nrSeq = QString::number(tag);
+    itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
+    if (itens.isEmpty()) {
+        RemoveProdBandeja(tag);  // an entry whose line is gone already
+        return;
+    }
+    const int conjunto = itens.asInteger(QStringLiteral("NRSEQITEMADD"));
+    const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
+
+    // Takes the current line's share out of the price line.
+    auto desfazPreco = [&] {
+        if (modo2) {
+            AtualizaResumoPreco(-1);
+        } else if (marcado(itens, QStringLiteral("IDIMPGRPROMO"))) {
+            const double preco = itens.asFloat(QStringLiteral("VRPRECOPROD"));
+            vrPrecoPromo -= preco;
+            vrPrecoPromoFinal -= preco;
+            MontaTextoPrecoPromo();
+        }
+    };
+
+    QString mutex;
+    QString grupo;
+    if (conjunto < 1) {
+        if (marcado(itens, QStringLiteral("IDOBRPRODSELEC"))) {
+            Avisa(msgPadrao.Msg(QStringLiteral("PROD_OBR")));
+            return;
+        }
+        RemoveProdBandeja(tag);
+        itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
+        RemoveObservacoes(nrSeq);
+        desfazPreco();
+        LogKvp510(QStringLiteral("PRODUTO EXCLUÍDO: ") +
+                  itens.asString(QStringLiteral("CDPRODUTO")) + QStringLiteral(" - ") +
+                  itens.asString(QStringLiteral("NMPRODUTO")));
+        mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
+        grupo = itens.asString(QStringLiteral("CDGRUPROMOC"));
+        removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
+        itens.remove();
+    } else {
+        // Lines added together go together, observations included.
+        itens.applyFilter(Filter::eq(QStringLiteral("NRSEQITEMADD"), conjunto));
+        itens.first();
+        mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
+        grupo = itens.asString(QStringLiteral("CDGRUPROMOC"));
+        while (!itens.isEmpty()) {
+            itens.first();
+            const QString seqLinha = itens.asString(QStringLiteral("NRSEQ"));
+            desfazPreco();
+            RemoveProdBandeja(seqLinha.toInt());
+            RemoveObservacoes(seqLinha);
+            removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
+            itens.remove();
+        }
+    }
+    itens.clearFilter();
+
+    itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)
+                          .and_(Filter::eq(QStringLiteral("CDGRUPROMOC"), grupo)));
+    const bool grupoVazio = itens.isEmpty();
+    itens.clearFilter();
+    if (grupoVazio) {
+        DesbloqueiaGrupo(grupo, mutex);
+    }
+    if (stIdCombinaProd == kS) {
+        AtualizaProdCombinado(grupo);
+    }
+}
+
+void TfrmPromocaoCombinada::RemoveObservacoes(const QString& nrSeq)
+{
+    auto apaga = [](DataSet& ds, const QString& valor) {
+        if (!ds.isActive() || ds.isEmpty()) {
+            return;
+        }
+        const SemFiltro semFiltro(ds);
+        ds.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), valor));
+        while (!ds.isEmpty()) {
+            ds.first();
+            ds.remove();
+        }
+    };
+    apaga(cdsObsItens, nrSeq);
+    apaga(cdsProdCtObs, Ajusta(nrSeq, 3));
 }
 
 void TfrmPromocaoCombinada::RemoveProdBandeja(int nrTag)

@@ -12,12 +12,15 @@ void RecordingScreen::bpbProd01Click(screen::Control* sender)
 {
     touchedProducts << (sender ? sender->productCode : QString());
     touchedSlots << (sender ? sender->slot : 0);
-    TfrmPromocaoCombinada::bpbProd01Click(sender);
+    if (passOn)
+        TfrmPromocaoCombinada::bpbProd01Click(sender);
 }
 
 void RecordingScreen::bldConfirmarClick()
 {
     ++confirmations;
+    if (passOn)
+        TfrmPromocaoCombinada::bldConfirmarClick();
 }
 
 void ScreenTest::SetUp()

@@ -25,12 +25,13 @@ inline QString S(const char* text)
     return QString::fromUtf8(text);
 }
 
-// The screen with the operations that later work builds on top of it recorded instead.
+// The screen with product choice and confirmation recorded; with passOn they also run.
 class RecordingScreen : public combinada::TfrmPromocaoCombinada {
 public:
     QStringList touchedProducts;  // productCode of every picture handed to product choice
     QList<int> touchedSlots;
     int confirmations = 0;
+    bool passOn = false;
 
     void bpbProd01Click(screen::Control* sender) override;
     void bldConfirmarClick() override;

@@ -1,0 +1,218 @@
+// Campaign promotions: the items are registered in the branch and till's scratch rows,
+// the campaigns they satisfy are looked up, the first that passes the combination check
+// adjusts the prices, and the scratch rows are removed again whatever happens.
+
+#include "combinada_p.h"
+#include "tfrmpromocaocombinada.h"
+
+#include "hostservices.h"
+#include "modulevars.h"
+#include "srv_kvp510.h"
+#include "textformat.h"
+
+#include <cmath>
+
+namespace kvp::combinada {
+
+using namespace detail;
+
+namespace {
+
+bool emCentavos(double valor)
+{
+    return std::round(valor * 100) != 0;
+}
+
+}  // namespace
+
+void TfrmPromocaoCombinada::ValidaCampanhaPromocional()
+{
+    HostServices& h = host();
+    const QString chaveCaixa = stCdFilial + QLatin1Char('-') + stCdCaixa;
+    auto apagaRascunho = [&] {
+        h.MensagemMetodo(ApagaItemPromoComb(stCdFilial, stCdCaixa), true, 0,
+                         QStringLiteral("ApagaItemPromoComb"), QStringLiteral("Cli_Kvp510"),
+                         chaveCaixa, QString());
+    };
+    auto encerra = [&] {
+        apagaRascunho();
+        cdsCampanhaPromo.clearFilter();
+        if (cdsCampanhaPromo.isActive()) {
+            cdsCampanhaPromo.emptyDataSet();
+        }
+    };
+
+    try {
+        // Rows an earlier check failed to remove would count as items of this one.
+        apagaRascunho();
+        h.MensagemMetodo(setItemPromoComb(stCdFilial, stCdCaixa, cdsItemProd.data()), true, 0,
+                         QStringLiteral("setItemPromoComb"), QStringLiteral("Cli_Kvp510"),
+                         chaveCaixa + QStringLiteral("-cdsItemProd.Data"), QString());
+        const DataResult campanhas = h.MensagemMetodo(
+            getCampanhaPromo(stCdFilial, stCdCaixa, stCdCliDebPadrao, stCdConsDebAux), true, 0,
+            QStringLiteral("getDescCampPromo"), QStringLiteral("Cli_Kvp510"),
+            stCdCliDebPadrao + QLatin1Char('-') + stCdConsDebAux, QString());
+        cdsCampanhaPromo.setData(campanhas.asPacket());
+
+        DataSet& candidatas = cdsCampanhaPromo;
+        candidatas.applyFilter(Filter::eq(QStringLiteral("CDCLIENTE"), stCdCliDebPadrao));
+        if (candidatas.isEmpty()) {
+            candidatas.applyFilter(Filter::isNull(QStringLiteral("CDCLIENTE")));
+        }
+        if (!candidatas.isEmpty()) {
+            AplicaCampanha();
+        }
+    } catch (...) {
+        try {
+            encerra();
+        } catch (...) {
+            // The first failure is the one to report; this one has been shown by the host.
+        }
+        throw;
+    }
+    encerra();
+}
+
+bool TfrmPromocaoCombinada::Vd_Combinacoes()
+{
+    const DataSet& c = cdsCampanhaPromo;
+    return getVdCombinacoes(c.asString(QStringLiteral("CDCAMPPROMO")),
+                            c.asString(QStringLiteral("CDPRODPRIN")),
+                            c.asString(QStringLiteral("CDPRODCOMB")), stCdFilial, stCdCaixa);
+}
+
+void TfrmPromocaoCombinada::AplicaCampanha()
+{
+    DataSet& candidatas = cdsCampanhaPromo;
+    DataSet& itens = cdsItemProd;
+    const double m = nrQtdePromo;
+    QString campanha;
+
+    // The promotion's own price of a product; a failed lookup keeps the price the line
+    // has rather than the price of whatever product was looked up before.
+    auto reprecifica = [&] {
+        cdsRetornaPreco.emptyOrCreate();
+        ConsultaPreco(itens.asString(QStringLiteral("CDPRODUTO")), QString(), kS);
+        double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
+        if (!cdsRetornaPreco.isEmpty()) {
+            cdsRetornaPreco.first();
+            preco = cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+        }
+        itens.edit();
+        itens.setValue(QStringLiteral("VRUNVENDAEST"), preco);
+        itens.setValue(QStringLiteral("VRDESCONTO"), 0.0);
+        itens.post();
+        return preco;
+    };
+
+    for (candidatas.first(); !candidatas.eof(); candidatas.next()) {
+        if (!Vd_Combinacoes()) {
+            continue;
+        }
+        campanha = candidatas.asString(QStringLiteral("CDCAMPPROMO"));
+        const QString aplica = candidatas.asString(QStringLiteral("IDAPLICADESACR"));
+        const bool todos = aplica == QLatin1String("4");
+
+        double base = 0;
+        if (todos) {
+            for (itens.first(); !itens.eof(); itens.next()) {
+                base += reprecifica();
+            }
+        } else {
+            QString alvo;
+            if (aplica == QLatin1String("1")) {
+                alvo = candidatas.asString(QStringLiteral("CDPRODPRIN"));
+            } else if (aplica == QLatin1String("2")) {
+                alvo = candidatas.asString(QStringLiteral("CDPRODCOMB"));
+            } else if (aplica == QLatin1String("3")) {
+                alvo = candidatas.asString(QStringLiteral("CDPRODCOMB2"));
+            } else if (aplica == QLatin1String("5")) {
+                alvo = candidatas.asString(QStringLiteral("CDPRODCOMB4"));
+            }
+            if (!alvo.isEmpty()) {
+                itens.locate(QStringLiteral("CDPRODUTO"), alvo);
+            }
+            base = reprecifica();
+        }
+
+        const QString tipo = candidatas.asString(QStringLiteral("IDDESCACRE"));
+        const QString percValor = candidatas.asString(QStringLiteral("IDPERCVALOR"));
+        const double valor = candidatas.asFloat(QStringLiteral("VRDESCACRE"));
+        double desconto = 0;
+        double acrescimo = 0;
+        if (tipo == QLatin1String("D") && percValor == QLatin1String("P")) {
+            desconto = Trunc2(valor * (base / 100));
+        } else if (tipo == QLatin1String("D") && percValor == QLatin1String("V")) {
+            desconto = valor;
+        } else if (tipo == QLatin1String("A") && percValor == QLatin1String("P")) {
+            acrescimo = Trunc2(valor * (base / 100));
+        } else if (tipo == QLatin1String("A") && percValor == QLatin1String("V")) {
+            acrescimo = valor;
+        }
+        // An item never becomes free, whether the campaign gives a value or a percentage.
+        if (desconto >= base) {
+            desconto = std::max(0.0, base - 0.01);
+        }
+
+        if (!todos) {
+            itens.edit();
+            itens.setValue(QStringLiteral("VRDESCONTO"), m * desconto);
+            itens.setValue(QStringLiteral("VRACRESCIMO"), m * acrescimo);
+            itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
+            itens.post();
+        } else if (base > 0) {
+            // Shared in proportion to the prices; the cents the shares leave go to the
+            // first line with the largest share.
+            double totalDesconto = 0;
+            double totalAcrescimo = 0;
+            double maiorDesconto = 0;
+            double maiorAcrescimo = 0;
+            QString produtoMaior;
+            for (itens.first(); !itens.eof(); itens.next()) {
+                const double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
+                const double d = Trunc2(preco * desconto / base) * m;
+                const double a = Trunc2(preco * acrescimo / base) * m;
+                itens.edit();
+                itens.setValue(QStringLiteral("VRDESCONTO"), d);
+                itens.setValue(QStringLiteral("VRACRESCIMO"), a);
+                itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
+                itens.post();
+                totalDesconto += d;
+                totalAcrescimo += a;
+                if (produtoMaior.isEmpty() || d > maiorDesconto || a > maiorAcrescimo) {
+                    maiorDesconto = std::max(maiorDesconto, d);
+                    maiorAcrescimo = std::max(maiorAcrescimo, a);
+                    produtoMaior = itens.asString(QStringLiteral("CDPRODUTO"));
+                }
+            }
+            const double restoDesconto = Trunc2(desconto) * m - Trunc2(totalDesconto);
+            const double restoAcrescimo = Trunc2(acrescimo) * m - Trunc2(totalAcrescimo);
+            if (emCentavos(restoDesconto) &&
+                itens.locate(QStringLiteral("CDPRODUTO"), produtoMaior)) {
+                const double novo = itens.asFloat(QStringLiteral("VRDESCONTO")) + restoDesconto;
+                if (novo < itens.asFloat(QStringLiteral("VRUNVENDAEST")) * m) {
+                    itens.edit();
+                    itens.setValue(QStringLiteral("VRDESCONTO"), novo);
+                    itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
+                    itens.post();
+                }
+            }
+            if (emCentavos(restoAcrescimo) &&
+                itens.locate(QStringLiteral("CDPRODUTO"), produtoMaior)) {
+                itens.edit();
+                itens.setValue(QStringLiteral("VRACRESCIMO"),
+                               itens.asFloat(QStringLiteral("VRACRESCIMO")) + restoAcrescimo);
+                itens.post();
+            }
+        }
+        break;
+    }
+
+    for (itens.first(); !itens.eof(); itens.next()) {
+        itens.edit();
+        itens.setValue(QStringLiteral("CDCAMPPROMO"), campanha);
+        itens.post();
+    }
+}
+
+}  // namespace kvp::combinada

@@ -1,0 +1,189 @@
+// Confirmation: every group must hold its quantity; then the discounts of groups that
+// take none move to the groups that do, campaigns apply, a fixed promotion price is
+// divided, and the screen closes with the selection confirmed.
+
+#include "combinada_p.h"
+#include "tfrmpromocaocombinada.h"
+
+#include "hostservices.h"
+#include "modulevars.h"
+#include "oplog.h"
+#include "srv_kvp510.h"
+#include "textformat.h"
+
+namespace kvp::combinada {
+
+using namespace detail;
+
+namespace {
+
+const QString kOrdenarPorValor = QStringLiteral("OrdenarPorValor");
+
+}  // namespace
+
+void TfrmPromocaoCombinada::bldConfirmarClick()
+{
+    const ChangeScope changes(*this);
+    if (!stAtalhoDigitado.isEmpty()) {
+        return;
+    }
+    DataSet& itens = cdsItemProd;
+    DataSet& grupos = cdsAuxGrupProdCombo;
+    const SemFiltro semFiltroItens(itens);
+    const SemFiltro semFiltroGrupos(grupos);
+    const FormatSettings& fs = host().formatSettings();
+    try {
+        itens.clearFilter();
+        cdsItemProdAux.copyFrom(itens);
+        const int linhaGrupos = grupos.recNo();
+
+        // ------------------------------------------------------------ quantity check
+        QString faltas;
+        bool falta = false;
+        const int nGrupos = grupos.isActive() ? grupos.recordCount() : 0;
+        for (int g = 1; g <= nGrupos; ++g) {
+            grupos.setRecNo(g);
+            const QString codigo = grupos.asString(QStringLiteral("CDGRUPROMOC"));
+            const QString mutex = grupos.asString(QStringLiteral("CDGRUPMUTEX"));
+            const double q = grupos.asFloat(QStringLiteral("QUANTIDADE"));
+            const double m = grupos.asFloat(QStringLiteral("QUANTMIN"));
+            itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), codigo));
+            const double inserida = ObterQtdInserida();
+            double faltando = 0;
+            if (q == m && q > inserida) {
+                faltando = q - inserida;
+            } else if (q != m && q > m && m > 0 && m > inserida) {
+                faltando = m - inserida;
+            }
+            if (faltando > 0 && !mutex.isEmpty()) {
+                itens.applyFilter(Filter::ne(QStringLiteral("CDGRUPROMOC"), codigo)
+                                      .and_(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)));
+                if (!itens.isEmpty()) {
+                    faltando = 0;  // another group of its set has been chosen instead
+                }
+            }
+            if (faltando > 0) {
+                falta = true;
+                faltas += grupos.asString(QStringLiteral("NMGRUPROMOC")) +
+                          QStringLiteral(" - Falta(m) ") + shortestText(faltando, fs) +
+                          QStringLiteral(" produto(s)") + QLatin1Char('\n');
+            }
+        }
+        itens.clearFilter();
+        if (nGrupos == 0 || falta) {
+            host().Mensagem(
+                msgPadrao.Msg(QStringLiteral("qtda_Menor"), {QString(2, QChar(13)) + faltas}),
+                QString(), kN, kN, static_cast<int>(MessageKind::Warning), QString(), QString(), 0,
+                nullptr);
+            if (linhaGrupos >= 1 && linhaGrupos <= grupos.recordCount()) {
+                grupos.setRecNo(linhaGrupos);
+            }
+            return;
+        }
+
+        boPromocaoComb = true;
+        Close();
+
+        // ------------------------------------------------------------ redistribution
+        auto gruposCom = [&](const QString& aplica) {
+            QStringList codigos;
+            for (int g = 1; g <= nGrupos; ++g) {
+                grupos.setRecNo(g);
+                if (grupos.asString(QStringLiteral("IDAPLICADESC")) == aplica) {
+                    codigos << grupos.asString(QStringLiteral("CDGRUPROMOC"));
+                }
+            }
+            return codigos;
+        };
+        const QStringList comDesconto = gruposCom(kS);
+        if (!comDesconto.isEmpty()) {
+            auto doGrupo = [&](const QString& codigo) {
+                itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), codigo));
+            };
+            double fundo = 0;
+            for (const QString& codigo : gruposCom(kN)) {
+                doGrupo(codigo);
+                for (itens.first(); !itens.eof(); itens.next()) {
+                    const double dia = itens.asFloat(QStringLiteral("VRDESCDIA"));
+                    fundo += itens.asFloat(QStringLiteral("VRDESCONTO")) - dia;
+                    itens.edit();
+                    itens.setValue(QStringLiteral("VRDESCONTO"), dia);
+                    itens.post();
+                }
+            }
+            int linhas = 0;
+            for (const QString& codigo : comDesconto) {
+                doGrupo(codigo);
+                linhas += itens.recordCount();
+            }
+            double distribuido = 0;
+            QString ultimoComLinhas;
+            for (const QString& codigo : comDesconto) {
+                doGrupo(codigo);
+                if (!itens.isEmpty()) {
+                    ultimoComLinhas = codigo;
+                }
+                for (itens.first(); !itens.eof(); itens.next()) {
+                    double parte = 0;
+                    if (fundo > 0 && linhas > 0) {
+                        parte = Trunc2(fundo / linhas);
+                        distribuido += parte;
+                    }
+                    itens.edit();
+                    itens.setValue(QStringLiteral("VRDESCONTO"),
+                                   itens.asFloat(QStringLiteral("VRDESCONTO")) + parte);
+                    itens.post();
+                }
+            }
+            if (distribuido < fundo && !ultimoComLinhas.isEmpty()) {
+                // The cents the equal shares leave go to the dearest line of the last group
+                // that has lines.
+                const double resto = Trunc2(fundo) - Trunc2(distribuido);
+                itens.addIndex(kOrdenarPorValor, QStringLiteral("VRUNVENDAEST"), false, true);
+                itens.setIndexName(kOrdenarPorValor);
+                doGrupo(ultimoComLinhas);
+                itens.first();
+                itens.edit();
+                itens.setValue(QStringLiteral("VRDESCONTO"),
+                               itens.asFloat(QStringLiteral("VRDESCONTO")) + resto);
+                itens.post();
+            }
+            itens.clearFilter();
+            for (itens.first(); !itens.eof(); itens.next()) {
+                const double liquido = Trunc2(itens.asFloat(QStringLiteral("QTPRODVEND")) *
+                                                  itens.asFloat(QStringLiteral("VRUNVENDAEST")) -
+                                              itens.asFloat(QStringLiteral("VRDESCONTO")));
+                if (liquido < 0.01) {
+                    // A line worth less than a cent: the redistribution is undone whole.
+                    itens.setData(cdsItemProdAux.data());
+                    break;
+                }
+            }
+        }
+        itens.clearFilter();
+        grupos.clearFilter();
+
+        // ------------------------------------------------------------ campaigns, division
+        const bool modo1 = stTipoPrecoPromo == QLatin1String("1");
+        const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
+        if ((modo1 || modo2) && !itens.isEmpty()) {
+            if (stTipoChamada == QLatin1String("B")) {
+                host().MensagemMetodo(
+                    setPromoCombAux(stCdFilial, stCdCaixa, itens.data()), true, 0,
+                    QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
+                    stCdFilial + QLatin1Char('-') + stCdCaixa + QStringLiteral("-cdsItemProd.Data"),
+                    QString());
+            }
+            ValidaCampanhaPromocional();
+        }
+        if (modo1) {
+            DividePrecoProduto();
+        }
+    } catch (const SilentAbort&) {
+        // Told already; the screen closes when the check had passed.
+    } catch (const std::exception& e) {
+        MostraErro(textoErro(e));
+    }
+}
+
+}  // namespace kvp::combinada
