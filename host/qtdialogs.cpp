@@ -69,14 +69,19 @@ MessageDialog::MessageDialog(const MessageRequest& request, QWidget* parent)
     badge->setPixmap(kindBadge(request.kind, font()));
     badge->setAlignment(Qt::AlignTop);
     row->addWidget(badge, 0, Qt::AlignTop);
-    m_text = new QLabel(request.text, this);
+    // The module breaks lines with a carriage return alone, as the shops' message boxes
+    // read it; a label breaks only on line feeds.
+    QString shown = request.text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_text = new QLabel(shown, this);
     m_text->setTextFormat(Qt::PlainText);  // texts come from data; never interpret markup
     m_text->setWordWrap(true);
     m_text->setFont(bodyFont(this, 14));
     m_text->setMinimumHeight(60);
     // Short messages stay on one line; long ones wrap at a readable width.
     m_text->setMinimumWidth(
-        std::min(QFontMetrics(m_text->font()).horizontalAdvance(request.text) + 8, 600));
+        std::min(QFontMetrics(m_text->font()).horizontalAdvance(shown) + 8, 600));
     m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     row->addWidget(m_text, 1);
     body()->addLayout(row);

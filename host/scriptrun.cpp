@@ -63,11 +63,15 @@ bool fitsMessage(AKind answer, MessageKind kind)
 // The dialog as a person would see it, over the screen behind it.
 QImage dialogOverScreen(QImage screen, QDialog& dialog)
 {
-    dialog.ensurePolished();
+    // Shown for a moment (offscreen) so that wrapped texts take their real height.
+    dialog.show();
     if (dialog.layout())
         dialog.layout()->activate();
-    dialog.adjustSize();
+    // Its own size, not adjustSize()'s, which caps windows at two thirds of the (small,
+    // offscreen) screen.
+    dialog.resize(dialog.sizeHint().expandedTo(dialog.minimumSizeHint()));
     const QImage front = dialog.grab().toImage();
+    dialog.hide();
     QPainter p(&screen);
     p.fillRect(screen.rect(), QColor(0, 0, 0, 70));
     p.drawImage((screen.width() - front.width()) / 2, (screen.height() - front.height()) / 2,
