@@ -1,7 +1,9 @@
 # Replays a bundled script with the reference host and compares what it prints with the
 # expected file. -DHOST= -DSCRIPT= -DEXPECTED= -DRUNDIR=
+file(MAKE_DIRECTORY ${RUNDIR})
 execute_process(
   COMMAND ${HOST} --run-dir ${RUNDIR} --rebuild --script ${SCRIPT}
+  WORKING_DIRECTORY ${RUNDIR}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "kvp_host failed (${rc}):\n${err}\n${out}")
