@@ -16,6 +16,29 @@ void TfrmPromocaoCombinada::VerificaPreSelecionados(const QString& cdProdPromo)
 {
     const ChangeScope changes(*this);
     boPreSelVerificado = true;
+    // Placing a product takes over the selected-group fields; unless the menu moves on
+    // below, they go back to the group whose button is selected.
+    struct GrupoSelecionado {
+        TfrmPromocaoCombinada& tela;
+        QString campos[6];
+        bool manter = false;
+        explicit GrupoSelecionado(TfrmPromocaoCombinada& t)
+            : tela(t), campos{t.stCdGrupoAtual,      t.stQtdeGrupoAtual,    t.stCdGrupMutexAtual,
+                              t.stIdImpGrPromoAtual, t.stNrSeqGrPromoAtual, t.stIdCombinaProd}
+        {
+        }
+        ~GrupoSelecionado()
+        {
+            if (!manter) {
+                tela.stCdGrupoAtual = campos[0];
+                tela.stQtdeGrupoAtual = campos[1];
+                tela.stCdGrupMutexAtual = campos[2];
+                tela.stIdImpGrPromoAtual = campos[3];
+                tela.stNrSeqGrPromoAtual = campos[4];
+                tela.stIdCombinaProd = campos[5];
+            }
+        }
+    } grupoSelecionado(*this);
     try {
         const DataResult pre = host().MensagemMetodo(
             getPreSelecionados(stCdFilial, cdProdPromo), true, 0,
@@ -52,6 +75,7 @@ void TfrmPromocaoCombinada::VerificaPreSelecionados(const QString& cdProdPromo)
             nrBotaoGrupoAtual = 1;
         }
         Control& selecionado = blbMenu(nrBotaoGrupoAtual);
+        grupoSelecionado.manter = true;
         blbMenu01Click(selecionado);
         SetDown(selecionado);
     } catch (const SilentAbort&) {
