@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace kvp::combinada {
 
@@ -375,6 +376,34 @@ bool TfrmPromocaoCombinada::AddProduto(
                 const QString aplica = cdsDesconto.asString(QStringLiteral("IDAPLICADESCONTO"));
                 const bool escreve = aplica == QLatin1String("T") || primeiraUnidade;
                 const bool porUnidade = aplica == QLatin1String("I") && m > 1;
+                // The amount written over what the line has (E or A): for the first unit
+                // only when several promotions are sold, else for all of them.
+                auto valorDaTabela = [&](double ja, bool ehDesconto) -> std::optional<double> {
+                    posicionaLinha();
+                    const double u = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
+                    const bool valor = percValor == QLatin1String("V");
+                    if (!valor && percValor != QLatin1String("P")) {
+                        return std::nullopt;
+                    }
+                    if (porUnidade) {
+                        if (valor) {
+                            return Trunc2(ja) + Trunc2(v * q);
+                        }
+                        const double x = Trunc2(ja) + Trunc2(v * u * q / 100);
+                        return x >= p * q ? p * q - 0.01 : x;
+                    }
+                    if (valor) {
+                        const double y = std::max(0.0, Trunc2(v * q));
+                        const double x = Trunc2(ja) + y * m;
+                        return ehDesconto && x < 0 ? y : x;
+                    }
+                    const double x = Trunc2(ja) + Trunc2(v * u * q / 100 * m);
+                    if (ehDesconto) {
+                        const double limite = p * q * m - 0.01 * m;
+                        return x >= limite ? limite : x;
+                    }
+                    return x >= p * q ? p * q - 0.01 : x;
+                };
 
                 if (tipo == QLatin1String("D")) {
                     if (stIdAplPreDifComb == kN) {
@@ -405,53 +434,13 @@ bool TfrmPromocaoCombinada::AddProduto(
                         }
                     }
                     if (escreve) {
-                        if (porUnidade && percValor == QLatin1String("V")) {
-                            grava("VRDESCONTO", Trunc2(e) + Trunc2(v * q));
-                        } else if (porUnidade && percValor == QLatin1String("P")) {
-                            double x = Trunc2(e) + Trunc2(v * u * q / 100);
-                            if (x >= p * q) {
-                                x = p * q - 0.01;
-                            }
-                            grava("VRDESCONTO", x);
-                        } else if (percValor == QLatin1String("V")) {
-                            double y = Trunc2(v * q);
-                            if (y <= 0) {
-                                y = 0;
-                            }
-                            const double x = Trunc2(e) + y * m;
-                            grava("VRDESCONTO", x < 0 ? y : x);
-                        } else if (percValor == QLatin1String("P")) {
-                            double x = Trunc2(e) + Trunc2(v * u * q / 100 * m);
-                            const double limite = p * q * m - 0.01 * m;
-                            if (x >= limite) {
-                                x = limite;
-                            }
-                            grava("VRDESCONTO", x);
+                        if (const auto x = valorDaTabela(e, true)) {
+                            grava("VRDESCONTO", *x);
                         }
                     }
                 } else if (tipo == QLatin1String("A") && escreve) {
-                    posicionaLinha();
-                    const double u = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
-                    if (porUnidade && percValor == QLatin1String("V")) {
-                        grava("VRACRESCIMO", Trunc2(a) + Trunc2(v * q));
-                    } else if (porUnidade && percValor == QLatin1String("P")) {
-                        double x = Trunc2(a) + Trunc2(v * u * q / 100);
-                        if (x >= p * q) {
-                            x = p * q - 0.01;
-                        }
-                        grava("VRACRESCIMO", x);
-                    } else if (percValor == QLatin1String("V")) {
-                        double y = Trunc2(v * q);
-                        if (y <= 0) {
-                            y = 0;
-                        }
-                        grava("VRACRESCIMO", Trunc2(a) + y * m);
-                    } else if (percValor == QLatin1String("P")) {
-                        double x = Trunc2(a) + Trunc2(v * u * q / 100 * m);
-                        if (x >= p * q) {
-                            x = p * q - 0.01;
-                        }
-                        grava("VRACRESCIMO", x);
+                    if (const auto x = valorDaTabela(a, false)) {
+                        grava("VRACRESCIMO", *x);
                     }
                 }
             }

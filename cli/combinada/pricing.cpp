@@ -1,6 +1,7 @@
 // Pricing: the host's price lookup, the division of a fixed promotion price among the
 // items, the shared portion of combined products and the running price summary.
 
+#include "combinada_p.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"
@@ -110,10 +111,7 @@ bool TfrmPromocaoCombinada::RetornaFrac(double valor) const
 void TfrmPromocaoCombinada::DividePrecoProduto()
 {
     DataSet& itens = cdsItemProd;
-    struct SemFiltro {
-        DataSet& ds;
-        ~SemFiltro() { ds.clearFilter(); }
-    } semFiltro{itens};
+    const detail::SemFiltro semFiltro(itens);
     // Groups priced on their own keep the price item insertion gave them.
     itens.applyFilter(Filter::ne(QStringLiteral("IDIMPGRPROMO"), S));
 
@@ -156,10 +154,7 @@ void TfrmPromocaoCombinada::AtualizaProdCombinado(const QString& cdGrupo)
 {
     const ChangeScope changes(*this);
     DataSet& itens = cdsItemProd;
-    struct SemFiltro {
-        DataSet& ds;
-        ~SemFiltro() { ds.clearFilter(); }
-    } semFiltro{itens};
+    const detail::SemFiltro semFiltro(itens);
     itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOCORIG"), cdGrupo));
     const int n = itens.recordCount();
     if (n == 0) {

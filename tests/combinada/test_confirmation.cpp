@@ -74,14 +74,6 @@ TEST_F(Confirmation, APromotionWithoutGroupsCannotBeConfirmed)
     EXPECT_FALSE(s.closeRequested());
 }
 
-TEST_F(Confirmation, PendingDigitsHoldTheConfirmation)
-{
-    auto& s = start();
-    s.stAtalhoDigitado = S("1");
-    confirm();
-    EXPECT_TRUE(host.messages().isEmpty());
-}
-
 // Pool 4,00 from two lines that take no promotion discount, over three lines that do:
 // 1,33 each, and the cent left goes to the dearest line of the last such group.
 TEST_F(Confirmation, DiscountsOfGroupsThatTakeNoneMoveToTheOthers)
