@@ -155,16 +155,20 @@ TfrmPromocaoCombinada::Colocacao TfrmPromocaoCombinada::ColocaProduto(const QStr
 
 bool TfrmPromocaoCombinada::ValidaImpostos(const QString& cdProduto)
 {
+    const DataResult aliquotas = getImposto(stCdFilial, cdProduto, QString());
+    if (aliquotas.isError()) {
+        LogKvp510(aliquotas.errorText());
+    }
     try {
-        const DataResult aliquotas = host().MensagemMetodo(
-            getImposto(stCdFilial, cdProduto, QString()), true, 0, QStringLiteral("getImposto"),
-            QStringLiteral("Cli_Kvp510"),
-            stCdFilial + QLatin1Char('-') + cdProduto + QLatin1Char('-'), QString());
-        cdsAliquota.setData(aliquotas.asPacket());
+        cdsAliquota.setData(
+            host()
+                .MensagemMetodo(
+                    aliquotas, true, 0, QStringLiteral("getImposto"), QStringLiteral("Cli_Kvp510"),
+                    stCdFilial + QLatin1Char('-') + cdProduto + QLatin1Char('-'), QString())
+                .asPacket());
     } catch (const SilentAbort&) {
         // Shown by the host. The rates of the product touched before are no rates of
         // this one: without its own it cannot pass.
-        LogKvp510(QStringLiteral("getImposto: ") + stCdFilial + QLatin1Char('-') + cdProduto);
         if (cdsAliquota.isActive()) {
             cdsAliquota.emptyDataSet();
         }

@@ -103,6 +103,23 @@ TEST_F(Choice, TaxRowsMustBeExactlyOneInPriceModeTwoOnly)
     EXPECT_EQ(refusal(S("TWO"), S("1")), QString());
 }
 
+TEST_F(Choice, AFailedTaxLookupDoesNotPassOnThePreviousProductsRate)
+{
+    sellable(S("A1"), 10);
+    sellable(S("B1"), 10);
+    addGroup(S("G1"), {S("A1"), S("B1")}, quantity(0));
+    start();
+    touch(S("A1"));
+    db->exec(S("DROP TABLE IMPOSTO"));
+    touch(S("B1"));
+    EXPECT_EQ(column("CDPRODUTO"), QStringList{S("A1")});
+    ASSERT_EQ(warnings().size(), 2);
+    EXPECT_TRUE(warnings()[0].startsWith(S("getImposto: ")));
+    EXPECT_TRUE(warnings()[0].contains(S("IMPOSTO")));
+    EXPECT_EQ(warnings()[1], text("IMPOS_NCAD"));
+    EXPECT_TRUE(log().contains(warnings()[0].mid(12)));  // the error itself is logged
+}
+
 TEST_F(Choice, ThePrinterRateIsCheckedExceptForPrintersThatTakeAnyRate)
 {
     sellable(S("A1"), 10);
