@@ -126,6 +126,24 @@ TEST_F(Campaigns, AValueDiscountStopsACentUnderThePriceAndCountsEveryPromotion)
     EXPECT_EQ(column(s->cdsItemProd, "IDDESCCAMP"), (QStringList{S("S"), S("N")}));
 }
 
+TEST_F(Campaigns, NoCampaignMakesAnItemFree)
+{
+    combination("ALL", "M", "C", "D", "P", 100, "1");
+    campaign("ALL");
+    item(S("M"), 10);
+    item(S("C"), 0);
+    s->ValidaCampanhaPromocional();
+    EXPECT_EQ(discounts(), (QStringList{S("9.99"), S("0")}));
+
+    // Items priced at nothing share nothing, and nothing turns into a number that is none.
+    s->cdsItemProd.emptyDataSet();
+    db->exec(S("UPDATE COMBINAPROD SET IDAPLICADESACR = '4'"));
+    item(S("M"), 0);
+    item(S("C"), 0);
+    s->ValidaCampanhaPromocional();
+    EXPECT_EQ(discounts(), (QStringList{S("0"), S("0")}));
+}
+
 TEST_F(Campaigns, OnlyTheFirstPassingCampaignApplies)
 {
     combination("BIG", "M", "C", "D", "V", 5, "2");

@@ -96,6 +96,23 @@ TEST_F(Confirmation, ARedistributionThatLeavesALineWorthNothingIsUndone)
     EXPECT_EQ(column("VRDESCONTO"), (QStringList{S("3"), S("3"), S("0.5"), S("0"), S("0")}));
 }
 
+TEST_F(Confirmation, TheRemainderGoesToTheLastGroupThatHasLines)
+{
+    for (const char* p : {"X", "P", "R", "E"})
+        sellable(S(p), 10);
+    sellable(S("Q"), 11);
+    addGroup(S("N1"), {S("X")}, quantity(1, 0, {}, S("N")));
+    addGroup(S("S1"), {S("P"), S("Q"), S("R")}, quantity(3));
+    addGroup(S("S2"), {S("E")}, quantity(0));  // takes discounts, but nobody chose from it
+    start();
+    for (const char* p : {"X", "P", "Q", "R"})
+        touch(S(p));
+    setDiscount(1, 2.00, 1.00);
+    confirm();
+    EXPECT_TRUE(warnings().isEmpty());
+    EXPECT_EQ(column("VRDESCONTO"), (QStringList{S("1"), S("0.33"), S("0.34"), S("0.33")}));
+}
+
 TEST_F(Confirmation, CallTypeBRecordsTheCombinationBeforeCampaignsAndDivision)
 {
     sellable(S("A"), 10);

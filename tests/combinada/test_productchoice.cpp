@@ -315,6 +315,22 @@ TEST_F(Choice, ACompleteGroupHandsOnToTheNextButtonThatCanTakeIt)
     EXPECT_EQ(lineCount(), 6);
 }
 
+TEST_F(Choice, ALockedLastButtonOnTheLastPageKeepsTheMenu)
+{
+    for (int i = 1; i <= 10; ++i) {
+        const QString n = QString::number(i);
+        sellable(S("P") + n, 10);
+        addGroup(S("G") + n, {S("P") + n}, quantity(1));
+    }
+    auto& s = start();
+    s.blbMenu01Click(s.blbMenu(9));
+    s.blbMenu(10).enabled = false;
+    touch(S("P9"));
+    EXPECT_EQ(lineCount(), 1);
+    EXPECT_EQ(menuCaptions().size(), 10);
+    EXPECT_EQ(s.stCdGrupoAtual, S("G9"));
+}
+
 TEST_F(Choice, CombinedProductsShareThePortionEvenWhenTheGroupIsFull)
 {
     sellable(S("A1"), 10);
@@ -420,6 +436,12 @@ TEST_F(Choice, ANestedPromotionAddsItsLinesAsOneSet)
     EXPECT_EQ(s.controlesBandeja().size(), 20);
     EXPECT_EQ(s.controlesBandeja().first()->tag, 5);
     EXPECT_EQ(s.controlesBandeja().first()->bounds.top, 0);
+
+    // A set cut short by a failure keeps its number to itself.
+    db->exec(S("DROP TABLE DESGRUPROMOCPR"));
+    touch(S("N1"));
+    EXPECT_EQ(column("NRSEQITEMADD").last(), S("3"));
+    EXPECT_EQ(combinada::nrSeqItemAdd, 4);
 }
 
 }  // namespace
