@@ -40,19 +40,19 @@ void Selection::weighed(const QString& code, double price, double tare)
     ASSERT_TRUE(q.exec());
 }
 
-void Selection::addGroup(const QString& group, const QStringList& products, const GroupSpec& spec)
+void Selection::addGroup(const QString& group, const QStringList& products, const GroupSpec& setup)
 {
     ScreenTest::group(group, S("Grupo ") + group, products);
     db->insert(S("GRUPROMOCPROD"), {{"CDPRODPROMOCAO", S("PROMO")},
                                     {"CDGRUPROMOC", group},
                                     {"NRSEQGRPROMO", 1},
-                                    {"QTPRGRUPPROMOC", spec.quantity},
-                                    {"QTPRGRUPROMIN", spec.minimum},
+                                    {"QTPRGRUPPROMOC", setup.quantity},
+                                    {"QTPRGRUPROMIN", setup.minimum},
                                     {"NRORDPROMOGRUP", ++m_order},
-                                    {"CDGRUPMUTEX", spec.mutex.isEmpty() ? QVariant() : spec.mutex},
-                                    {"IDAPLICADESC", spec.appliesDiscount},
-                                    {"IDIMPGRPROMO", spec.printsAlone},
-                                    {"IDCOMBINAPROD", spec.combines},
+                                    {"CDGRUPMUTEX", setup.mutex.isEmpty() ? QVariant() : setup.mutex},
+                                    {"IDAPLICADESC", setup.appliesDiscount},
+                                    {"IDIMPGRPROMO", setup.printsAlone},
+                                    {"IDCOMBINAPROD", setup.combines},
                                     {"DTINIVGGRPROMO", QVariant()},
                                     {"DTFINVGGRPROMO", QVariant()}});
 }

@@ -39,7 +39,7 @@ protected:
     // A weighed product with its tare.
     void weighed(const QString& code, double price, double tare);
     // A group of the promotion PROMO with every setting the screen reads.
-    void addGroup(const QString& group, const QStringList& products, const GroupSpec& spec = {});
+    void addGroup(const QString& group, const QStringList& products, const GroupSpec& setup = {});
     // The product's own discount or surcharge inside the promotion.
     void productDiscount(const QString& group, const QString& product, const QString& kind,
                          const QString& percentOrValue, double value,

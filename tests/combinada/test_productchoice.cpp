@@ -335,9 +335,9 @@ TEST_F(Choice, CombinedProductsShareThePortionEvenWhenTheGroupIsFull)
 {
     sellable(S("A1"), 10);
     sellable(S("A2"), 12);
-    GroupSpec spec = quantity(2);
-    spec.combines = S("S");
-    addGroup(S("G1"), {S("A1"), S("A2")}, spec);
+    GroupSpec setup = quantity(2);
+    setup.combines = S("S");
+    addGroup(S("G1"), {S("A1"), S("A2")}, setup);
     auto& s = start();
     touch(S("A1"));
     touch(S("A2"));
