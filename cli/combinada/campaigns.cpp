@@ -2,7 +2,7 @@
 // the campaigns they satisfy are looked up, the first that passes the combination check
 // adjusts the prices, and the scratch rows are removed again whatever happens.
 
-#include "combinada_p.h"
+#include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"

@@ -2,7 +2,8 @@
 // take none move to the groups that do, campaigns apply, a fixed promotion price is
 // divided, and the screen closes with the selection confirmed.
 
-#include "combinada_p.h"
+#include "combinadadetalhe.h"
+#include "regrascomuns.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"
@@ -31,55 +32,13 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
     DataSet& grupos = cdsAuxGrupProdCombo;
     const SemFiltro semFiltroItens(itens);
     const SemFiltro semFiltroGrupos(grupos);
-    const FormatSettings& fs = host().formatSettings();
     try {
         itens.clearFilter();
         cdsItemProdAux.copyFrom(itens);
-        const int linhaGrupos = grupos.recNo();
-
-        // ------------------------------------------------------------ quantity check
-        QString faltas;
-        bool falta = false;
-        const int nGrupos = grupos.isActive() ? grupos.recordCount() : 0;
-        for (int g = 1; g <= nGrupos; ++g) {
-            grupos.setRecNo(g);
-            const QString codigo = grupos.asString(QStringLiteral("CDGRUPROMOC"));
-            const QString mutex = grupos.asString(QStringLiteral("CDGRUPMUTEX"));
-            const double q = grupos.asFloat(QStringLiteral("QUANTIDADE"));
-            const double m = grupos.asFloat(QStringLiteral("QUANTMIN"));
-            itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), codigo));
-            const double inserida = ObterQtdInserida();
-            double faltando = 0;
-            if (q == m && q > inserida) {
-                faltando = q - inserida;
-            } else if (q != m && q > m && m > 0 && m > inserida) {
-                faltando = m - inserida;
-            }
-            if (faltando > 0 && !mutex.isEmpty()) {
-                itens.applyFilter(Filter::ne(QStringLiteral("CDGRUPROMOC"), codigo)
-                                      .and_(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)));
-                if (!itens.isEmpty()) {
-                    faltando = 0;  // another group of its set has been chosen instead
-                }
-            }
-            if (faltando > 0) {
-                falta = true;
-                faltas += grupos.asString(QStringLiteral("NMGRUPROMOC")) +
-                          QStringLiteral(" - Falta(m) ") + shortestText(faltando, fs) +
-                          QStringLiteral(" produto(s)") + QLatin1Char('\n');
-            }
-        }
-        itens.clearFilter();
-        if (nGrupos == 0 || falta) {
-            host().Mensagem(
-                msgPadrao.Msg(QStringLiteral("qtda_Menor"), {QString(2, QChar(13)) + faltas}),
-                QString(), kN, kN, static_cast<int>(MessageKind::Warning), QString(), QString(), 0,
-                nullptr);
-            if (linhaGrupos >= 1 && linhaGrupos <= grupos.recordCount()) {
-                grupos.setRecNo(linhaGrupos);
-            }
+        if (!detail::RegrasComuns<TfrmPromocaoCombinada>::SelecaoCompleta(*this)) {
             return;
         }
+        const int nGrupos = grupos.recordCount();
 
         boPromocaoComb = true;
         Close();

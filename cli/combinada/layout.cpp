@@ -57,14 +57,18 @@ Control button(const QString& name, const QString& parent, Bounds bounds, const 
     return c;
 }
 
-// Column lefts and image-row tops of the twelve product slots.
-constexpr int kColunaProduto[4] = {27, 124, 220, 316};
-constexpr int kLinhaProduto[3] = {173, 291, 408};
-
 }  // namespace
 
 TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout()
-    : Form(QStringLiteral("frmPromocaoCombinada"))
+    // Column lefts and image-row tops of the twelve product slots.
+    : TfrmPromocaoCombinadaLayout(QStringLiteral("frmPromocaoCombinada"),
+                                  {{27, 124, 220, 316}, {173, 291, 408}})
+{
+}
+
+TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout(const QString& nomeTela,
+                                                         const GradeProdutos& grade)
+    : Form(nomeTela)
 {
     frame.bounds = {0, 0, 803, 607};
     frame.centred = true;
@@ -114,9 +118,11 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout()
                      Font{QStringLiteral("Verdana"), 9, false, clRed}));
 
     // Product grid: price above each picture, name below it.
-    for (int k = 1; k <= kSlotsProduto; ++k) {
-        const int left = kColunaProduto[(k - 1) % 4];
-        const int top = kLinhaProduto[(k - 1) / 4];
+    const auto colunas = static_cast<int>(grade.colunas.size());
+    const int slots = colunas * static_cast<int>(grade.linhas.size());
+    for (int k = 1; k <= slots; ++k) {
+        const int left = grade.colunas.at((k - 1) % colunas);
+        const int top = grade.linhas.at((k - 1) / colunas);
         Control preco =
             label(slotName("lblPreco", k), screenParent, {left, top - 16, 87, 15}, QString(),
                   Font{QStringLiteral("Arial"), 10, false, clBlack}, Alignment::Right);
@@ -134,8 +140,8 @@ TfrmPromocaoCombinadaLayout::TfrmPromocaoCombinadaLayout()
         nome.visible = false;
         addControl(nome);
     }
-    Control semImagem =
-        make(QStringLiteral("imgSemImagem"), ControlKind::Picture, screenParent, {27, 173, 87, 53});
+    Control semImagem = make(QStringLiteral("imgSemImagem"), ControlKind::Picture, screenParent,
+                             {grade.colunas.first(), grade.linhas.first(), 87, 53});
     semImagem.visible = false;
     semImagem.stretch = true;
     addControl(semImagem);

@@ -2,7 +2,7 @@
 // would place them but without the group-quantity check; the menu then moves on to the
 // group after the last one served.
 
-#include "combinada_p.h"
+#include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"

@@ -11,46 +11,6 @@
 
 namespace kvp::combinada {
 
-namespace {
-
-// The picture file among a folder's entries, matched without regard to case: shops copy
-// "P5120102002.BMP" for what the screen asks as "p5120102002.bmp".
-QString procuraArquivo(const QDir& pasta, const QStringList& entradas, const QString& nome)
-{
-    for (const QString& e : entradas) {
-        if (e.compare(nome, Qt::CaseInsensitive) == 0) {
-            return pasta.filePath(e);
-        }
-    }
-    return {};
-}
-
-}  // namespace
-
-QDir TfrmPromocaoCombinada::PastaFiguras() const
-{
-    // The parameter's folder ends with a separator; QDir does not mind when it does not.
-    return QDir(QDir(stDsDirCad).filePath(QStringLiteral("dados/img/produto")));
-}
-
-QString TfrmPromocaoCombinada::FiguraProduto(const QString& cdArvProd,
-                                             const QStringList& entradas) const
-{
-    const QDir pasta = PastaFiguras();
-    if (!entradas.isEmpty()) {
-        const QString candidatos[] = {QStringLiteral("p") + cdArvProd + QStringLiteral(".bmp"),
-                                      QStringLiteral("Produto.bmp"), QStringLiteral("Producto.bmp"),
-                                      QStringLiteral("Product.bmp")};
-        for (const QString& nome : candidatos) {
-            const QString caminho = procuraArquivo(pasta, entradas, nome);
-            if (!caminho.isEmpty()) {
-                return caminho;
-            }
-        }
-    }
-    return imgSemImagem.picture;
-}
-
 void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarrega)
 {
     const ChangeScope changes(*this);

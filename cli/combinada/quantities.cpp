@@ -1,7 +1,7 @@
 // Quantities: the multiplier key, the group check before every product touch, the
 // quantity already in a group and the first-unit test of per-product discounts.
 
-#include "combinada_p.h"
+#include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"
@@ -113,37 +113,5 @@ bool TfrmPromocaoCombinada::Valida_Quantid()
     return resultado;
 }
 
-bool TfrmPromocaoCombinada::ValidaProduto(const QString& stCdProduto)
-{
-    bool resultado = false;
-    if (!cdsDesconto.isActive() || !cdsDesconto.hasField(QStringLiteral("IDAPLICADESCONTO")) ||
-        cdsDesconto.asString(QStringLiteral("IDAPLICADESCONTO")) != QLatin1String("I")) {
-        return false;
-    }
-    const SemFiltro semFiltroItens(cdsItemProd);
-    const SemFiltro semFiltroVendidos(cdsItemsVendidos);
-    try {
-        const Filter doProduto = Filter::eq(QStringLiteral("CDPRODUTO"), stCdProduto);
-        cdsItemProd.applyFilter(doProduto);
-        const bool vendidosComProduto = cdsItemsVendidos.hasField(QStringLiteral("CDPRODUTO"));
-        if (vendidosComProduto) {
-            cdsItemsVendidos.applyFilter(doProduto);
-        }
-        const DataResult existe = host().MensagemMetodo(
-            getExisteProd(stCdFilial, stCdProduto, stNrVendaRest2), true, 0,
-            QStringLiteral("getExisteProd"), QStringLiteral("Srv_Kvp510"),
-            stCdFilial + QLatin1Char('-') + stCdProduto + QLatin1Char('-') + stNrVendaRest2,
-            QString());
-        cdsExisteProd.setData(existe.asPacket());
-        resultado = cdsItemProd.recordCount() == 1 && cdsExisteProd.isEmpty() &&
-                    (!vendidosComProduto || cdsItemsVendidos.isEmpty());
-    } catch (const SilentAbort&) {
-        resultado = false;
-    } catch (const std::exception& e) {
-        resultado = false;
-        MostraErro(textoErro(e));
-    }
-    return resultado;
-}
 
 }  // namespace kvp::combinada

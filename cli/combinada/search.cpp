@@ -1,7 +1,7 @@
 // Product search over the selected group (F6) and the help that says where product
 // pictures go.
 
-#include "combinada_p.h"
+#include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"

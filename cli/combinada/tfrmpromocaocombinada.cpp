@@ -27,15 +27,6 @@ QString nomeSlot(const char* prefixo, int slot, int maximo)
     return QLatin1String(prefixo) + Ajusta(QString::number(slot), 2);
 }
 
-// A flag of the parameter file: the host writes booleans as "S"/"N", "T"/"F",
-// "True"/"False" or 1/0.
-bool comoBooleano(const DataSet& ds, const QString& campo)
-{
-    const QString v = ds.asString(campo).trimmed().toUpper();
-    return v == S || v == QLatin1String("T") || v == QLatin1String("TRUE") ||
-           v == QLatin1String("1") || v == QLatin1String("Y");
-}
-
 }  // namespace
 
 TfrmPromocaoCombinada::TfrmPromocaoCombinada()
@@ -44,6 +35,11 @@ TfrmPromocaoCombinada::TfrmPromocaoCombinada()
 }
 
 TfrmPromocaoCombinada::~TfrmPromocaoCombinada() = default;
+
+detail::VariaveisModulo TfrmPromocaoCombinada::modulo()
+{
+    return {stNrVendaRest2, boDebitoAux, stCdConsDebAux, stCdCliDebPadrao, stBotaoBloqueado};
+}
 
 Control& TfrmPromocaoCombinada::blbMenu(int slot)
 {
@@ -118,64 +114,6 @@ void TfrmPromocaoCombinada::InicializaForm(
 
     host().ControleAcess(nrCtMultiplicador, QVariant(), stVerificaAcesso);
     nrQtdeInserida = 0;
-}
-
-void TfrmPromocaoCombinada::LeParametros()
-{
-    const QString arquivo =
-        QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
-    if (!QFileInfo::exists(arquivo)) {
-        return;  // no host parameters: empty branch, store and till codes
-    }
-    cdsParametrosQmt.setData(DataPacket::loadFromFile(arquivo));
-    cdsParametrosQmt.first();
-
-    static const char* const campos[] = {
-        "INCOR1",        "INCOR2",          "IDESQUEMA",       "CDFILIAL",      "CDLOJA",
-        "UTILIZAIMPFIS", "IDTIPOIMPFIS",    "SISTEMAQMTNFCE",  "SISTEMAQMTSAT", "IDCOLETOR",
-        "DSDIRCAD",      "IDUTTABPRECLVDC", "CDCAIXA",         "IDSOLOBSPED",   "NRCONFTELA",
-        "IDFECHACUPOM",  "IDAPLPREDIFCOMB", "CTMULTIPLICADOR", "IDTIPOBAL",     "CDPORTABAL",
-        "NRVELOCBAL",    "IDADESAOREFTRIB"};
-    for (const char* campo : campos) {
-        if (!cdsParametrosQmt.hasField(QLatin1String(campo))) {
-            throw DataSetError(
-                QStringLiteral("%1: field '%2' not found").arg(arquivo, QLatin1String(campo)));
-        }
-    }
-
-    const DataSet& p = cdsParametrosQmt;
-    stIdEsquema = p.asString(QStringLiteral("IDESQUEMA"));
-    stCdFilial = p.asString(QStringLiteral("CDFILIAL"));
-    stCdLoja = p.asString(QStringLiteral("CDLOJA"));
-    boUtilizaImpFis = comoBooleano(p, QStringLiteral("UTILIZAIMPFIS"));
-    nrIdTipoImpFis = p.asInteger(QStringLiteral("IDTIPOIMPFIS"));
-    boSistemaQmtNfce = comoBooleano(p, QStringLiteral("SISTEMAQMTNFCE"));
-    boSistemaQmtSat = comoBooleano(p, QStringLiteral("SISTEMAQMTSAT"));
-    stIdColetor = p.asString(QStringLiteral("IDCOLETOR"));
-    stDsDirCad = p.asString(QStringLiteral("DSDIRCAD"));
-    stIdUtTabPrecLvdc = p.asString(QStringLiteral("IDUTTABPRECLVDC"));
-    stCdCaixa = p.asString(QStringLiteral("CDCAIXA"));
-    stIdSolObsPed = p.asString(QStringLiteral("IDSOLOBSPED"));
-    stNrConfTela = p.asString(QStringLiteral("NRCONFTELA"));
-    stIdFechaCupom = p.asString(QStringLiteral("IDFECHACUPOM"));
-    stIdAplPreDifComb = p.asString(QStringLiteral("IDAPLPREDIFCOMB"));
-    nrCtMultiplicador = p.asInteger(QStringLiteral("CTMULTIPLICADOR"));
-    stIdTipoBal = p.asString(QStringLiteral("IDTIPOBAL"));
-    stCdPortaBal = p.asString(QStringLiteral("CDPORTABAL"));
-    stNrVelocBal = p.asString(QStringLiteral("NRVELOCBAL"));
-    stIdAdesaoRefTrib = p.asString(QStringLiteral("IDADESAOREFTRIB"));
-}
-
-void TfrmPromocaoCombinada::LeAliquotas()
-{
-    const QString arquivo =
-        QDir(host().programFolder()).filePath(QStringLiteral("Dados/Cadastros/AliqImpFis.cds"));
-    if (!QFileInfo::exists(arquivo)) {
-        return;
-    }
-    cdsAliqImpFis.setData(DataPacket::loadFromFile(arquivo));
-    cdsAliqImpFis.addIndex(QStringLiteral("idxIdAliqVrAliq"),
-                           QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"));
 }
 
 void TfrmPromocaoCombinada::FormShow()

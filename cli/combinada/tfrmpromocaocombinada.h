@@ -7,12 +7,14 @@
 
 #include "form.h"
 #include "modulevars.h"
+#include "regrascomuns.h"
 
 #include "dataset.h"
 #include "itemrecord.h"
 #include "messages.h"
 
 #include <QDir>
+#include <QList>
 #include <QString>
 
 namespace kvp::combinada {
@@ -29,14 +31,36 @@ inline constexpr int kSlotsProduto = 12;
 // Vertical step of the tray: one entry, and one scroll.
 inline constexpr int kPassoBandeja = 80;
 
+// Where the product slots sit: column lefts and image-row tops, filled row by row.
+struct GradeProdutos {
+    QList<int> colunas;
+    QList<int> linhas;
+};
+
 // The design-time layout: every control with its place, size, caption, font and colour.
+// The add screen starts from it with its own name and grid.
 class TfrmPromocaoCombinadaLayout : public screen::Form {
 protected:
     TfrmPromocaoCombinadaLayout();
+    TfrmPromocaoCombinadaLayout(const QString& nomeTela, const GradeProdutos& grade);
 };
 
-class TfrmPromocaoCombinada : public TfrmPromocaoCombinadaLayout {
+class TfrmPromocaoCombinada
+    : public detail::OperacoesComuns<TfrmPromocaoCombinada, TfrmPromocaoCombinadaLayout> {
 public:
+    // What sets this screen apart in the behaviour it shares with the add screen.
+    static constexpr bool kPesaEMultiplica = true;
+    static constexpr int kNumBotoesGrupo = kBotoesGrupo;
+    static constexpr bool kColoreGrupos = true;
+    static constexpr screen::Color kCorGrupo = corDestaque;
+    static constexpr detail::MedidasBandeja kBandeja{kPassoBandeja,          4, 65, 71, 74, 12, 140,
+                                                     screen::Alignment::Left};
+    // A combined product's lines are those that came from the same group.
+    static inline const QString kCampoGrupoCombinado = QStringLiteral("CDGRUPROMOCORIG");
+    static detail::VariaveisModulo modulo();
+    // The tax rates of the product being placed.
+    DataSet& aliquotas() { return cdsAliquota; }
+
     // Creates the screen and runs FormCreate.
     TfrmPromocaoCombinada();
     ~TfrmPromocaoCombinada() override;
@@ -227,29 +251,8 @@ public:
     void bbbProdAbaixoClick();
     void bbbProdAcimaClick();
 
-    // ------------------------------------------------------------------ pricing
-    // "Erro" when a failure was reported under message mode "1" or "2"; else empty.
-    QString ConsultaPreco(const QString& cdProduto, const QString& modoMensagem,
-                          const QString& idPreco);
     void DividePrecoProduto();
     bool RetornaFrac(double valor) const;
-    void AtualizaProdCombinado(const QString& cdGrupo);
-    // Running price summary of price mode "2": take the current item line's contribution
-    // out (sinal -1) or put it in (+1), then rewrite the price line.
-    void AtualizaResumoPreco(double sinal);
-    void MontaTextoResumoPreco();
-
-    // ------------------------------------------------------------------ tray
-    // Adds one entry (five controls tagged nrSeqBandeja) for the current item line.
-    void CriaProdBandeja(const QString& stCodigo, const QString& stNome, const QString& ignorado,
-                         const QString& stObs, const QString& stIdPesa, const QString& stQtdeReal,
-                         double nrQtde, double vrUnitario, int ignoradoNr, int nrPosicao,
-                         const Control* fonte);
-    // Frees the entry tagged nrTag and moves the entries below it up one step.
-    void RemoveProdBandeja(int nrTag);
-    void AjustaSetasBandeja();
-    void bbbBandejaUpClick();
-    void bbbBandejaDownClick();
 
     // Removal of the entry's item line (or of the whole set added with it); bound to
     // every entry's picture.
@@ -271,20 +274,6 @@ public:
                                   bool boDebitoAux, const QString& stNrVendaRest2,
                                   DataSet& cdsItensVendidos, const QString& stTipoChamada);
 
-    // ------------------------------------------------------------------ item insertion
-    // Turns one chosen product into an item line with its observations, discounts and
-    // coupon. True when the line was inserted; a refusal has been shown.
-    bool AddProduto(const QString& stCdArvProd, const QString& stCdProduto,
-                    const QString& stNmProduto, const QString& stCdGrupo,
-                    const QString& stCdGrupoOrig, const QString& stCdFamiliSald,
-                    const QString& stIdPesaProd, const QString& stSgUnidade,
-                    const QString& stIdObrProdSelec, const QString& stObsPedido,
-                    const QString& stObsDigitada, double vrTara, double vrPreco, double vrAcrescimo,
-                    double vrDesconto, int nrItemAdd, int nrSeqOrigem, const QString& stPedeObs,
-                    DataSet& cdsObsOrigem, DataSet& cdsCtObsOrigem, const QString& stIdImpGrupo,
-                    const QString& stIdImpItem, const QString& stCdProdPai,
-                    const QString& stVrPrecoClie, bool boImpProdPai);
-
     // ------------------------------------------------------------------ quantities
     // The quantity key (F7): how many units the next product counts for.
     virtual void spbQtdeClick();
@@ -293,21 +282,6 @@ public:
     double ObterQtdInserida();
     // True when the selected group can take the next product.
     bool Valida_Quantid();
-    // True when the product's per-product discount is meant for its first unit and this
-    // is that unit in the whole sale.
-    bool ValidaProduto(const QString& stCdProduto);
-
-    // ------------------------------------------------------------------ exclusive groups
-    void BloqueiaGrupo();
-    void DesbloqueiaGrupo(const QString& stCdGrupo, const QString& stCdGrupMutex);
-
-    // ------------------------------------------------------------------ coupons
-    // Asks for a coupon code and works out its discount on a line of q units at price p
-    // with its own discount d and surcharge a: sets stCdCupomDesc, vrDescCupom and
-    // vrLimiteCupom.
-    void controlaValorCupom(double q, double p, double d, double a, const QString& stCdProduto);
-    void zeraVariaveisCupomDesc();
-    void incluiCupomVenda(const QString& stCdCupom);
 
     // ------------------------------------------------------------------ campaigns
     void ValidaCampanhaPromocional();
@@ -330,37 +304,18 @@ protected:
     void reportError(const QString& text) override;
 
 private:
-    // How placing one chosen product ended.
-    enum class Colocacao { Inserido, Recusado, Abandonado };
-    Colocacao ColocaProduto(const QString& cdProduto, const Control* fonte, bool preSelecao);
-    bool ValidaImpostos(const QString& cdProduto);
-    bool ValidaDocumentoFiscal(const QString& cdProduto);
-    // The exclusive-group refusal for a product of the given group; true when refused.
-    bool RecusaGrupoExclusivo(const QString& cdGrupoProduto);
+    friend struct detail::RegrasComuns<TfrmPromocaoCombinada>;
+
     // The lines of a nested promotion; false when one of them was refused.
     bool PromocaoAninhada(const QString& cdProduto, const Control* fonte, bool preSelecao);
-    void ConcluiGrupo();
-    void AvancaGrupo(bool recolore);
     // Copies the settings of the group the groups' copy stands on into the selected-group
     // fields.
     void LeGrupoAtual();
     double QtdeGrupoAtual() const;
-    // Caps the current line's discount one cent under its gross value.
-    void LimitaDesconto();
-    void MontaTextoPrecoPromo();
-    void RemoveObservacoes(const QString& nrSeq);
-    void removeCupomVenda(const QString& stCdCupom);
     void AplicaCampanha();
     void Avisa(const QString& texto);
     bool Pergunta(const QString& texto);
 
-    // Moves a line's observation and controlled-observation rows to its new number.
-    void RenumeraObservacoes(const QString& seqAntigo, const QString& seqNovo);
-    void LeParametros();
-    void LeAliquotas();
-    QDir PastaFiguras() const;
-    // The slot picture: the product's own, then the folder's defaults, then imgSemImagem.
-    QString FiguraProduto(const QString& cdArvProd, const QStringList& entradas) const;
     QString textoCampo(const DataSet& ds, const QString& campo) const;
     void MostraErro(const QString& texto);
     int m_serialBandeja = 0;

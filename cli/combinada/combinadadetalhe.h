@@ -1,6 +1,7 @@
 #pragma once
 
-// Small pieces the selection screen's source files share; not part of its interface.
+// Small pieces the two combination screens share in their sources; installed only
+// because the shared rules (regrascomuns.h) use them.
 
 #include "dataset.h"
 

@@ -1,0 +1,217 @@
+// Product choice, the group quantity, removal from the tray, pre-selected products and
+// confirmation of the add screen.
+
+#include "tfrmpromocombadd.h"
+
+#include "combinadadetalhe.h"
+#include "hostservices.h"
+#include "oplog.h"
+#include "srv_kvp510.h"
+#include "textformat.h"
+
+namespace kvp::add {
+
+using combinada::detail::kN;
+using combinada::detail::kS;
+using combinada::detail::marcado;
+using combinada::detail::SemFiltro;
+using combinada::detail::textoErro;
+
+void TfrmPromoCombAdd::bpbProd01Click(Control* sender)
+{
+    const ChangeScope changes(*this);
+    try {
+        if (!cdsProdutoPromo.isActive()) {
+            return;  // no group has been loaded: nothing to choose from
+        }
+        cdsProdutoPromoAux.copyFrom(cdsProdutoPromo);
+        cdsProdutoPromoAux.first();
+        const QString combinaAntes = stIdCombinaProd;
+
+        if (Valida_Quantid()) {
+            const QString produto = sender ? sender->productCode : QString();
+            // Only a product of the group's list can be placed: an empty slot would
+            // otherwise place the list's first product.
+            if (produto.isEmpty() ||
+                !cdsProdutoPromoAux.locate(QStringLiteral("CDPRODUTO"), produto)) {
+                return;
+            }
+            if (ColocaProduto(produto, sender, false) != Colocacao::Inserido) {
+                return;
+            }
+            ConcluiGrupo();
+        }
+        if (combinaAntes == kS) {
+            AtualizaProdCombinado(cdsProdutoPromoAux.asString(QStringLiteral("CDGRUPROMOC")));
+        }
+    } catch (const SilentAbort&) {
+        // Told already.
+    } catch (const std::exception& e) {
+        MostraErro(textoErro(e));
+    }
+}
+
+double TfrmPromoCombAdd::ObterQtdInserida()
+{
+    double soma = 0;
+    for (cdsItemProd.first(); !cdsItemProd.eof(); cdsItemProd.next()) {
+        soma += cdsItemProd.asFloat(QStringLiteral("QTPRODVALIDA"));
+    }
+    cdsItemProd.first();
+    return soma;
+}
+
+double TfrmPromoCombAdd::QtdeGrupoAtual() const
+{
+    return parseNumber(stQtdeGrupoAtual, host().formatSettings());
+}
+
+bool TfrmPromoCombAdd::Valida_Quantid()
+{
+    const SemFiltro semFiltro(cdsItemProd);
+    cdsItemProd.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), stCdGrupoAtual));
+    const int linhas = cdsItemProd.recordCount();
+    cdsItemProd.clearFilter();
+    const double quantidade = QtdeGrupoAtual();
+    // Lines are counted, not units; a group of quantity 0 takes any number.
+    if (quantidade != 0 && quantidade == linhas) {
+        host().Mensagem(msgPadrao.Msg(QStringLiteral("Quan_Exce")), QString(), kN, kN,
+                        static_cast<int>(MessageKind::Warning), QString(), QString(), 0, nullptr);
+        return false;
+    }
+    return true;
+}
+
+void TfrmPromoCombAdd::BandejaClick(Control& sender)
+{
+    const ChangeScope changes(*this);
+    DataSet& itens = cdsItemProd;
+    const SemFiltro semFiltro(itens);
+    const int tag = sender.tag;
+    const QString nrSeq = QString::number(tag);
+    itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
+    if (itens.isEmpty()) {
+        RemoveProdBandeja(tag);  // an entry whose line is gone already
+        return;
+    }
+    if (marcado(itens, QStringLiteral("IDOBRPRODSELEC"))) {
+        Avisa(msgPadrao.Msg(QStringLiteral("PROD_OBR")));
+        return;
+    }
+    RemoveProdBandeja(tag);
+    itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
+    RemoveObservacoes(nrSeq);
+    if (stTipoPrecoPromo == QLatin1String("2")) {
+        AtualizaResumoPreco(-1);
+    } else if (marcado(itens, QStringLiteral("IDIMPGRPROMO"))) {
+        const double preco = itens.asFloat(QStringLiteral("VRPRECOPROD"));
+        vrPrecoPromo -= preco;
+        vrPrecoPromoFinal -= preco;
+        MontaTextoPrecoPromo();
+    }
+    LogKvp510(QStringLiteral("PRODUTO EXCLUÍDO: ") + itens.asString(QStringLiteral("CDPRODUTO")) +
+              QStringLiteral(" - ") + itens.asString(QStringLiteral("NMPRODUTO")));
+    const QString mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
+    const QString grupo = itens.asString(QStringLiteral("CDGRUPROMOC"));
+    removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
+    itens.remove();
+    itens.clearFilter();
+
+    // The exclusive set opens again only once its group has no line left.
+    itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)
+                          .and_(Filter::eq(QStringLiteral("CDGRUPROMOC"), grupo)));
+    const bool grupoVazio = itens.isEmpty();
+    itens.clearFilter();
+    if (grupoVazio) {
+        DesbloqueiaGrupo(grupo, mutex);
+    }
+    // Only a group whose products share one portion has lines to re-share.
+    if (stIdCombinaProd == kS) {
+        AtualizaProdCombinado(grupo);
+    }
+    bbbBandejaUpClick();
+}
+
+void TfrmPromoCombAdd::VerificaPreSelecionados()
+{
+    const ChangeScope changes(*this);
+    boPreSelVerificado = true;
+    try {
+        const DataResult pre = host().MensagemMetodo(
+            getPreSelecionados(stCdFilial, stCdProdPromo), true, 0,
+            QStringLiteral("getPreSelecionados"), QStringLiteral("Srv_Kvp510"),
+            stCdFilial + QLatin1Char('-') + stCdProdPromo, QString());
+        cdsPreSelecionados.setData(pre.asPacket());
+
+        bool marcaGrupo = true;
+        cdsPreSelecionados.first();
+        while (!cdsPreSelecionados.eof()) {
+            const QString grupo = cdsPreSelecionados.asString(QStringLiteral("CDGRUPROMOC"));
+            const QString produto = cdsPreSelecionados.asString(QStringLiteral("CDPRODUTO"));
+            if (marcaGrupo) {
+                for (int i = 1; i <= kBotoesGrupo; ++i) {
+                    if (blbMenu(i).groupCode == grupo) {
+                        blbMenu01Click(blbMenu(i));
+                        break;
+                    }
+                }
+            }
+            Control* achado = nullptr;
+            for (int k = 1; k <= kSlotsProduto && !achado; ++k) {
+                if (imgProd(k).productCode == produto) {
+                    achado = &imgProd(k);
+                }
+            }
+            if (achado) {
+                bpbProd01Click(achado);
+                marcaGrupo = true;
+                // Back to the first page; a page that does not move ends the paging.
+                int paginas = nrPaginaProd + 1;
+                while (bbbProdAcima.visible && paginas-- > 0) {
+                    bbbProdAcimaClick();
+                }
+                cdsPreSelecionados.next();
+                continue;
+            }
+            marcaGrupo = false;
+            if (bbbProdAbaixo.visible) {
+                bbbProdAbaixoClick();  // the same record is looked for on the next page
+            } else {
+                cdsPreSelecionados.next();
+            }
+        }
+    } catch (const SilentAbort&) {
+        // Told already.
+    } catch (const std::exception& e) {
+        MostraErro(textoErro(e));
+    }
+}
+
+void TfrmPromoCombAdd::bldConfirmarClick()
+{
+    const ChangeScope changes(*this);
+    const SemFiltro semFiltroItens(cdsItemProd);
+    const SemFiltro semFiltroGrupos(cdsAuxGrupProdCombo);
+    try {
+        cdsItemProd.clearFilter();
+        if (!combinada::detail::RegrasComuns<TfrmPromoCombAdd>::SelecaoCompleta(*this)) {
+            return;
+        }
+        boPromocaoComb = true;
+        Close();
+        if (stTipoPrecoPromo == QLatin1String("2") && stTipoChamada == QLatin1String("B") &&
+            !cdsItemProd.isEmpty()) {
+            host().MensagemMetodo(
+                setPromoCombAux(stCdFilial, stCdCaixa, cdsItemProd.data()), true, 0,
+                QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
+                stCdFilial + QLatin1Char('-') + stCdCaixa + QStringLiteral("-cdsItemProd.Data"),
+                QString());
+        }
+    } catch (const SilentAbort&) {
+        // Told already; the screen closes all the same.
+    } catch (const std::exception& e) {
+        MostraErro(textoErro(e));
+    }
+}
+
+}  // namespace kvp::add

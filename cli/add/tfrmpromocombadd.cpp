@@ -1,0 +1,466 @@
+// Start-up, keyboard, cancel, group menu and product grid of the add screen.
+
+#include "tfrmpromocombadd.h"
+
+#include "combinadadetalhe.h"
+#include "hostservices.h"
+#include "oplog.h"
+#include "srv_kvp510.h"
+#include "textformat.h"
+
+#include <stdexcept>
+
+namespace kvp::add {
+
+using combinada::detail::kN;
+using combinada::detail::kS;
+
+namespace {
+
+QString nomeSlot(const char* prefixo, int slot, int maximo)
+{
+    if (slot < 1 || slot > maximo) {
+        throw std::out_of_range(std::string(prefixo) + " has no slot " + std::to_string(slot));
+    }
+    return QLatin1String(prefixo) + Ajusta(QString::number(slot), 2);
+}
+
+}  // namespace
+
+TfrmPromoCombAdd::TfrmPromoCombAdd()
+{
+    FormCreate();
+}
+
+TfrmPromoCombAdd::~TfrmPromoCombAdd() = default;
+
+combinada::detail::VariaveisModulo TfrmPromoCombAdd::modulo()
+{
+    return {stNrVendaRest2, boDebitoAux, stCdConsDebAux, stCdCliDebPadrao, stBotaoBloqueado};
+}
+
+Control& TfrmPromoCombAdd::blbMenu(int slot)
+{
+    return component(nomeSlot("blbMenu", slot, kBotoesGrupo));
+}
+
+Control& TfrmPromoCombAdd::imgProd(int slot)
+{
+    return component(nomeSlot("imgProd", slot, kSlotsProduto));
+}
+
+Control& TfrmPromoCombAdd::lblNmProd(int slot)
+{
+    return component(nomeSlot("lblNmProd", slot, kSlotsProduto));
+}
+
+Control& TfrmPromoCombAdd::lblPreco(int slot)
+{
+    return component(nomeSlot("lblPreco", slot, kSlotsProduto));
+}
+
+void TfrmPromoCombAdd::FormCreate()
+{
+    translateCaptions();
+}
+
+void TfrmPromoCombAdd::InicializaForm(DataSet& /*cdsItensRet*/, const QString& stCdProdPromoArg,
+                                      const QString& stNmProdPromo,
+                                      const QString& /*stCdCliDebPadrao*/,
+                                      const QString& /*stTipoPrecoPromo*/,
+                                      const QString& stIdValorPercArg,
+                                      const QString& /*stTipoAjuste*/, double /*vrPrecoPromo*/,
+                                      double vrAjustePromoArg, double /*nrQtdePromo*/,
+                                      bool /*boAplicaAjuste*/, DataSet& cdsItensVendidos)
+{
+    const ChangeScope changes(*this);
+
+    cdsItemsVendidos.copyFrom(cdsItensVendidos);
+    nrSeqItem = cdsItemsVendidos.recordCount();
+
+    // The selection screen that opened this one has connected it already.
+    ensureDataModule();
+
+    LeParametros();
+    LeAliquotas();
+
+    vrSomaProdutos = 0;
+    vrAjustePromo = 0;
+    nrQtdeItemAtual = 0;
+    nrSeqItCanc = 0;
+    nrSeqItCancObs = 0;
+    nrSeqItCancCtObs = 0;
+    nrSeqBandeja = 0;
+    vrDescCupom = 0;
+    vrLimiteCupom = 0;
+    stCdCupomDesc.clear();
+    vrAjustePreco = vrAjustePromoArg;
+    stIdPercValorPreco = stIdValorPercArg;
+
+    stIdUtCupomDesc = getIDUTCUPOMDESC();
+    stIdExibeProd = getExibeProd(stCdFilial);
+
+    cdsCupomDescVenda.emptyOrCreate();
+    cdsObsItens.emptyOrCreate();
+    cdsProdCtObs.emptyOrCreate();
+
+    LogKvp510(QStringLiteral("FILIAL: ") + stCdFilial);
+    LogKvp510(QStringLiteral("PROMOÇÃO: ") + stCdProdPromoArg + QStringLiteral(" - ") +
+              stNmProdPromo);
+    nrQtdeInserida = 0;
+}
+
+void TfrmPromoCombAdd::FormShow()
+{
+    try {
+        const DataResult grupos =
+            host().MensagemMetodo(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
+                                  QStringLiteral("getGrupoPromoComb"), QStringLiteral("Srv_Kvp510"),
+                                  stCdProdPromo + QLatin1Char('-') + stCdFilial, QString());
+        const QList<DataPacket>& pacotes = grupos.asPackets();
+        if (pacotes.isEmpty()) {
+            throw DataSetError(QStringLiteral("getGrupoPromoComb: no data packet"));
+        }
+        // The second packet, the preparation text, has no place on this screen.
+        cdsGrupProdCombo.setData(pacotes.at(0));
+        cdsAuxGrupProdCombo.setData(pacotes.at(0));
+
+        cdsItemProd.emptyOrCreate();
+        cdsRetornaPreco.emptyOrCreate();
+
+        nrPaginaGrupo = 0;
+        nrPaginaProd = 0;
+        cdsGrupProdCombo.first();
+        MontaMenuGrupo(true);
+
+        for (int i = 1; i <= kBotoesGrupo; ++i) {
+            Control& botao = blbMenu(i);
+            if (botao.down) {
+                blbMenu01Click(botao);
+                nrBotaoGrupoAtual = i;
+            }
+        }
+    } catch (const SilentAbort&) {
+        // The host has shown the data service's error already.
+    } catch (const std::exception& e) {
+        MostraErro(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmPromoCombAdd::FormActivate()
+{
+    if (!boPreSelVerificado) {
+        VerificaPreSelecionados();
+    }
+}
+
+void TfrmPromoCombAdd::FormKeyDown(int key)
+{
+    const ChangeScope changes(*this);
+    switch (key) {
+        case Qt::Key_Escape:
+            bldCancelarClick();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            bldConfirmarClick();
+            break;
+        case Qt::Key_F1:
+            if (boUtilizaImpFis) {
+                host().RelFiscais();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TfrmPromoCombAdd::bldCancelarClick()
+{
+    const ChangeScope changes(*this);
+    if (!Pergunta(msgPadrao.Msg(QStringLiteral("sair")))) {
+        return;
+    }
+    boPromocaoComb = false;
+    cdsItemProd.emptyDataSet();
+    Close();
+}
+
+void TfrmPromoCombAdd::MostraErro(const QString& texto)
+{
+    LogKvp510(texto);
+    Avisa(texto);
+}
+
+void TfrmPromoCombAdd::Avisa(const QString& texto)
+{
+    host().Mensagem(texto, QString(), kN, kN, static_cast<int>(MessageKind::Warning), QString(),
+                    QString(), 0, nullptr);
+}
+
+bool TfrmPromoCombAdd::Pergunta(const QString& texto)
+{
+    return host().Mensagem(texto, QString(), kN, kS, static_cast<int>(MessageKind::Question),
+                           QString(), QString(), 0, nullptr);
+}
+
+void TfrmPromoCombAdd::reportError(const QString& text)
+{
+    try {
+        LogKvp510(text);
+    } catch (const std::exception&) {
+        // The operator still gets the original error below.
+    }
+    Form::reportError(text);
+}
+
+QString TfrmPromoCombAdd::textoCampo(const DataSet& ds, const QString& campo) const
+{
+    const QVariant v = ds.value(campo);
+    if (v.typeId() == QMetaType::Double) {
+        return shortestText(v.toDouble(), host().formatSettings());
+    }
+    return ds.asString(campo);
+}
+
+// ---------------------------------------------------------------------- group menu
+
+void TfrmPromoCombAdd::LimpaMenuGrupo()
+{
+    for (int i = 1; i <= kBotoesGrupo; ++i) {
+        Control& botao = blbMenu(i);
+        botao.caption.clear();
+        botao.font.color = screen::clWhite;
+        botao.visible = false;
+    }
+}
+
+void TfrmPromoCombAdd::MontaMenuGrupo(bool /*primeiraVez*/)
+{
+    DataSet& grupos = cdsGrupProdCombo;
+    LimpaMenuGrupo();
+    if (grupos.isEmpty()) {
+        return;
+    }
+    bbbAcima.visible = grupos.recordCount() > 10 && nrPaginaGrupo > 0 && grupos.recNo() > 5;
+    nrProxBotaoGrupo = 1;
+    while (nrProxBotaoGrupo <= kBotoesGrupo && !grupos.eof()) {
+        Control& botao = blbMenu(nrProxBotaoGrupo);
+        botao.caption = grupos.asString(QStringLiteral("NMGRUPROMOC"));
+        botao.groupCode = grupos.asString(QStringLiteral("CDGRUPROMOC"));
+        botao.slot = nrProxBotaoGrupo;
+        botao.visible = true;
+        ++nrProxBotaoGrupo;
+        grupos.next();
+    }
+    // A button left over from a longer page keeps no group behind its hidden face.
+    for (int i = nrProxBotaoGrupo; i <= kBotoesGrupo; ++i) {
+        blbMenu(i).groupCode.clear();
+    }
+    bbbAbaixo.visible = grupos.recordCount() > 10 && !grupos.eof();
+}
+
+void TfrmPromoCombAdd::blbMenu01Click(Control& sender)
+{
+    const ChangeScope changes(*this);
+    DataSet& aux = cdsAuxGrupProdCombo;
+    aux.locate(QStringLiteral("CDGRUPROMOC"), sender.groupCode);
+    LeGrupoAtual();
+
+    MontaMenuProduto(stCdGrupoAtual, true);
+
+    const double q = aux.asFloat(QStringLiteral("QUANTIDADE"));
+    const double m = aux.asFloat(QStringLiteral("QUANTMIN"));
+    const QString textoQ = textoCampo(aux, QStringLiteral("QUANTIDADE"));
+    const QString textoM = textoCampo(aux, QStringLiteral("QUANTMIN"));
+    if (q == 0) {
+        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Adic_Grup"));
+    } else if (q == m && q > 1) {
+        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Qtda_Grupo2"), {textoQ});
+    } else if (q == m) {
+        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Qtda_Grup"), {textoQ});
+    } else if (m == 0 && q > 0) {
+        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Ate_Grup"), {textoQ});
+    } else if (m > 0 && q > m) {
+        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("deAte_Grup"), {textoM, textoQ});
+    }
+
+    const QString& nome = sender.name;
+    nrBotaoGrupoAtual = (nome.size() < 9 ? nome.right(1) : nome.right(2)).toInt();
+}
+
+void TfrmPromoCombAdd::LeGrupoAtual()
+{
+    const DataSet& aux = cdsAuxGrupProdCombo;
+    stCdGrupoAtual = aux.asString(QStringLiteral("CDGRUPROMOC"));
+    stQtdeGrupoAtual = textoCampo(aux, QStringLiteral("QUANTIDADE"));
+    stCdGrupMutexAtual = aux.asString(QStringLiteral("CDGRUPMUTEX"));
+    stIdImpGrPromoAtual = aux.asString(QStringLiteral("IDIMPGRPROMO"));
+    stNrSeqGrPromoAtual = textoCampo(aux, QStringLiteral("NRSEQGRPROMO"));
+    stIdCombinaProd = aux.asString(QStringLiteral("IDCOMBINAPROD"));
+}
+
+void TfrmPromoCombAdd::SetDown(Control& botao)
+{
+    for (int i = 1; i <= kBotoesGrupo; ++i) {
+        blbMenu(i).down = false;
+    }
+    botao.down = true;
+}
+
+void TfrmPromoCombAdd::bbbAbaixoClick()
+{
+    const ChangeScope changes(*this);
+    if (!cdsGrupProdCombo.eof()) {
+        ++nrPaginaGrupo;
+    }
+    MontaMenuGrupo(false);
+    Control& primeiro = blbMenu(1);
+    blbMenu01Click(primeiro);
+    SetDown(primeiro);
+    nrBotaoGrupoAtual = 1;
+    nrBotaoGrupoAnterior = 1;
+}
+
+void TfrmPromoCombAdd::bbbAcimaClick()
+{
+    const ChangeScope changes(*this);
+    if (nrPaginaGrupo > 1) {
+        --nrPaginaGrupo;
+    }
+    if (nrPaginaGrupo >= 1 && nrPaginaGrupo <= 20) {
+        const int linha = 5 * (nrPaginaGrupo - 1) + 1;
+        if (linha <= cdsGrupProdCombo.recordCount()) {
+            cdsGrupProdCombo.setRecNo(linha);
+        }
+    }
+    MontaMenuGrupo(false);
+    Control& primeiro = blbMenu(1);
+    blbMenu01Click(primeiro);
+    SetDown(primeiro);
+    nrBotaoGrupoAtual = 1;
+    nrBotaoGrupoAnterior = 1;
+}
+
+// ---------------------------------------------------------------------- product grid
+
+void TfrmPromoCombAdd::MontaMenuProduto(const QString& cdGrupo, bool recarrega)
+{
+    const ChangeScope changes(*this);
+    try {
+        DataSet& produtos = cdsProdutoPromo;
+        auto precoAtual = [&](DataSet& lista) {
+            cdsRetornaPreco.emptyOrCreate();
+            ConsultaPreco(lista.asString(QStringLiteral("CDPRODUTO")), QString(), QString());
+            cdsRetornaPreco.first();
+            return cdsRetornaPreco.isEmpty() ? 0.0
+                                             : cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+        };
+        if (recarrega) {
+            const DataResult pacote =
+                host().MensagemMetodo(getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial,
+                                                          stNrConfTela, stNrSeqGrPromoAtual),
+                                      true, 0, QStringLiteral("getProdutoPromoComb"),
+                                      QStringLiteral("Srv_Kvp510"), cdGrupo, QString());
+            DataSet& todos = cdsProdutoPromoTodos;
+            todos.setData(pacote.asPacket());
+            // Products without a price are left out of the list, every one of them.
+            if (stIdExibeProd != kS) {
+                todos.first();
+                while (!todos.eof()) {
+                    if (precoAtual(todos) > 0) {
+                        todos.next();
+                    } else {
+                        todos.remove();
+                    }
+                }
+            }
+            todos.first();
+            produtos.copyFrom(todos);
+            produtos.first();
+        }
+        LimpaMenuProduto();
+        if (!produtos.isActive() || produtos.isEmpty()) {
+            return;
+        }
+        bbbProdAcima.visible =
+            produtos.recordCount() > 10 && nrPaginaProd > 0 && produtos.recNo() > 12;
+
+        const FormatSettings& fs = host().formatSettings();
+        const QStringList figuras = PastaFiguras().entryList(QDir::Files);
+
+        nrProxSlotProd = 1;
+        while (nrProxSlotProd <= kSlotsProduto && !produtos.eof()) {
+            const int k = nrProxSlotProd;
+            const double preco = precoAtual(produtos);
+
+            Control& lblP = lblPreco(k);
+            lblP.caption = QStringLiteral("R$ ") + formatMoney(Trunc2(preco), fs);
+            if (stTipoPrecoPromo == QLatin1String("2")) {
+                lblP.visible = true;
+            }
+
+            Control& lblN = lblNmProd(k);
+            lblN.caption = produtos.asString(QStringLiteral("NMPRODUTO"));
+            lblN.font.color = screen::clBlack;
+            lblN.font.pointSize = 6;
+            lblN.visible = true;
+
+            Control& img = imgProd(k);
+            img.productCode = produtos.asString(QStringLiteral("CDPRODUTO"));
+            img.slot = k;
+            img.visible = true;
+            img.picture = FiguraProduto(produtos.asString(QStringLiteral("CDARVPROD")), figuras);
+
+            ++nrProxSlotProd;
+            produtos.next();
+        }
+        bbbProdAbaixo.visible = produtos.recordCount() >= 16 && !produtos.eof();
+    } catch (const SilentAbort&) {
+        // The host has shown the data service's error already.
+    } catch (const std::exception& e) {
+        MostraErro(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmPromoCombAdd::LimpaMenuProduto()
+{
+    for (int k = 1; k <= kSlotsProduto; ++k) {
+        lblPreco(k).visible = false;
+        Control& nome = lblNmProd(k);
+        nome.caption.clear();
+        nome.font.color = screen::clWhite;
+        nome.font.pointSize = 6;
+        nome.visible = false;
+        Control& img = imgProd(k);
+        img.productCode.clear();
+        img.slot = k;
+        img.visible = false;
+    }
+}
+
+void TfrmPromoCombAdd::bbbProdAbaixoClick()
+{
+    const ChangeScope changes(*this);
+    if (!cdsProdutoPromo.eof()) {
+        ++nrPaginaProd;
+    }
+    MontaMenuProduto(stCdGrupoAtual, false);
+}
+
+void TfrmPromoCombAdd::bbbProdAcimaClick()
+{
+    const ChangeScope changes(*this);
+    if (nrPaginaProd > 1) {
+        --nrPaginaProd;
+    }
+    if (nrPaginaProd >= 1 && nrPaginaProd <= 20) {
+        const int linha = kSlotsProduto * (nrPaginaProd - 1) + 1;
+        if (linha <= cdsProdutoPromo.recordCount()) {
+            cdsProdutoPromo.setRecNo(linha);
+        }
+    }
+    MontaMenuProduto(stCdGrupoAtual, false);
+}
+
+}  // namespace kvp::add

@@ -1,0 +1,241 @@
+#pragma once
+
+// The add-to-combination screen, headless: the reduced twin of the selection screen that
+// composes a combined promotion chosen inside another one. Fifteen product slots; no
+// campaigns, multiplier, search, photo help, typed shortcuts or preparation text. Its
+// state is plain data and its behaviour the handlers below, as on the selection screen.
+
+#include "form.h"
+#include "modulevarsadd.h"
+#include "regrascomuns.h"
+#include "tfrmpromocaocombinada.h"
+
+#include "dataset.h"
+#include "itemrecord.h"
+#include "messages.h"
+
+#include <QDir>
+#include <QString>
+
+namespace kvp::add {
+
+using screen::Control;
+
+inline constexpr int kBotoesGrupo = 10;
+inline constexpr int kSlotsProduto = 15;
+// Vertical step of the tray: one entry, and one scroll.
+inline constexpr int kPassoBandeja = 75;
+
+// The selection screen's layout with fifteen slots and only the cancel and confirm
+// buttons in its bar.
+class TfrmPromoCombAddLayout : public combinada::TfrmPromocaoCombinadaLayout {
+protected:
+    TfrmPromoCombAddLayout();
+};
+
+class TfrmPromoCombAdd
+    : public combinada::detail::OperacoesComuns<TfrmPromoCombAdd, TfrmPromoCombAddLayout> {
+public:
+    // What sets this screen apart in the behaviour it shares with the selection screen.
+    static constexpr bool kPesaEMultiplica = false;
+    static constexpr int kNumBotoesGrupo = kBotoesGrupo;
+    static constexpr bool kColoreGrupos = false;
+    static constexpr combinada::detail::MedidasBandeja kBandeja{
+        kPassoBandeja, 5, 59, 65, 68, 10, 118, screen::Alignment::Right};
+    // A combined product's lines are found by their own group.
+    static inline const QString kCampoGrupoCombinado = QStringLiteral("CDGRUPROMOC");
+    static combinada::detail::VariaveisModulo modulo();
+    // The tax rates of the product being placed.
+    DataSet& aliquotas() { return cdsAliquotaAdd; }
+
+    // Creates the screen and runs FormCreate.
+    TfrmPromoCombAdd();
+    ~TfrmPromoCombAdd() override;
+
+    // ------------------------------------------------------------------ controls
+    Control& lblCabecalho = component(QStringLiteral("lblCabecalho"));
+    Control& panGrupo = component(QStringLiteral("panGrupo"));
+    Control& bbbAcima = component(QStringLiteral("bbbAcima"));
+    Control& bbbAbaixo = component(QStringLiteral("bbbAbaixo"));
+    Control& lblQuantGrupo = component(QStringLiteral("lblQuantGrupo"));
+    Control& lblEscolhaOpcao = component(QStringLiteral("lblEscolhaOpcao"));
+    Control& bbbProdAcima = component(QStringLiteral("bbbProdAcima"));
+    Control& bbbProdAbaixo = component(QStringLiteral("bbbProdAbaixo"));
+    Control& imgSemImagem = component(QStringLiteral("imgSemImagem"));
+    Control& Label1 = component(QStringLiteral("Label1"));
+    Control& scbBandeja = component(QStringLiteral("scbBandeja"));
+    Control& bbbBandejaUp = component(QStringLiteral("bbbBandejaUp"));
+    Control& bbbBandejaDown = component(QStringLiteral("bbbBandejaDown"));
+    Control& lblDescExProd = component(QStringLiteral("lblDescExProd"));
+    Control& lblDescricao = component(QStringLiteral("lblDescricao"));
+    Control& panMenu = component(QStringLiteral("panMenu"));
+    Control& bldCancelar = component(QStringLiteral("bldCancelar"));
+    Control& bldConfirmar = component(QStringLiteral("bldConfirmar"));
+    Control& lblCodTela = component(QStringLiteral("lblCodTela"));
+
+    // "blbMenu" + two-digit slot (1 to 10), "imgProd"/"lblNmProd"/"lblPreco" + two-digit
+    // slot (1 to 15). Raises std::out_of_range outside those ranges.
+    Control& blbMenu(int slot);
+    Control& imgProd(int slot);
+    Control& lblNmProd(int slot);
+    Control& lblPreco(int slot);
+    QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
+
+    TMessages msgPadrao = promoCombAddMessages();
+
+    // ------------------------------------------------------------------ datasets
+    DataSet cdsGrupProdCombo{QStringLiteral("cdsGrupProdCombo")};
+    DataSet cdsAuxGrupProdCombo{QStringLiteral("cdsAuxGrupProdCombo")};
+    DataSet cdsProdutoPromoTodos{QStringLiteral("cdsProdutoPromoTodos")};
+    DataSet cdsProdutoPromo{QStringLiteral("cdsProdutoPromo")};
+    DataSet cdsProdutoPromoAux{QStringLiteral("cdsProdutoPromoAux")};
+    DataSet cdsItemProd{QStringLiteral("cdsItemProd"), records::itemProdAdd()};
+    DataSet cdsObsItens{QStringLiteral("cdsObsItens"), records::obsItensAdd()};
+    DataSet cdsProdCtObs{QStringLiteral("cdsProdCtObs"), records::prodCtObsAdd()};
+    DataSet cdsCupomDescVenda{QStringLiteral("cdsCupomDescVenda"), records::cupomDescVenda()};
+    DataSet cdsItemsVendidos{QStringLiteral("cdsItemsVendidos")};
+    DataSet cdsRetornaPreco{QStringLiteral("cdsRetornaPreco"), records::retornaPreco()};
+    DataSet cdsParametrosQmt{QStringLiteral("cdsParametrosQmt")};
+    DataSet cdsAliqImpFis{QStringLiteral("cdsAliqImpFis"), records::aliqImpFis()};
+    DataSet cdsDesconto{QStringLiteral("cdsDesconto")};
+    DataSet cdsAliquotaAdd{QStringLiteral("cdsAliquotaAdd")};
+    DataSet cdsValidProdNFCe{QStringLiteral("cdsValidProdNFCe")};
+    DataSet cdsRegraFisPdv{QStringLiteral("cdsRegraFisPdv")};
+    DataSet cdsExisteProd{QStringLiteral("cdsExisteProd")};
+    DataSet cdsCuponsValidos{QStringLiteral("cdsCuponsValidos"), records::cuponsValidos()};
+    DataSet cdsGrupoMutex{QStringLiteral("cdsGrupoMutex")};
+    DataSet cdsGrupoMutexAux{QStringLiteral("cdsGrupoMutexAux")};
+    DataSet cdsPreSelecionados{QStringLiteral("cdsPreSelecionados")};
+    DataSet cdsObs{QStringLiteral("cdsObs"), records::obs()};
+    DataSet cdsOcorrencia{QStringLiteral("cdsOcorrencia"), records::ocorrencia()};
+    DataSet cdsControlaObs{QStringLiteral("cdsControlaObs"), records::controlaObs()};
+
+    // ------------------------------------------------------------------ fields
+    QString stCdProdPromo;
+    QString stTipoPrecoPromo;  // "1" fixed price, "2" price built from the products
+    QString stTipoAjuste;
+    QString stIdValorPerc;
+    QString stTipoChamada;
+    QString stTextoDescPromo;
+    QString stTextoAjuste;
+    double vrPrecoPromo = 0;
+    double vrPrecoPromoFinal = 0;
+    double vrPrecoDividir = 0;
+    double vrAjustePromo = 0;
+    double vrSomaProdutos = 0;
+    double vrAjustePreco = 0;
+    QString stIdPercValorPreco;
+    double nrQtdePromo = 0;
+
+    QString stCdGrupoAtual;
+    QString stQtdeGrupoAtual;
+    QString stCdGrupMutexAtual;
+    QString stIdImpGrPromoAtual;
+    QString stNrSeqGrPromoAtual;
+    QString stIdCombinaProd;
+
+    int nrPaginaGrupo = 0;
+    int nrProxBotaoGrupo = 0;
+    int nrBotaoGrupoAtual = 0;
+    int nrBotaoGrupoAnterior = 0;
+    int nrPaginaProd = 0;
+    int nrProxSlotProd = 0;
+
+    int nrSeqItem = 0;
+    int nrSeqItCanc = 0;
+    int nrSeqItCancObs = 0;
+    int nrSeqItCancCtObs = 0;
+    int nrSeqBandeja = 0;
+    double nrQtdeItemAtual = 0;
+    double nrQtdeInserida = 0;
+
+    bool boPreSelVerificado = false;
+    bool boProdutoAdd = false;
+    QString stIdExibeProd;
+    QString stIdUtCupomDesc;
+    QString stCdCupomDesc;
+    double vrDescCupom = 0;
+    double vrLimiteCupom = 0;
+
+    // From the host's parameter file.
+    QString stIdEsquema;
+    QString stCdFilial;
+    QString stCdLoja;
+    bool boUtilizaImpFis = false;
+    int nrIdTipoImpFis = 0;
+    bool boSistemaQmtNfce = false;
+    bool boSistemaQmtSat = false;
+    QString stIdColetor;
+    QString stDsDirCad;
+    QString stIdUtTabPrecLvdc;
+    QString stCdCaixa;
+    QString stIdSolObsPed;
+    QString stNrConfTela;
+    QString stIdFechaCupom;
+    QString stIdAplPreDifComb;
+    QString stIdAdesaoRefTrib;
+
+    // ------------------------------------------------------------------ start-up, keys
+    void FormCreate();
+    // Reads the host's parameter and tax-rate files, connects the data module (or keeps
+    // the one the selection screen opened) and takes the items already sold.
+    void InicializaForm(DataSet& cdsItensRet, const QString& stCdProdPromo,
+                        const QString& stNmProdPromo, const QString& stCdCliDebPadrao,
+                        const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
+                        const QString& stTipoAjuste, double vrPrecoPromo, double vrAjustePromo,
+                        double nrQtdePromo, bool boAplicaAjuste, DataSet& cdsItensVendidos);
+    void FormShow() override;
+    void FormActivate() override;
+    // Keys are Qt::Key values.
+    void FormKeyDown(int key);
+    void bldCancelarClick();
+
+    // ------------------------------------------------------------------ group menu
+    void MontaMenuGrupo(bool primeiraVez);
+    void LimpaMenuGrupo();
+    void blbMenu01Click(Control& sender);
+    void bbbAbaixoClick();
+    void bbbAcimaClick();
+    void SetDown(Control& botao);
+
+    // ------------------------------------------------------------------ product grid
+    void MontaMenuProduto(const QString& cdGrupo, bool recarrega);
+    void LimpaMenuProduto();
+    void bbbProdAbaixoClick();
+    void bbbProdAcimaClick();
+
+    // Removes the entry's one item line; bound to every entry's picture.
+    void BandejaClick(Control& sender);
+
+    // ------------------------------------------------------------------ product choice
+    // A touch on a grid picture. A product that is itself a combined promotion is placed
+    // here as an ordinary product.
+    virtual void bpbProd01Click(Control* sender);
+
+    // ------------------------------------------------------------------ quantities
+    double ObterQtdInserida();
+    // True while the selected group has fewer item lines than its quantity.
+    bool Valida_Quantid();
+
+    // ------------------------------------------------------------------ confirmation
+    virtual void bldConfirmarClick();
+
+    // ------------------------------------------------------------------ pre-selection
+    virtual void VerificaPreSelecionados();
+
+protected:
+    void reportError(const QString& text) override;
+
+private:
+    friend struct combinada::detail::RegrasComuns<TfrmPromoCombAdd>;
+
+    void LeGrupoAtual();
+    double QtdeGrupoAtual() const;
+    void Avisa(const QString& texto);
+    bool Pergunta(const QString& texto);
+    QString textoCampo(const DataSet& ds, const QString& campo) const;
+    void MostraErro(const QString& texto);
+    int m_serialBandeja = 0;
+};
+
+}  // namespace kvp::add
