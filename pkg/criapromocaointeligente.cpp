@@ -3,6 +3,8 @@
 
 #include "kvp510.h"
 
+#include "entrada_p.h"
+
 #include "hostservices.h"
 #include "oplog.h"
 #include "rdmpromocaocombinada.h"
@@ -14,24 +16,7 @@
 namespace {
 
 namespace m = kvp::combinada;
-
-// An error stopped the call: the log and the operator hear of it, and nothing more may
-// fail on the way out to the host.
-void relataErro(const QString& texto) noexcept
-{
-    try {
-        kvp::LogKvp510(texto);
-    } catch (...) {
-        // The log is unreachable; the message below still reaches the operator.
-    }
-    try {
-        kvp::host().Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"),
-                             static_cast<int>(kvp::MessageKind::Warning), QString(), QString(), 0,
-                             nullptr);
-    } catch (...) {
-        // No host to show it with; the result tells the caller.
-    }
-}
+using kvp::entrada::relataErro;
 
 }  // namespace
 
@@ -43,7 +28,6 @@ extern "C" bool CriaPromocaoInteligente(
     bool boAplicaAjuste, bool boDebitoAux, const QString& stNrVendaRest2,
     kvp::DataSet& cdsItensVendidos, const QString& stTipoChamada) noexcept
 {
-    using kvp::formatMoney;
     bool resultado = true;
     // Until the screen's answer has been read, a failure means nothing was confirmed.
     bool resultadoLido = false;
@@ -55,6 +39,11 @@ extern "C" bool CriaPromocaoInteligente(
         m::stBotaoBloqueado.clear();
         double precoFinal = 0;
         m::nrSeqItemAdd = 1;
+        // A product that is itself a combined promotion opens the add screen, unless the
+        // host has put another in its place.
+        if (!m::criaPromoCombAdd) {
+            m::criaPromoCombAdd = kvp::add::CriaPromoCombAdd;
+        }
 
         tela = std::make_unique<m::TfrmPromocaoCombinada>();
         m::frmPromocaoCombinada = tela.get();
@@ -69,44 +58,10 @@ extern "C" bool CriaPromocaoInteligente(
         frm.stCdProdPromo = stCdProdPromo;
         frm.stTipoChamada = stTipoChamada;
 
+        precoFinal =
+            kvp::entrada::PrecoPromocao(frm, stTipoPrecoPromo, stIdValorPerc, stTipoAjuste,
+                                        vrPrecoPromo, vrAjustePromo, nrQtdePromo, boAplicaAjuste);
         const kvp::FormatSettings& fs = kvp::host().formatSettings();
-        const QString& moeda = fs.currencyString;
-        if (stTipoPrecoPromo == QLatin1String("1")) {
-            const double p = vrPrecoPromo;
-            const double a = vrAjustePromo;
-            const double q = nrQtdePromo;
-            const bool valor = stIdValorPerc == QLatin1String("V");
-            const QString precoFinalTexto = frm.msgPadrao.Msg(QStringLiteral("PRECO_FINAL"));
-            QString texto;
-            if (boAplicaAjuste) {
-                if (stTipoAjuste == QLatin1String("D")) {
-                    precoFinal = valor ? p - a : p - p * a / 100;
-                    texto = frm.msgPadrao.Msg(QStringLiteral("Desconto")) + QLatin1Char(' ') +
-                            moeda + formatMoney((valor ? a : p * a / 100) * q, fs) +
-                            QStringLiteral(" - ") + precoFinalTexto + QLatin1Char(' ') + moeda +
-                            formatMoney(precoFinal * q, fs);
-                } else if (stTipoAjuste == QLatin1String("A")) {
-                    precoFinal = valor ? p + a : p + p * a / 100;
-                    // The percentage surcharge has never had a blank before the currency.
-                    texto = frm.msgPadrao.Msg(QStringLiteral("Acrescimo")) + QLatin1Char(' ') +
-                            moeda + formatMoney((valor ? a : p * a / 100) * q, fs) +
-                            QStringLiteral(" - ") + precoFinalTexto +
-                            (valor ? QStringLiteral(" ") : QString()) + moeda +
-                            formatMoney(precoFinal * q, fs);
-                }
-            }
-            frm.lblDescricao.caption = frm.msgPadrao.Msg(QStringLiteral("PRECO")) +
-                                       QLatin1Char(' ') + moeda + formatMoney(p * q, fs) +
-                                       QStringLiteral("  ") + texto;
-            frm.vrAjustePromo = vrAjustePromo;
-            frm.stTipoAjuste = stTipoAjuste;
-            frm.stIdValorPerc = stIdValorPerc;
-            frm.vrPrecoPromo = vrPrecoPromo;
-            // Up to the "- " that precedes the final-price caption.
-            const qsizetype traco = texto.indexOf(QLatin1Char('-'));
-            frm.stTextoDescPromo = traco < 0 ? QString() : texto.left(traco + 2);
-        }
-
         frm.stCabecalho =
             kvp::shortestText(nrQtdePromo, fs) + QStringLiteral(" X ") + stNmProdPromo;
         frm.lblCabecalho.caption = frm.stCabecalho;

@@ -6,6 +6,7 @@
 
 #include "dataset.h"
 #include "modulevars.h"
+#include "modulevarsadd.h"
 
 #include <QString>
 
@@ -30,8 +31,34 @@ KVP510_EXPORT bool CriaPromocaoInteligente(
 
 }  // namespace kvp::combinada
 
+namespace kvp::add {
+
+// Runs the add-to-combination screen for a combined promotion chosen inside another one,
+// with the arguments and result of CriaPromocaoInteligente. The chosen items come back
+// in the first three datasets as the screen holds them. Frees the screen but not the
+// data module: the selection screen that called it goes on with the same connection.
+KVP510_EXPORT bool CriaPromoCombAdd(DataSet& cdsItensRet, DataSet& cdsObsRet, DataSet& cdsCtObsRet,
+                                    const QString& stCdProdPromo, const QString& stNmProdPromo,
+                                    const QString& stCdCliDebPadrao, const QString& stCdConsDebAux,
+                                    const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
+                                    const QString& stTipoAjuste, double vrPrecoPromo,
+                                    double vrAjustePromo, double nrQtdePromo, bool boAplicaAjuste,
+                                    bool boDebitoAux, const QString& stNrVendaRest2,
+                                    DataSet& cdsItensVendidos,
+                                    const QString& stTipoChamada) noexcept;
+
+}  // namespace kvp::add
+
 // The same entry under its plain name, for hosts that resolve it at run time.
 extern "C" KVP510_EXPORT bool CriaPromocaoInteligente(
+    kvp::DataSet& cdsItensRet, kvp::DataSet& cdsObsRet, kvp::DataSet& cdsCtObsRet,
+    const QString& stCdProdPromo, const QString& stNmProdPromo, const QString& stCdCliDebPadrao,
+    const QString& stCdConsDebAux, const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
+    const QString& stTipoAjuste, double vrPrecoPromo, double vrAjustePromo, double nrQtdePromo,
+    bool boAplicaAjuste, bool boDebitoAux, const QString& stNrVendaRest2,
+    kvp::DataSet& cdsItensVendidos, const QString& stTipoChamada) noexcept;
+
+extern "C" KVP510_EXPORT bool CriaPromoCombAdd(
     kvp::DataSet& cdsItensRet, kvp::DataSet& cdsObsRet, kvp::DataSet& cdsCtObsRet,
     const QString& stCdProdPromo, const QString& stNmProdPromo, const QString& stCdCliDebPadrao,
     const QString& stCdConsDebAux, const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
