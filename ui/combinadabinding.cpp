@@ -1,9 +1,13 @@
 #include "combinadabinding.h"
 
 #include "tfrmpromocaocombinada.h"
+#include "tfrmpromocombadd.h"
+
+#include <type_traits>
 
 namespace kvp::ui {
 
+using add::TfrmPromoCombAdd;
 using combinada::TfrmPromocaoCombinada;
 using screen::Control;
 
@@ -27,9 +31,9 @@ bool slotOf(const QString& name, const char* prefix)
 template <typename Screen>
 std::function<void()> trayRemoval(Screen& s, const QString& name)
 {
-    if constexpr (requires(Screen& x, Control& c) { x.BandejaClick(c); }) {
+    if constexpr (requires(Screen & x, Control & c) { x.BandejaClick(c); }) {
         return [&s, name] { s.BandejaClick(s.component(name)); };
-    } else if constexpr (requires(Screen& x, Control& c) { x.BandejaClick(&c); }) {
+    } else if constexpr (requires(Screen & x, Control & c) { x.BandejaClick(&c); }) {
         return [&s, name] { s.BandejaClick(&s.component(name)); };
     } else {
         Q_UNUSED(s)
@@ -38,11 +42,11 @@ std::function<void()> trayRemoval(Screen& s, const QString& name)
     }
 }
 
-}  // namespace
-
-std::function<void()> CombinadaBinding::touchHandler(const Control& control)
+// What a touch on the control runs on either screen; the buttons only the selection
+// screen has are bound only there.
+template <typename Screen>
+std::function<void()> handlerFor(Screen& s, const Control& control)
 {
-    TfrmPromocaoCombinada& s = m_screen;
     const QString name = control.name;
 
     if (slotOf(name, "blbMenu")) {
@@ -60,28 +64,44 @@ std::function<void()> CombinadaBinding::touchHandler(const Control& control)
         control.parent.compare(s.scbBandeja.name, Qt::CaseInsensitive) == 0)
         return trayRemoval(s, name);
 
-    using Handler = void (TfrmPromocaoCombinada::*)();
-    static const struct {
+    using Handler = void (Screen::*)();
+    struct Button {
         const char* control;
         Handler handler;
-    } buttons[] = {
-        {"bbbAcima", &TfrmPromocaoCombinada::bbbAcimaClick},
-        {"bbbAbaixo", &TfrmPromocaoCombinada::bbbAbaixoClick},
-        {"bbbProdAcima", &TfrmPromocaoCombinada::bbbProdAcimaClick},
-        {"bbbProdAbaixo", &TfrmPromocaoCombinada::bbbProdAbaixoClick},
-        {"bbbBandejaUp", &TfrmPromocaoCombinada::bbbBandejaUpClick},
-        {"bbbBandejaDown", &TfrmPromocaoCombinada::bbbBandejaDownClick},
-        {"bldCancelar", &TfrmPromocaoCombinada::bldCancelarClick},
-        {"bldConfirmar", &TfrmPromocaoCombinada::bldConfirmarClick},
-        {"bldFoto", &TfrmPromocaoCombinada::bldFotoClick},
-        {"blbFiltro", &TfrmPromocaoCombinada::bldFiltroClick},
-        {"spbQtde", &TfrmPromocaoCombinada::spbQtdeClick},
+    };
+    static const Button buttons[] = {
+        {"bbbAcima", &Screen::bbbAcimaClick},
+        {"bbbAbaixo", &Screen::bbbAbaixoClick},
+        {"bbbProdAcima", &Screen::bbbProdAcimaClick},
+        {"bbbProdAbaixo", &Screen::bbbProdAbaixoClick},
+        {"bbbBandejaUp", &Screen::bbbBandejaUpClick},
+        {"bbbBandejaDown", &Screen::bbbBandejaDownClick},
+        {"bldCancelar", &Screen::bldCancelarClick},
+        {"bldConfirmar", &Screen::bldConfirmarClick},
     };
     for (const auto& b : buttons) {
         if (named(name, b.control))
             return [&s, h = b.handler] { (s.*h)(); };
     }
+    if constexpr (std::is_same_v<Screen, TfrmPromocaoCombinada>) {
+        static const Button onlyHere[] = {
+            {"bldFoto", &Screen::bldFotoClick},
+            {"blbFiltro", &Screen::bldFiltroClick},
+            {"spbQtde", &Screen::spbQtdeClick},
+        };
+        for (const auto& b : onlyHere) {
+            if (named(name, b.control))
+                return [&s, h = b.handler] { (s.*h)(); };
+        }
+    }
     return {};
+}
+
+}  // namespace
+
+std::function<void()> CombinadaBinding::touchHandler(const Control& control)
+{
+    return handlerFor(m_screen, control);
 }
 
 void CombinadaBinding::keyDown(int key)
@@ -94,10 +114,27 @@ void CombinadaBinding::keyPress(QChar character)
     m_screen.FormKeyPress(character);
 }
 
+std::function<void()> PromoCombAddBinding::touchHandler(const Control& control)
+{
+    return handlerFor(m_screen, control);
+}
+
+void PromoCombAddBinding::keyDown(int key)
+{
+    m_screen.FormKeyDown(key);
+}
+
+void PromoCombAddBinding::keyPress(QChar /*character*/)
+{
+    // Typed digits do nothing on this screen.
+}
+
 std::unique_ptr<FormBinding> bindingFor(screen::Form& form)
 {
     if (auto* combinada = dynamic_cast<TfrmPromocaoCombinada*>(&form))
         return std::make_unique<CombinadaBinding>(*combinada);
+    if (auto* adicao = dynamic_cast<TfrmPromoCombAdd*>(&form))
+        return std::make_unique<PromoCombAddBinding>(*adicao);
     return std::make_unique<InertBinding>();
 }
 

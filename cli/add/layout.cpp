@@ -14,6 +14,12 @@ TfrmPromoCombAddLayout::TfrmPromoCombAddLayout()
          {"imgBandLaranja", "dreRoteiro", "bldFoto", "blbFiltro", "spbQtde"}) {
         removeControl(QLatin1String(ausente));
     }
+    // The first row's prices sit higher than on the selection screen: the prompt moves
+    // beside the group's quantity, and the paging arrows beside the fifth column.
+    component(QStringLiteral("lblQuantGrupo")).bounds = {17, 130, 200, 18};
+    component(QStringLiteral("lblEscolhaOpcao")).bounds = {220, 133, 220, 16};
+    component(QStringLiteral("bbbProdAcima")).bounds = {458, 130, 30, 20};
+    component(QStringLiteral("bbbProdAbaixo")).bounds = {458, 496, 30, 20};
 }
 
 }  // namespace kvp::add

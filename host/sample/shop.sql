@@ -1,7 +1,8 @@
 -- The sample shop: "Lanchonete Boa Praça", branch 01, store 01, till 001. Loaded on top
 -- of the module's schema (srv/schema), PRECOHOST (host/schema) and host.sql, into SQLite
 -- or PostgreSQL alike. Product codes: 1xxx sandwiches, 2xxx drinks, 3xxx desserts,
--- 4xxx sides, 5xxx sauces and extras, 6xxx kids, 7xxx açaí, 9xxx the combos.
+-- 4xxx sides, 5xxx sauces and extras, 6xxx kids, 7xxx açaí, 9xxx the combos. 9006 is a
+-- combo chosen inside another, 9005.
 
 INSERT INTO FILIAL (CDFILIAL, CDEMPRESA, NMFILIAL) VALUES ('01', '01', 'Lanchonete Boa Praça - Centro');
 INSERT INTO PARAMEMPRESA (CDEMPRESA, CDSITUCRT) VALUES ('01', '3');
@@ -61,7 +62,9 @@ INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO, NMPRODIMPFIS, CDARVPROD, IDPESAPROD, 
 ('9001', 'COMBO FAMÍLIA',       NULL, '512099001', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
 ('9002', 'MONTE SEU COMBO',     NULL, '512099002', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
 ('9003', 'COMBO KIDS',          NULL, '512099003', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
-('9004', 'COMBO AÇAÍ',          NULL, '512099004', 'N', 'UN', 0, NULL, '0', '21069090', NULL);
+('9004', 'COMBO AÇAÍ',          NULL, '512099004', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
+('9005', 'COMBO EM DOBRO',      NULL, '512099005', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
+('9006', 'COMBO DOCE',          NULL, '512099006', 'N', 'UN', 0, NULL, '0', '21069090', NULL);
 
 INSERT INTO GRUPROMOC (CDGRUPROMOC, NMGRUPROMOC) VALUES
 ('LANCHES',    'Lanches'),
@@ -76,7 +79,8 @@ INSERT INTO GRUPROMOC (CDGRUPROMOC, NMGRUPROMOC) VALUES
 ('BEBIDAKIDS', 'Bebida Kids'),
 ('BRINQUEDO',  'Brinquedo'),
 ('ACAI',       'Açaí'),
-('COBERTURAS', 'Coberturas');
+('COBERTURAS', 'Coberturas'),
+('COMBODOCE',  'Combo Doce');
 
 INSERT INTO PRODGRUPROMOC (CDGRUPROMOC, CDPRODUTO) VALUES
 ('LANCHES', '1001'), ('LANCHES', '1002'), ('LANCHES', '1003'), ('LANCHES', '1004'),
@@ -96,7 +100,8 @@ INSERT INTO PRODGRUPROMOC (CDGRUPROMOC, CDPRODUTO) VALUES
 ('BRINQUEDO', '6201'), ('BRINQUEDO', '6202'),
 ('ACAI', '7001'),
 ('COBERTURAS', '7101'), ('COBERTURAS', '7102'), ('COBERTURAS', '7103'), ('COBERTURAS', '7104'),
-('COBERTURAS', '7105');
+('COBERTURAS', '7105'),
+('COMBODOCE', '9006');
 
 -- The groups of each combo: quantity to choose, minimum, display order, exclusive set,
 -- whether the group takes the promotion discount, prints on its own, combines products.
@@ -121,7 +126,13 @@ INSERT INTO GRUPROMOCPROD (CDPRODPROMOCAO, CDGRUPROMOC, NRSEQGRPROMO, QTPRGRUPPR
 ('9003', 'BRINQUEDO',  1, 1, 1, 3, NULL, 'S', 'N', 'N', NULL, NULL),
 -- COMBO AÇAÍ: açaí weighed on the scale and up to three toppings.
 ('9004', 'ACAI',       1, 1, 1, 1, NULL, 'S', 'N', 'N', NULL, NULL),
-('9004', 'COBERTURAS', 1, 3, 0, 2, NULL, 'S', 'N', 'N', NULL, NULL);
+('9004', 'COBERTURAS', 1, 3, 0, 2, NULL, 'S', 'N', 'N', NULL, NULL),
+-- COMBO EM DOBRO: priced from its products; a sandwich and COMBO DOCE, itself a combo of
+-- a drink and a dessert, composed on the add screen and sold as one set.
+('9005', 'LANCHES',    1, 1, 1, 1, NULL, 'S', 'N', 'N', NULL, NULL),
+('9005', 'COMBODOCE',  1, 1, 1, 2, NULL, 'S', 'N', 'N', NULL, NULL),
+('9006', 'BEBIDAS',    1, 1, 1, 1, NULL, 'S', 'N', 'N', NULL, NULL),
+('9006', 'SOBREMESAS', 1, 1, 1, 2, NULL, 'S', 'N', 'N', NULL, NULL);
 
 -- Product settings inside a combo: order, discount or surcharge, obligatory, pre-selected.
 INSERT INTO DESGRUPROMOCPR (CDPRODPROMOCAO, CDGRUPROMOC, CDPRODUTO, NRSEQGRPROMO, IDPERVALORDES, VRDESPRODPROMOC, IDAPLICADESCPR, IDDESCACRPROMO, NRORDPROMOPR, IDOBRPRODSELEC, IDPRODPRESELEC) VALUES
@@ -237,14 +248,16 @@ INSERT INTO PRECOHOST (CDFILIAL, CDPRODUTO, CDLOJA, CDCLIENTE, VRPRECO, VRDESCON
 ('01', '7102', '', '',  2.00, 0, 0, 'V', 'N', NULL, NULL, NULL, NULL),
 ('01', '7103', '', '',  2.00, 0, 0, 'V', 'N', NULL, NULL, NULL, NULL),
 ('01', '7104', '', '',  2.50, 0, 0, 'V', 'N', NULL, NULL, NULL, NULL),
-('01', '7105', '', '',  2.50, 0, 0, 'V', 'N', NULL, NULL, NULL, NULL);
+('01', '7105', '', '',  2.50, 0, 0, 'V', 'N', NULL, NULL, NULL, NULL),
+('01', '9006', '', '', 16.90, 0, 0, 'V', 'N', NULL, NULL, NULL, NULL);
 
 -- The point of sale's menu of combos.
 INSERT INTO COMBOHOST (CDPRODUTO, NRORDEM, IDTIPOPRECO, VRPRECO, IDTIPOAJUSTE, IDVALORPERC, VRAJUSTE, IDAPLICAAJUSTE, DSCOMBO) VALUES
 ('9001', 1, '1', 89.90, NULL, NULL, 0,    'N', '2 lanches, batata família, 2 bebidas, 2 sobremesas e molhos'),
 ('9002', 2, '2',  0,    NULL, NULL, 0,    'N', 'Lanche, bebida e batata ou salada, pelo preço de cada um'),
 ('9003', 3, '1', 34.90, 'D',  'P',  10,   'S', 'Lanche, bebida e brinquedo com 10% de desconto'),
-('9004', 4, '1', 24.90, 'D',  'V',  2.00, 'S', 'Açaí na balança e até três coberturas');
+('9004', 4, '1', 24.90, 'D',  'V',  2.00, 'S', 'Açaí na balança e até três coberturas'),
+('9005', 5, '2',  0,    NULL, NULL, 0,    'N', 'Lanche e o Combo Doce: bebida e sobremesa');
 
 -- Products with a picture; the others show the shop's default picture.
 INSERT INTO FOTOHOST (CDPRODUTO, CDCOR) VALUES
@@ -261,4 +274,4 @@ INSERT INTO FOTOHOST (CDPRODUTO, CDCOR) VALUES
 ('6001', '#E59866'), ('6002', '#F0B27A'), ('6101', '#8E44AD'), ('6102', '#6E2C00'),
 ('6201', '#3498DB'), ('6202', '#F1948A'),
 ('7001', '#5B2C6F'), ('7101', '#D0B084'), ('7103', '#F7DC6F'), ('7104', '#E74C3C'),
-('7105', '#C39B77');
+('7105', '#C39B77'), ('9006', '#884EA0');
