@@ -51,21 +51,6 @@ void TfrmPromoCombAdd::bpbProd01Click(Control* sender)
     }
 }
 
-double TfrmPromoCombAdd::ObterQtdInserida()
-{
-    double soma = 0;
-    for (cdsItemProd.first(); !cdsItemProd.eof(); cdsItemProd.next()) {
-        soma += cdsItemProd.asFloat(QStringLiteral("QTPRODVALIDA"));
-    }
-    cdsItemProd.first();
-    return soma;
-}
-
-double TfrmPromoCombAdd::QtdeGrupoAtual() const
-{
-    return parseNumber(stQtdeGrupoAtual, host().formatSettings());
-}
-
 bool TfrmPromoCombAdd::Valida_Quantid()
 {
     const SemFiltro semFiltro(cdsItemProd);
@@ -101,14 +86,7 @@ void TfrmPromoCombAdd::BandejaClick(Control& sender)
     RemoveProdBandeja(tag);
     itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
     RemoveObservacoes(nrSeq);
-    if (stTipoPrecoPromo == QLatin1String("2")) {
-        AtualizaResumoPreco(-1);
-    } else if (marcado(itens, QStringLiteral("IDIMPGRPROMO"))) {
-        const double preco = itens.asFloat(QStringLiteral("VRPRECOPROD"));
-        vrPrecoPromo -= preco;
-        vrPrecoPromoFinal -= preco;
-        MontaTextoPrecoPromo();
-    }
+    DesfazPrecoLinha();
     LogKvp510(QStringLiteral("PRODUTO EXCLUÍDO: ") + itens.asString(QStringLiteral("CDPRODUTO")) +
               QStringLiteral(" - ") + itens.asString(QStringLiteral("NMPRODUTO")));
     const QString mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
@@ -117,14 +95,7 @@ void TfrmPromoCombAdd::BandejaClick(Control& sender)
     itens.remove();
     itens.clearFilter();
 
-    // The exclusive set opens again only once its group has no line left.
-    itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)
-                          .and_(Filter::eq(QStringLiteral("CDGRUPROMOC"), grupo)));
-    const bool grupoVazio = itens.isEmpty();
-    itens.clearFilter();
-    if (grupoVazio) {
-        DesbloqueiaGrupo(grupo, mutex);
-    }
+    DesbloqueiaSeVazio(grupo, mutex);
     // Only a group whose products share one portion has lines to re-share.
     if (stIdCombinaProd == kS) {
         AtualizaProdCombinado(grupo);

@@ -186,43 +186,6 @@ void TfrmPromoCombAdd::bldCancelarClick()
     Close();
 }
 
-void TfrmPromoCombAdd::MostraErro(const QString& texto)
-{
-    LogKvp510(texto);
-    Avisa(texto);
-}
-
-void TfrmPromoCombAdd::Avisa(const QString& texto)
-{
-    host().Mensagem(texto, QString(), kN, kN, static_cast<int>(MessageKind::Warning), QString(),
-                    QString(), 0, nullptr);
-}
-
-bool TfrmPromoCombAdd::Pergunta(const QString& texto)
-{
-    return host().Mensagem(texto, QString(), kN, kS, static_cast<int>(MessageKind::Question),
-                           QString(), QString(), 0, nullptr);
-}
-
-void TfrmPromoCombAdd::reportError(const QString& text)
-{
-    try {
-        LogKvp510(text);
-    } catch (const std::exception&) {
-        // The operator still gets the original error below.
-    }
-    Form::reportError(text);
-}
-
-QString TfrmPromoCombAdd::textoCampo(const DataSet& ds, const QString& campo) const
-{
-    const QVariant v = ds.value(campo);
-    if (v.typeId() == QMetaType::Double) {
-        return shortestText(v.toDouble(), host().formatSettings());
-    }
-    return ds.asString(campo);
-}
-
 // ---------------------------------------------------------------------- group menu
 
 void TfrmPromoCombAdd::LimpaMenuGrupo()
@@ -269,77 +232,10 @@ void TfrmPromoCombAdd::blbMenu01Click(Control& sender)
 
     MontaMenuProduto(stCdGrupoAtual, true);
 
-    const double q = aux.asFloat(QStringLiteral("QUANTIDADE"));
-    const double m = aux.asFloat(QStringLiteral("QUANTMIN"));
-    const QString textoQ = textoCampo(aux, QStringLiteral("QUANTIDADE"));
-    const QString textoM = textoCampo(aux, QStringLiteral("QUANTMIN"));
-    if (q == 0) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Adic_Grup"));
-    } else if (q == m && q > 1) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Qtda_Grupo2"), {textoQ});
-    } else if (q == m) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Qtda_Grup"), {textoQ});
-    } else if (m == 0 && q > 0) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Ate_Grup"), {textoQ});
-    } else if (m > 0 && q > m) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("deAte_Grup"), {textoM, textoQ});
-    }
+    TextoQuantidadeGrupo();
 
     const QString& nome = sender.name;
     nrBotaoGrupoAtual = (nome.size() < 9 ? nome.right(1) : nome.right(2)).toInt();
-}
-
-void TfrmPromoCombAdd::LeGrupoAtual()
-{
-    const DataSet& aux = cdsAuxGrupProdCombo;
-    stCdGrupoAtual = aux.asString(QStringLiteral("CDGRUPROMOC"));
-    stQtdeGrupoAtual = textoCampo(aux, QStringLiteral("QUANTIDADE"));
-    stCdGrupMutexAtual = aux.asString(QStringLiteral("CDGRUPMUTEX"));
-    stIdImpGrPromoAtual = aux.asString(QStringLiteral("IDIMPGRPROMO"));
-    stNrSeqGrPromoAtual = textoCampo(aux, QStringLiteral("NRSEQGRPROMO"));
-    stIdCombinaProd = aux.asString(QStringLiteral("IDCOMBINAPROD"));
-}
-
-void TfrmPromoCombAdd::SetDown(Control& botao)
-{
-    for (int i = 1; i <= kBotoesGrupo; ++i) {
-        blbMenu(i).down = false;
-    }
-    botao.down = true;
-}
-
-void TfrmPromoCombAdd::bbbAbaixoClick()
-{
-    const ChangeScope changes(*this);
-    if (!cdsGrupProdCombo.eof()) {
-        ++nrPaginaGrupo;
-    }
-    MontaMenuGrupo(false);
-    Control& primeiro = blbMenu(1);
-    blbMenu01Click(primeiro);
-    SetDown(primeiro);
-    nrBotaoGrupoAtual = 1;
-    nrBotaoGrupoAnterior = 1;
-}
-
-void TfrmPromoCombAdd::bbbAcimaClick()
-{
-    const ChangeScope changes(*this);
-    if (nrPaginaGrupo > 1) {
-        --nrPaginaGrupo;
-    }
-    if (nrPaginaGrupo >= 1 && nrPaginaGrupo <= 20) {
-        const int linha = 5 * (nrPaginaGrupo - 1) + 1;
-        if (linha <= cdsGrupProdCombo.recordCount()) {
-            cdsGrupProdCombo.setRecNo(linha);
-        }
-    }
-    MontaMenuGrupo(false);
-    Control& primeiro = blbMenu(1);
-    blbMenu01Click(primeiro);
-    SetDown(primeiro);
-    nrBotaoGrupoAtual = 1;
-    nrBotaoGrupoAnterior = 1;
 }
 
 // ---------------------------------------------------------------------- product grid
@@ -386,31 +282,14 @@ void TfrmPromoCombAdd::MontaMenuProduto(const QString& cdGrupo, bool recarrega)
         bbbProdAcima.visible =
             produtos.recordCount() > 10 && nrPaginaProd > 0 && produtos.recNo() > 12;
 
-        const FormatSettings& fs = host().formatSettings();
         const QStringList figuras = PastaFiguras().entryList(QDir::Files);
 
         nrProxSlotProd = 1;
         while (nrProxSlotProd <= kSlotsProduto && !produtos.eof()) {
             const int k = nrProxSlotProd;
-            const double preco = precoAtual(produtos);
 
-            Control& lblP = lblPreco(k);
-            lblP.caption = QStringLiteral("R$ ") + formatMoney(Trunc2(preco), fs);
-            if (stTipoPrecoPromo == QLatin1String("2")) {
-                lblP.visible = true;
-            }
-
-            Control& lblN = lblNmProd(k);
-            lblN.caption = produtos.asString(QStringLiteral("NMPRODUTO"));
-            lblN.font.color = screen::clBlack;
-            lblN.font.pointSize = 6;
-            lblN.visible = true;
-
-            Control& img = imgProd(k);
-            img.productCode = produtos.asString(QStringLiteral("CDPRODUTO"));
-            img.slot = k;
-            img.visible = true;
-            img.picture = FiguraProduto(produtos.asString(QStringLiteral("CDARVPROD")), figuras);
+            MostraSlot(k, produtos, precoAtual(produtos),
+                       produtos.asString(QStringLiteral("NMPRODUTO")), figuras);
 
             ++nrProxSlotProd;
             produtos.next();

@@ -194,9 +194,6 @@ public:
     void MontaMenuGrupo(bool primeiraVez);
     void LimpaMenuGrupo();
     void blbMenu01Click(Control& sender);
-    void bbbAbaixoClick();
-    void bbbAcimaClick();
-    void SetDown(Control& botao);
 
     // ------------------------------------------------------------------ product grid
     void MontaMenuProduto(const QString& cdGrupo, bool recarrega);
@@ -212,8 +209,6 @@ public:
     // here as an ordinary product.
     virtual void bpbProd01Click(Control* sender);
 
-    // ------------------------------------------------------------------ quantities
-    double ObterQtdInserida();
     // True while the selected group has fewer item lines than its quantity.
     bool Valida_Quantid();
 
@@ -224,17 +219,9 @@ public:
     virtual void VerificaPreSelecionados();
 
 protected:
-    void reportError(const QString& text) override;
-
 private:
     friend struct combinada::detail::RegrasComuns<TfrmPromoCombAdd>;
 
-    void LeGrupoAtual();
-    double QtdeGrupoAtual() const;
-    void Avisa(const QString& texto);
-    bool Pergunta(const QString& texto);
-    QString textoCampo(const DataSet& ds, const QString& campo) const;
-    void MostraErro(const QString& texto);
     int m_serialBandeja = 0;
 };
 

@@ -50,21 +50,7 @@ void TfrmPromocaoCombinada::blbMenu01Click(Control& sender)
 
     MontaMenuProduto(stCdGrupoAtual, true);
 
-    const double q = aux.asFloat(QStringLiteral("QUANTIDADE"));
-    const double m = aux.asFloat(QStringLiteral("QUANTMIN"));
-    const QString textoQ = textoCampo(aux, QStringLiteral("QUANTIDADE"));
-    const QString textoM = textoCampo(aux, QStringLiteral("QUANTMIN"));
-    if (q == 0) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Adic_Grup"));
-    } else if (q == m && q > 1) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Qtda_Grupo2"), {textoQ});
-    } else if (q == m) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Qtda_Grup"), {textoQ});
-    } else if (m == 0 && q > 0) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("Ate_Grup"), {textoQ});
-    } else if (m > 0 && q > m) {
-        lblQuantGrupo.caption = msgPadrao.Msg(QStringLiteral("deAte_Grup"), {textoM, textoQ});
-    }
+    TextoQuantidadeGrupo();
 
     const QString& nome = sender.name;
     nrBotaoGrupoAtual = (nome.size() < 9 ? nome.right(1) : nome.right(2)).toInt();
@@ -75,61 +61,6 @@ void TfrmPromocaoCombinada::blbMenu01Click(Control& sender)
     sender.color = corGrupoSelecionado;
 
     Repaint();
-}
-
-void TfrmPromocaoCombinada::LeGrupoAtual()
-{
-    const DataSet& aux = cdsAuxGrupProdCombo;
-    stCdGrupoAtual = aux.asString(QStringLiteral("CDGRUPROMOC"));
-    stQtdeGrupoAtual = textoCampo(aux, QStringLiteral("QUANTIDADE"));
-    stCdGrupMutexAtual = aux.asString(QStringLiteral("CDGRUPMUTEX"));
-    stIdImpGrPromoAtual = aux.asString(QStringLiteral("IDIMPGRPROMO"));
-    stNrSeqGrPromoAtual = textoCampo(aux, QStringLiteral("NRSEQGRPROMO"));
-    stIdCombinaProd = aux.asString(QStringLiteral("IDCOMBINAPROD"));
-}
-
-void TfrmPromocaoCombinada::SetDown(Control& botao)
-{
-    for (int i = 1; i <= kBotoesGrupo; ++i) {
-        blbMenu(i).down = false;
-    }
-    botao.down = true;
-}
-
-void TfrmPromocaoCombinada::bbbAbaixoClick()
-{
-    const ChangeScope changes(*this);
-    if (!cdsGrupProdCombo.eof()) {
-        ++nrPaginaGrupo;
-    }
-    MontaMenuGrupo(false);
-    Control& primeiro = blbMenu(1);
-    blbMenu01Click(primeiro);
-    SetDown(primeiro);
-    nrBotaoGrupoAtual = 1;
-    nrBotaoGrupoAnterior = 1;
-}
-
-void TfrmPromocaoCombinada::bbbAcimaClick()
-{
-    const ChangeScope changes(*this);
-    if (nrPaginaGrupo > 1) {
-        --nrPaginaGrupo;
-    }
-    // Pages start every five rows here, not every ten: paging up from the third page
-    // shows groups 6 to 15.
-    if (nrPaginaGrupo >= 1 && nrPaginaGrupo <= 20) {
-        const int linha = 5 * (nrPaginaGrupo - 1) + 1;
-        if (linha <= cdsGrupProdCombo.recordCount()) {
-            cdsGrupProdCombo.setRecNo(linha);
-        }
-    }
-    MontaMenuGrupo(false);
-    Control& primeiro = blbMenu(1);
-    blbMenu01Click(primeiro);
-    SetDown(primeiro);
-    nrBotaoGrupoAtual = 1;
-    nrBotaoGrupoAnterior = 1;
 }
 
 }  // namespace kvp::combinada

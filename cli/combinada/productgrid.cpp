@@ -33,7 +33,6 @@ void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarr
         bbbProdAcima.visible =
             produtos.recordCount() > 10 && nrPaginaProd >= 1 && produtos.recNo() > 12;
 
-        const FormatSettings& fs = host().formatSettings();
         const QDir pasta = PastaFiguras();
         const QStringList figuras = pasta.exists() ? pasta.entryList(QDir::Files) : QStringList();
         const bool temAtalho = produtos.hasField(QStringLiteral("CDATAPRODITM"));
@@ -56,27 +55,13 @@ void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarr
                 preco = precoAtual();
             }
 
-            Control& lblP = lblPreco(k);
-            lblP.caption = QStringLiteral("R$ ") + formatMoney(Trunc2(preco), fs);
-            if (stTipoPrecoPromo == QLatin1String("2")) {
-                lblP.visible = true;
-            }
-
-            Control& lblN = lblNmProd(k);
             const QString nome = produtos.asString(QStringLiteral("NMPRODUTO"));
             const QString atalho =
                 temAtalho ? produtos.asString(QStringLiteral("CDATAPRODITM")) : QString();
-            lblN.caption =
-                atalho.isEmpty() ? nome : nome + QStringLiteral(" - (") + atalho + QLatin1Char(')');
-            lblN.font.color = screen::clBlack;
-            lblN.font.pointSize = 6;
-            lblN.visible = true;
-
-            Control& img = imgProd(k);
-            img.productCode = produtos.asString(QStringLiteral("CDPRODUTO"));
-            img.slot = k;
-            img.visible = true;
-            img.picture = FiguraProduto(produtos.asString(QStringLiteral("CDARVPROD")), figuras);
+            MostraSlot(
+                k, produtos, preco,
+                atalho.isEmpty() ? nome : nome + QStringLiteral(" - (") + atalho + QLatin1Char(')'),
+                figuras);
 
             ++nrProxSlotProd;
             produtos.next();

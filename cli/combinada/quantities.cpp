@@ -75,21 +75,6 @@ void TfrmPromocaoCombinada::SetdoQtdeMult(double valor)
         valor > 0 ? shortestText(valor, host().formatSettings()) + QLatin1Char('X') : stCabecalho;
 }
 
-double TfrmPromocaoCombinada::ObterQtdInserida()
-{
-    double soma = 0;
-    for (cdsItemProd.first(); !cdsItemProd.eof(); cdsItemProd.next()) {
-        soma += cdsItemProd.asFloat(QStringLiteral("QTPRODVALIDA"));
-    }
-    cdsItemProd.first();
-    return soma;
-}
-
-double TfrmPromocaoCombinada::QtdeGrupoAtual() const
-{
-    return parseNumber(stQtdeGrupoAtual, host().formatSettings());
-}
-
 bool TfrmPromocaoCombinada::Valida_Quantid()
 {
     bool resultado = true;
@@ -112,6 +97,5 @@ bool TfrmPromocaoCombinada::Valida_Quantid()
     }
     return resultado;
 }
-
 
 }  // namespace kvp::combinada

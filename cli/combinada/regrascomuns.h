@@ -1556,6 +1556,154 @@ struct RegrasComuns {
         }
         return true;
     }
+    static void LeGrupoAtual(Tela& t)
+    {
+        const DataSet& aux = t.cdsAuxGrupProdCombo;
+        t.stCdGrupoAtual = aux.asString(QStringLiteral("CDGRUPROMOC"));
+        t.stQtdeGrupoAtual = t.textoCampo(aux, QStringLiteral("QUANTIDADE"));
+        t.stCdGrupMutexAtual = aux.asString(QStringLiteral("CDGRUPMUTEX"));
+        t.stIdImpGrPromoAtual = aux.asString(QStringLiteral("IDIMPGRPROMO"));
+        t.stNrSeqGrPromoAtual = t.textoCampo(aux, QStringLiteral("NRSEQGRPROMO"));
+        t.stIdCombinaProd = aux.asString(QStringLiteral("IDCOMBINAPROD"));
+    }
+
+    static void SetDown(Tela& t, Control& botao)
+    {
+        for (int i = 1; i <= Tela::kNumBotoesGrupo; ++i) {
+            t.blbMenu(i).down = false;
+        }
+        botao.down = true;
+    }
+
+    static void bbbAbaixoClick(Tela& t)
+    {
+        if (!t.cdsGrupProdCombo.eof()) {
+            ++t.nrPaginaGrupo;
+        }
+        t.MontaMenuGrupo(false);
+        Control& primeiro = t.blbMenu(1);
+        t.blbMenu01Click(primeiro);
+        t.SetDown(primeiro);
+        t.nrBotaoGrupoAtual = 1;
+        t.nrBotaoGrupoAnterior = 1;
+    }
+
+    static void bbbAcimaClick(Tela& t)
+    {
+        if (t.nrPaginaGrupo > 1) {
+            --t.nrPaginaGrupo;
+        }
+        // Pages start every five rows here, not every ten: paging up from the third page
+        // shows groups 6 to 15.
+        if (t.nrPaginaGrupo >= 1 && t.nrPaginaGrupo <= 20) {
+            const int linha = 5 * (t.nrPaginaGrupo - 1) + 1;
+            if (linha <= t.cdsGrupProdCombo.recordCount()) {
+                t.cdsGrupProdCombo.setRecNo(linha);
+            }
+        }
+        t.MontaMenuGrupo(false);
+        Control& primeiro = t.blbMenu(1);
+        t.blbMenu01Click(primeiro);
+        t.SetDown(primeiro);
+        t.nrBotaoGrupoAtual = 1;
+        t.nrBotaoGrupoAnterior = 1;
+    }
+
+    static double ObterQtdInserida(Tela& t)
+    {
+        double soma = 0;
+        for (t.cdsItemProd.first(); !t.cdsItemProd.eof(); t.cdsItemProd.next()) {
+            soma += t.cdsItemProd.asFloat(QStringLiteral("QTPRODVALIDA"));
+        }
+        t.cdsItemProd.first();
+        return soma;
+    }
+
+    static double QtdeGrupoAtual(const Tela& t)
+    {
+        return parseNumber(t.stQtdeGrupoAtual, host().formatSettings());
+    }
+
+    static QString textoCampo(const Tela& /*t*/, const DataSet& ds, const QString& campo)
+    {
+        const QVariant v = ds.value(campo);
+        if (v.typeId() == QMetaType::Double) {
+            return shortestText(v.toDouble(), host().formatSettings());
+        }
+        return ds.asString(campo);
+    }
+
+    // The group's quantity in words, for the group the groups' copy stands on.
+    static void TextoQuantidadeGrupo(Tela& t)
+    {
+        const DataSet& aux = t.cdsAuxGrupProdCombo;
+        const double q = aux.asFloat(QStringLiteral("QUANTIDADE"));
+        const double m = aux.asFloat(QStringLiteral("QUANTMIN"));
+        const QString textoQ = t.textoCampo(aux, QStringLiteral("QUANTIDADE"));
+        const QString textoM = t.textoCampo(aux, QStringLiteral("QUANTMIN"));
+        if (q == 0) {
+            t.lblQuantGrupo.caption = t.msgPadrao.Msg(QStringLiteral("Adic_Grup"));
+        } else if (q == m && q > 1) {
+            t.lblQuantGrupo.caption = t.msgPadrao.Msg(QStringLiteral("Qtda_Grupo2"), {textoQ});
+        } else if (q == m) {
+            t.lblQuantGrupo.caption = t.msgPadrao.Msg(QStringLiteral("Qtda_Grup"), {textoQ});
+        } else if (m == 0 && q > 0) {
+            t.lblQuantGrupo.caption = t.msgPadrao.Msg(QStringLiteral("Ate_Grup"), {textoQ});
+        } else if (m > 0 && q > m) {
+            t.lblQuantGrupo.caption =
+                t.msgPadrao.Msg(QStringLiteral("deAte_Grup"), {textoM, textoQ});
+        }
+    }
+
+    // Fills product slot k with the product the list stands on: price, name, picture.
+    static void MostraSlot(Tela& t, int k, const DataSet& produtos, double preco,
+                           const QString& nome, const QStringList& figuras)
+    {
+        Control& lblP = t.lblPreco(k);
+        lblP.caption = QStringLiteral("R$ ") + formatMoney(Trunc2(preco), host().formatSettings());
+        if (t.stTipoPrecoPromo == QLatin1String("2")) {
+            lblP.visible = true;
+        }
+
+        Control& lblN = t.lblNmProd(k);
+        lblN.caption = nome;
+        lblN.font.color = screen::clBlack;
+        lblN.font.pointSize = 6;
+        lblN.visible = true;
+
+        Control& img = t.imgProd(k);
+        img.productCode = produtos.asString(QStringLiteral("CDPRODUTO"));
+        img.slot = k;
+        img.visible = true;
+        img.picture = t.FiguraProduto(produtos.asString(QStringLiteral("CDARVPROD")), figuras);
+    }
+
+    // Takes the share of the item line the items stand on out of the price line.
+    static void DesfazPrecoLinha(Tela& t)
+    {
+        DataSet& itens = t.cdsItemProd;
+        if (t.stTipoPrecoPromo == QLatin1String("2")) {
+            t.AtualizaResumoPreco(-1);
+        } else if (marcado(itens, QStringLiteral("IDIMPGRPROMO"))) {
+            const double preco = itens.asFloat(QStringLiteral("VRPRECOPROD"));
+            t.vrPrecoPromo -= preco;
+            t.vrPrecoPromoFinal -= preco;
+            t.MontaTextoPrecoPromo();
+        }
+    }
+
+    // After a removal: the exclusive set opens again only once the group has no line left.
+    static void DesbloqueiaSeVazio(Tela& t, const QString& grupo, const QString& mutex)
+    {
+        DataSet& itens = t.cdsItemProd;
+        itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)
+                              .and_(Filter::eq(QStringLiteral("CDGRUPROMOC"), grupo)));
+        const bool grupoVazio = itens.isEmpty();
+        itens.clearFilter();
+        if (grupoVazio) {
+            t.DesbloqueiaGrupo(grupo, mutex);
+        }
+    }
 };
 
 // The operations both screens share, as members of each: a screen derives from
@@ -1573,6 +1721,22 @@ protected:
     using typename Base::ChangeScope;
 
 public:
+    void SetDown(Control& botao) { Regras::SetDown(tela(), botao); }
+
+    void bbbAbaixoClick()
+    {
+        const ChangeScope changes(tela());
+        Regras::bbbAbaixoClick(tela());
+    }
+
+    void bbbAcimaClick()
+    {
+        const ChangeScope changes(tela());
+        Regras::bbbAcimaClick(tela());
+    }
+
+    // Sum of QTPRODVALIDA over the item lines the current filter shows.
+    double ObterQtdInserida() { return Regras::ObterQtdInserida(tela()); }
     QString ConsultaPreco(const QString& cdProduto, const QString& modoMensagem,
                           const QString& idPreco)
     {
@@ -1665,6 +1829,53 @@ public:
     }
 
 protected:
+    void DesfazPrecoLinha() { Regras::DesfazPrecoLinha(tela()); }
+    void DesbloqueiaSeVazio(const QString& grupo, const QString& mutex)
+    {
+        Regras::DesbloqueiaSeVazio(tela(), grupo, mutex);
+    }
+    void MostraSlot(int k, const DataSet& produtos, double preco, const QString& nome,
+                    const QStringList& figuras)
+    {
+        Regras::MostraSlot(tela(), k, produtos, preco, nome, figuras);
+    }
+    void LeGrupoAtual() { Regras::LeGrupoAtual(tela()); }
+    void TextoQuantidadeGrupo() { Regras::TextoQuantidadeGrupo(tela()); }
+    double QtdeGrupoAtual() const { return Regras::QtdeGrupoAtual(tela()); }
+    QString textoCampo(const DataSet& ds, const QString& campo) const
+    {
+        return Regras::textoCampo(tela(), ds, campo);
+    }
+
+    void Avisa(const QString& texto)
+    {
+        host().Mensagem(texto, QString(), kN, kN, static_cast<int>(MessageKind::Warning), QString(),
+                        QString(), 0, nullptr);
+    }
+
+    bool Pergunta(const QString& texto)
+    {
+        return host().Mensagem(texto, QString(), kN, kS, static_cast<int>(MessageKind::Question),
+                               QString(), QString(), 0, nullptr);
+    }
+
+    // An error a screen caught: logged, then shown with its own text.
+    void MostraErro(const QString& texto)
+    {
+        LogKvp510(texto);
+        Avisa(texto);
+    }
+
+    void reportError(const QString& text) override
+    {
+        // An error that reached the event loop is logged like the screen's own, then shown.
+        try {
+            LogKvp510(text);
+        } catch (const std::exception&) {
+            // The operator still gets the original error below.
+        }
+        Base::reportError(text);
+    }
     void RenumeraObservacoes(const QString& seqAntigo, const QString& seqNovo)
     {
         Regras::RenumeraObservacoes(tela(), seqAntigo, seqNovo);

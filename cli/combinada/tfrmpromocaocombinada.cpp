@@ -280,43 +280,4 @@ void TfrmPromocaoCombinada::bldCancelarClick()
     cdsItemProd.emptyDataSet();
     Close();
 }
-
-void TfrmPromocaoCombinada::MostraErro(const QString& texto)
-{
-    LogKvp510(texto);
-    Avisa(texto);
-}
-
-void TfrmPromocaoCombinada::Avisa(const QString& texto)
-{
-    host().Mensagem(texto, QString(), N, N, static_cast<int>(MessageKind::Warning), QString(),
-                    QString(), 0, nullptr);
-}
-
-bool TfrmPromocaoCombinada::Pergunta(const QString& texto)
-{
-    return host().Mensagem(texto, QString(), N, S, static_cast<int>(MessageKind::Question),
-                           QString(), QString(), 0, nullptr);
-}
-
-void TfrmPromocaoCombinada::reportError(const QString& text)
-{
-    // An error that reached the event loop is logged like the screen's own, then shown.
-    try {
-        LogKvp510(text);
-    } catch (const std::exception&) {
-        // The operator still gets the original error below.
-    }
-    Form::reportError(text);
-}
-
-QString TfrmPromocaoCombinada::textoCampo(const DataSet& ds, const QString& campo) const
-{
-    const QVariant v = ds.value(campo);
-    if (v.typeId() == QMetaType::Double) {
-        return shortestText(v.toDouble(), host().formatSettings());
-    }
-    return ds.asString(campo);
-}
-
 }  // namespace kvp::combinada

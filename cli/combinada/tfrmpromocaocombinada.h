@@ -240,10 +240,6 @@ public:
     void MontaMenuGrupo(bool primeiraVez);
     void LimpaMenuGrupo();
     void blbMenu01Click(Control& sender);
-    void bbbAbaixoClick();
-    void bbbAcimaClick();
-    // Presses one group button and releases the others, as a grouped touch button does.
-    void SetDown(Control& botao);
 
     // ------------------------------------------------------------------ product grid
     void MontaMenuProduto(const QString& cdGrupo, bool recarrega);
@@ -278,8 +274,6 @@ public:
     // The quantity key (F7): how many units the next product counts for.
     virtual void spbQtdeClick();
     void SetdoQtdeMult(double valor);
-    // Sum of QTPRODVALIDA over the item lines the current filter shows.
-    double ObterQtdInserida();
     // True when the selected group can take the next product.
     bool Valida_Quantid();
 
@@ -301,23 +295,13 @@ public:
     virtual void bldFotoClick();
 
 protected:
-    void reportError(const QString& text) override;
-
 private:
     friend struct detail::RegrasComuns<TfrmPromocaoCombinada>;
 
     // The lines of a nested promotion; false when one of them was refused.
     bool PromocaoAninhada(const QString& cdProduto, const Control* fonte, bool preSelecao);
-    // Copies the settings of the group the groups' copy stands on into the selected-group
-    // fields.
-    void LeGrupoAtual();
-    double QtdeGrupoAtual() const;
     void AplicaCampanha();
-    void Avisa(const QString& texto);
-    bool Pergunta(const QString& texto);
 
-    QString textoCampo(const DataSet& ds, const QString& campo) const;
-    void MostraErro(const QString& texto);
     int m_serialBandeja = 0;
 };
 

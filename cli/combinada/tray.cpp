@@ -25,19 +25,6 @@ void TfrmPromocaoCombinada::BandejaClick(Control& sender)
         return;
     }
     const int conjunto = itens.asInteger(QStringLiteral("NRSEQITEMADD"));
-    const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
-
-    // Takes the current line's share out of the price line.
-    auto desfazPreco = [&] {
-        if (modo2) {
-            AtualizaResumoPreco(-1);
-        } else if (marcado(itens, QStringLiteral("IDIMPGRPROMO"))) {
-            const double preco = itens.asFloat(QStringLiteral("VRPRECOPROD"));
-            vrPrecoPromo -= preco;
-            vrPrecoPromoFinal -= preco;
-            MontaTextoPrecoPromo();
-        }
-    };
 
     QString mutex;
     QString grupo;
@@ -49,7 +36,7 @@ void TfrmPromocaoCombinada::BandejaClick(Control& sender)
         RemoveProdBandeja(tag);
         itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
         RemoveObservacoes(nrSeq);
-        desfazPreco();
+        DesfazPrecoLinha();
         LogKvp510(QStringLiteral("PRODUTO EXCLUÍDO: ") +
                   itens.asString(QStringLiteral("CDPRODUTO")) + QStringLiteral(" - ") +
                   itens.asString(QStringLiteral("NMPRODUTO")));
@@ -66,7 +53,7 @@ void TfrmPromocaoCombinada::BandejaClick(Control& sender)
         while (!itens.isEmpty()) {
             itens.first();
             const QString seqLinha = itens.asString(QStringLiteral("NRSEQ"));
-            desfazPreco();
+            DesfazPrecoLinha();
             RemoveProdBandeja(seqLinha.toInt());
             RemoveObservacoes(seqLinha);
             removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
@@ -75,13 +62,7 @@ void TfrmPromocaoCombinada::BandejaClick(Control& sender)
     }
     itens.clearFilter();
 
-    itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)
-                          .and_(Filter::eq(QStringLiteral("CDGRUPROMOC"), grupo)));
-    const bool grupoVazio = itens.isEmpty();
-    itens.clearFilter();
-    if (grupoVazio) {
-        DesbloqueiaGrupo(grupo, mutex);
-    }
+    DesbloqueiaSeVazio(grupo, mutex);
     if (stIdCombinaProd == kS) {
         AtualizaProdCombinado(grupo);
     }
