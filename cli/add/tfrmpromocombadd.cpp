@@ -17,14 +17,6 @@ using combinada::detail::kS;
 
 namespace {
 
-QString nomeSlot(const char* prefixo, int slot, int maximo)
-{
-    if (slot < 1 || slot > maximo) {
-        throw std::out_of_range(std::string(prefixo) + " has no slot " + std::to_string(slot));
-    }
-    return QLatin1String(prefixo) + Ajusta(QString::number(slot), 2);
-}
-
 }  // namespace
 
 TfrmPromoCombAdd::TfrmPromoCombAdd()
@@ -37,26 +29,6 @@ TfrmPromoCombAdd::~TfrmPromoCombAdd() = default;
 combinada::detail::VariaveisModulo TfrmPromoCombAdd::modulo()
 {
     return {stNrVendaRest2, boDebitoAux, stCdConsDebAux, stCdCliDebPadrao, stBotaoBloqueado};
-}
-
-Control& TfrmPromoCombAdd::blbMenu(int slot)
-{
-    return component(nomeSlot("blbMenu", slot, kBotoesGrupo));
-}
-
-Control& TfrmPromoCombAdd::imgProd(int slot)
-{
-    return component(nomeSlot("imgProd", slot, kSlotsProduto));
-}
-
-Control& TfrmPromoCombAdd::lblNmProd(int slot)
-{
-    return component(nomeSlot("lblNmProd", slot, kSlotsProduto));
-}
-
-Control& TfrmPromoCombAdd::lblPreco(int slot)
-{
-    return component(nomeSlot("lblPreco", slot, kSlotsProduto));
 }
 
 void TfrmPromoCombAdd::FormCreate()
@@ -316,30 +288,6 @@ void TfrmPromoCombAdd::LimpaMenuProduto()
         img.slot = k;
         img.visible = false;
     }
-}
-
-void TfrmPromoCombAdd::bbbProdAbaixoClick()
-{
-    const ChangeScope changes(*this);
-    if (!cdsProdutoPromo.eof()) {
-        ++nrPaginaProd;
-    }
-    MontaMenuProduto(stCdGrupoAtual, false);
-}
-
-void TfrmPromoCombAdd::bbbProdAcimaClick()
-{
-    const ChangeScope changes(*this);
-    if (nrPaginaProd > 1) {
-        --nrPaginaProd;
-    }
-    if (nrPaginaProd >= 1 && nrPaginaProd <= 20) {
-        const int linha = kSlotsProduto * (nrPaginaProd - 1) + 1;
-        if (linha <= cdsProdutoPromo.recordCount()) {
-            cdsProdutoPromo.setRecNo(linha);
-        }
-    }
-    MontaMenuProduto(stCdGrupoAtual, false);
 }
 
 }  // namespace kvp::add

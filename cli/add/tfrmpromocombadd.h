@@ -39,6 +39,7 @@ public:
     // What sets this screen apart in the behaviour it shares with the selection screen.
     static constexpr bool kPesaEMultiplica = false;
     static constexpr int kNumBotoesGrupo = kBotoesGrupo;
+    static constexpr int kNumSlotsProduto = kSlotsProduto;
     static constexpr bool kColoreGrupos = false;
     static constexpr combinada::detail::MedidasBandeja kBandeja{
         kPassoBandeja, 5, 59, 65, 68, 10, 118, screen::Alignment::Right};
@@ -73,12 +74,6 @@ public:
     Control& bldConfirmar = component(QStringLiteral("bldConfirmar"));
     Control& lblCodTela = component(QStringLiteral("lblCodTela"));
 
-    // "blbMenu" + two-digit slot (1 to 10), "imgProd"/"lblNmProd"/"lblPreco" + two-digit
-    // slot (1 to 15). Raises std::out_of_range outside those ranges.
-    Control& blbMenu(int slot);
-    Control& imgProd(int slot);
-    Control& lblNmProd(int slot);
-    Control& lblPreco(int slot);
     QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
 
     TMessages msgPadrao = promoCombAddMessages();
@@ -198,8 +193,6 @@ public:
     // ------------------------------------------------------------------ product grid
     void MontaMenuProduto(const QString& cdGrupo, bool recarrega);
     void LimpaMenuProduto();
-    void bbbProdAbaixoClick();
-    void bbbProdAcimaClick();
 
     // Removes the entry's one item line; bound to every entry's picture.
     void BandejaClick(Control& sender);

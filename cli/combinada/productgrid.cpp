@@ -91,28 +91,4 @@ void TfrmPromocaoCombinada::LimpaMenuProduto()
     }
 }
 
-void TfrmPromocaoCombinada::bbbProdAbaixoClick()
-{
-    const ChangeScope changes(*this);
-    if (!cdsProdutoPromo.eof()) {
-        ++nrPaginaProd;
-    }
-    MontaMenuProduto(stCdGrupoAtual, false);
-}
-
-void TfrmPromocaoCombinada::bbbProdAcimaClick()
-{
-    const ChangeScope changes(*this);
-    if (nrPaginaProd > 1) {
-        --nrPaginaProd;
-    }
-    if (nrPaginaProd >= 1 && nrPaginaProd <= 20) {
-        const int linha = 12 * (nrPaginaProd - 1) + 1;
-        if (linha <= cdsProdutoPromo.recordCount()) {
-            cdsProdutoPromo.setRecNo(linha);
-        }
-    }
-    MontaMenuProduto(stCdGrupoAtual, false);
-}
-
 }  // namespace kvp::combinada

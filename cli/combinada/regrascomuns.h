@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 namespace kvp::combinada::detail {
 
@@ -51,6 +53,15 @@ inline bool comoBooleano(const DataSet& ds, const QString& campo)
     const QString v = ds.asString(campo).trimmed().toUpper();
     return v == kS || v == QLatin1String("T") || v == QLatin1String("TRUE") ||
            v == QLatin1String("1") || v == QLatin1String("Y");
+}
+
+// "blbMenu01", "imgProd12": a slot's control name; out of range outside 1 to maximo.
+inline QString nomeSlot(const char* prefixo, int slot, int maximo)
+{
+    if (slot < 1 || slot > maximo) {
+        throw std::out_of_range(std::string(prefixo) + " has no slot " + std::to_string(slot));
+    }
+    return QLatin1String(prefixo) + Ajusta(QString::number(slot), 2);
 }
 
 // Sets a field the dataset has; the add screen's reduced records leave some out.
@@ -1721,6 +1732,51 @@ protected:
     using typename Base::ChangeScope;
 
 public:
+    // "blbMenu" + two-digit slot (1 to 10), "imgProd"/"lblNmProd"/"lblPreco" + two-digit
+    // slot (1 to the screen's slot count). Raises std::out_of_range outside those ranges.
+    Control& blbMenu(int slot)
+    {
+        return this->component(nomeSlot("blbMenu", slot, Tela::kNumBotoesGrupo));
+    }
+    Control& imgProd(int slot)
+    {
+        return this->component(nomeSlot("imgProd", slot, Tela::kNumSlotsProduto));
+    }
+    Control& lblNmProd(int slot)
+    {
+        return this->component(nomeSlot("lblNmProd", slot, Tela::kNumSlotsProduto));
+    }
+    Control& lblPreco(int slot)
+    {
+        return this->component(nomeSlot("lblPreco", slot, Tela::kNumSlotsProduto));
+    }
+
+    void bbbProdAbaixoClick()
+    {
+        const ChangeScope changes(tela());
+        Tela& t = tela();
+        if (!t.cdsProdutoPromo.eof()) {
+            ++t.nrPaginaProd;
+        }
+        t.MontaMenuProduto(t.stCdGrupoAtual, false);
+    }
+
+    // Pages start every slot count of rows.
+    void bbbProdAcimaClick()
+    {
+        const ChangeScope changes(tela());
+        Tela& t = tela();
+        if (t.nrPaginaProd > 1) {
+            --t.nrPaginaProd;
+        }
+        if (t.nrPaginaProd >= 1 && t.nrPaginaProd <= 20) {
+            const int linha = Tela::kNumSlotsProduto * (t.nrPaginaProd - 1) + 1;
+            if (linha <= t.cdsProdutoPromo.recordCount()) {
+                t.cdsProdutoPromo.setRecNo(linha);
+            }
+        }
+        t.MontaMenuProduto(t.stCdGrupoAtual, false);
+    }
     void SetDown(Control& botao) { Regras::SetDown(tela(), botao); }
 
     void bbbAbaixoClick()

@@ -19,14 +19,6 @@ namespace {
 const QString N = QStringLiteral("N");
 const QString S = QStringLiteral("S");
 
-QString nomeSlot(const char* prefixo, int slot, int maximo)
-{
-    if (slot < 1 || slot > maximo) {
-        throw std::out_of_range(std::string(prefixo) + " has no slot " + std::to_string(slot));
-    }
-    return QLatin1String(prefixo) + Ajusta(QString::number(slot), 2);
-}
-
 }  // namespace
 
 TfrmPromocaoCombinada::TfrmPromocaoCombinada()
@@ -39,26 +31,6 @@ TfrmPromocaoCombinada::~TfrmPromocaoCombinada() = default;
 detail::VariaveisModulo TfrmPromocaoCombinada::modulo()
 {
     return {stNrVendaRest2, boDebitoAux, stCdConsDebAux, stCdCliDebPadrao, stBotaoBloqueado};
-}
-
-Control& TfrmPromocaoCombinada::blbMenu(int slot)
-{
-    return component(nomeSlot("blbMenu", slot, kBotoesGrupo));
-}
-
-Control& TfrmPromocaoCombinada::imgProd(int slot)
-{
-    return component(nomeSlot("imgProd", slot, kSlotsProduto));
-}
-
-Control& TfrmPromocaoCombinada::lblNmProd(int slot)
-{
-    return component(nomeSlot("lblNmProd", slot, kSlotsProduto));
-}
-
-Control& TfrmPromocaoCombinada::lblPreco(int slot)
-{
-    return component(nomeSlot("lblPreco", slot, kSlotsProduto));
 }
 
 void TfrmPromocaoCombinada::FormCreate()

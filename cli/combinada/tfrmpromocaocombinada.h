@@ -51,6 +51,7 @@ public:
     // What sets this screen apart in the behaviour it shares with the add screen.
     static constexpr bool kPesaEMultiplica = true;
     static constexpr int kNumBotoesGrupo = kBotoesGrupo;
+    static constexpr int kNumSlotsProduto = kSlotsProduto;
     static constexpr bool kColoreGrupos = true;
     static constexpr screen::Color kCorGrupo = corDestaque;
     static constexpr detail::MedidasBandeja kBandeja{kPassoBandeja,          4, 65, 71, 74, 12, 140,
@@ -91,12 +92,6 @@ public:
     Control& bldConfirmar = component(QStringLiteral("bldConfirmar"));
     Control& lblCodTela = component(QStringLiteral("lblCodTela"));
 
-    // "blbMenu" + two-digit slot (1 to 10), "imgProd"/"lblNmProd"/"lblPreco" + two-digit
-    // slot (1 to 12). Raises std::out_of_range outside those ranges.
-    Control& blbMenu(int slot);
-    Control& imgProd(int slot);
-    Control& lblNmProd(int slot);
-    Control& lblPreco(int slot);
     // The tray's entries: five controls per item line, in creation order.
     QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
 
@@ -244,8 +239,6 @@ public:
     // ------------------------------------------------------------------ product grid
     void MontaMenuProduto(const QString& cdGrupo, bool recarrega);
     void LimpaMenuProduto();
-    void bbbProdAbaixoClick();
-    void bbbProdAcimaClick();
 
     void DividePrecoProduto();
     bool RetornaFrac(double valor) const;
