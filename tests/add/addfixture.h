@@ -25,7 +25,8 @@ protected:
     // A group of the inner promotion, with the given quantity; without products, a group
     // that products() has filled already.
     void innerGroup(const QString& group, const QStringList& products, double quantity = 1,
-                    double minimum = 0, const QString& promo = S("INNER"))
+                    double minimum = 0, const QString& promo = S("INNER"),
+                    const QString& mutex = {})
     {
         if (!products.isEmpty())
             ScreenTest::group(group, S("Grupo ") + group, products);
@@ -35,7 +36,7 @@ protected:
                                         {"QTPRGRUPPROMOC", quantity},
                                         {"QTPRGRUPROMIN", minimum},
                                         {"NRORDPROMOGRUP", ++m_innerOrder},
-                                        {"CDGRUPMUTEX", QVariant()},
+                                        {"CDGRUPMUTEX", mutex.isEmpty() ? QVariant() : mutex},
                                         {"IDAPLICADESC", S("S")},
                                         {"IDIMPGRPROMO", S("N")},
                                         {"IDCOMBINAPROD", S("N")},

@@ -124,6 +124,71 @@ TEST_F(Choice, TrayEntriesUseTheSmallerMeasuresAndRemovalTakesOneLine)
     EXPECT_EQ(s.controlesBandeja().first()->bounds.top, 0);
 }
 
+TEST_F(Choice, AnExclusiveSetLocksItsOtherGroupAndOpensOnlyWhenTheGroupIsEmpty)
+{
+    sellable(S("A1"), 10);
+    sellable(S("B1"), 5);
+    innerGroup(S("GA"), {S("A1")}, 2, 0, S("INNER"), S("M1"));
+    innerGroup(S("GB"), {S("B1")}, 1, 0, S("INNER"), S("M1"));
+    auto& s = openAdd();
+    touchAdd(s, S("A1"));
+    touchAdd(s, S("A1"));
+    EXPECT_FALSE(s.blbMenu(2).enabled);
+    EXPECT_EQ(add::stBotaoBloqueado, S("GB;GB;"));
+
+    s.BandejaClick(*s.controlesBandeja().first());
+    EXPECT_FALSE(s.blbMenu(2).enabled);  // GA still has a line
+    s.BandejaClick(*s.controlesBandeja().first());
+    EXPECT_TRUE(s.blbMenu(2).enabled);
+    EXPECT_TRUE(add::stBotaoBloqueado.isEmpty());
+    // The selection screen's own list of locked groups is not this screen's.
+    EXPECT_TRUE(combinada::stBotaoBloqueado.isEmpty());
+}
+
+TEST_F(Choice, ObservationsFitTheReducedRecordsAndLeaveWithTheirLine)
+{
+    sellable(S("A1"), 10);
+    innerGroup(S("GA"), {S("A1")}, 0);
+    writeParameters({{S("IDSOLOBSPED"), S("S")}});
+    db->insert(S("LOJA"), {{"CDFILIAL", S("01")}, {"CDLOJA", S("1")}, {"CDGRPOCORPED", S("01")}});
+    db->insert(S("GRUPOCOR"), {{"CDGRPOCOR", S("01")}});
+    db->insert(S("OCORRENCIA"), {{"CDGRPOCOR", S("01")}, {"CDOCORR", S("05")}});
+    db->insert(S("PRODOCORRE"),
+               {{"CDPRODUTO", S("A1")}, {"CDGRPOCOR", S("01")}, {"CDOCORR", S("05")}});
+    auto packet = [](const FieldDefs& fields, const QList<Row>& rows) {
+        DataPacket p;
+        p.fields = fields;
+        p.rows = rows;
+        return p;
+    };
+    HostAnswer obs;
+    obs[0] = S("01");
+    obs[2] = QVariant::fromValue(packet(records::ocorrencia(), {{S("05")}}));
+    obs[4] = QVariant::fromValue(packet(records::controlaObs(), {{S("A"), S("GELO"), S("05")}}));
+    host.answerObservation(S("SEM GELO"), obs);
+    host.answerObservation(QString(), HostAnswer());  // the second one goes without
+    auto& s = openAdd();
+    touchAdd(s, S("A1"));
+    touchAdd(s, S("A1"));
+
+    EXPECT_EQ(s.cdsObsItens.recordCount(), 1);
+    EXPECT_EQ(s.cdsProdCtObs.recordCount(), 1);
+    s.cdsItemProd.first();
+    EXPECT_EQ(s.cdsItemProd.asString(S("STOBSPEDIDO")), S("SEM GELO"));
+    s.cdsObsItens.first();
+    const QString linha = s.cdsObsItens.asString(S("NRSEQ"));
+    EXPECT_EQ(linha, s.cdsItemProd.asString(S("NRSEQ")));
+
+    for (screen::Control* c : s.controlesBandeja())
+        if (c->tag == linha.toInt() && c->kind == screen::ControlKind::Picture) {
+            s.BandejaClick(*c);
+            break;
+        }
+    EXPECT_EQ(s.cdsItemProd.recordCount(), 1);
+    EXPECT_EQ(s.cdsObsItens.recordCount(), 0);
+    EXPECT_EQ(s.cdsProdCtObs.recordCount(), 0);
+}
+
 using Closing = AddScreenTest;
 
 TEST_F(Closing, ConfirmationChecksEveryGroupAndStoresNothingUnderAFixedPrice)
