@@ -37,6 +37,9 @@ extern "C" bool CriaPromoCombAdd(kvp::DataSet& cdsItensRet, kvp::DataSet& cdsObs
         a::boDebitoAux = boDebitoAux;
         a::stCdConsDebAux = stCdConsDebAux;
         a::stBotaoBloqueado.clear();
+        // Only this run's confirmation counts: a screen that ends any other way has not
+        // confirmed, whatever an earlier run left behind.
+        a::boPromocaoComb = false;
 
         tela = std::make_unique<a::TfrmPromoCombAdd>();
         a::frmPromoCombAdd = tela.get();

@@ -3,8 +3,9 @@
 // Behaviour the two combination screens share: the price lookup, the fiscal checks of a
 // product, item insertion with its observations, discounts and coupon, the exclusive
 // groups, the tray's entries and their scrolling. Both screens keep the same field names
-// for the same state, so one template serves both; each screen's member of the same name
-// calls it. A screen states what sets it apart through its constants: kPesaEMultiplica
+// for the same state, so one template serves both: each screen derives from
+// OperacoesComuns<itself, its layout> (at the end), which gives it these operations as
+// members. A screen states what sets it apart through its constants: kPesaEMultiplica
 // (weighing, typed quantity and multiplier), kCampoGrupoCombinado (the field that ties a
 // combined product's lines together), kNumBotoesGrupo and kBandeja (tray measures), and it
 // hands over its module's variables through modulo().

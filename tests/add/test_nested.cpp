@@ -113,6 +113,19 @@ TEST_F(Nested, TheAddEntryHandsTheItemsBackAndKeepsTheDataModule)
     EXPECT_TRUE(log().contains(S("QUANTIDADE DE PRODUTOS ADICIONADOS: 3")));
 }
 
+TEST_F(Nested, AnAddScreenThatEndsWithoutConfirmingAnswersFalse)
+{
+    add::boPromocaoComb = true;  // as an earlier confirmed run leaves it
+    DataSet obs{S("cdsItemObsAdd"), records::obsItensAdd()};
+    DataSet ctObs{S("cdsPromoCtObsAdd"), records::prodCtObsAdd()};
+    onAddScreen([&](add::TfrmPromoCombAdd& a) { touchAdd(a, S("I1")); });
+    const bool confirmed = add::CriaPromoCombAdd(
+        addItems, obs, ctObs, S("INNER"), S("Combo interno"), QString(), QString(), S("2"), S("V"),
+        S("D"), 20, 0, 1, false, false, S("V1"), itensVendidos, S("A"));
+    EXPECT_EQ(presenter.runsLeftOpen(), 1);
+    EXPECT_FALSE(confirmed);
+}
+
 TEST_F(Nested, TheHostsEntryOpensTheAddScreenForANestedProduct)
 {
     DataSet obs{S("cdsObsRet"), records::obsItens()};
