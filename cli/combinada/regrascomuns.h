@@ -1636,7 +1636,8 @@ struct RegrasComuns {
         return parseNumber(t.stQtdeGrupoAtual, host().formatSettings());
     }
 
-    static QString textoCampo(const Tela& /*t*/, const DataSet& ds, const QString& campo)
+    // A field as the operator reads it: numbers in their shortest decimal text.
+    static QString textoCampo(const DataSet& ds, const QString& campo)
     {
         const QVariant v = ds.value(campo);
         if (v.typeId() == QMetaType::Double) {
@@ -1901,7 +1902,7 @@ protected:
     double QtdeGrupoAtual() const { return Regras::QtdeGrupoAtual(tela()); }
     QString textoCampo(const DataSet& ds, const QString& campo) const
     {
-        return Regras::textoCampo(tela(), ds, campo);
+        return Regras::textoCampo(ds, campo);
     }
 
     void Avisa(const QString& texto)

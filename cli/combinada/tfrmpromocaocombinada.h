@@ -46,7 +46,8 @@ protected:
 };
 
 class TfrmPromocaoCombinada
-    : public detail::OperacoesComuns<TfrmPromocaoCombinada, TfrmPromocaoCombinadaLayout> {
+    : public detail::OperacoesComuns<TfrmPromocaoCombinada, TfrmPromocaoCombinadaLayout>,
+      public detail::EstadoComum {
 public:
     // What sets this screen apart in the behaviour it shares with the add screen.
     static constexpr bool kPesaEMultiplica = true;
@@ -103,115 +104,35 @@ public:
     TMessages msgPadrao = promocaoCombinadaMessages();
 
     // ------------------------------------------------------------------ datasets
-    DataSet cdsGrupProdCombo{QStringLiteral("cdsGrupProdCombo")};
-    DataSet cdsAuxGrupProdCombo{QStringLiteral("cdsAuxGrupProdCombo")};
+    // (with those of detail::EstadoComum)
     DataSet cdsRoteiro{QStringLiteral("cdsRoteiro"), records::roteiro()};
-    DataSet cdsProdutoPromoTodos{QStringLiteral("cdsProdutoPromoTodos")};
-    DataSet cdsProdutoPromo{QStringLiteral("cdsProdutoPromo")};
-    DataSet cdsProdutoPromoAux{QStringLiteral("cdsProdutoPromoAux")};
     DataSet cdsItemProd{QStringLiteral("cdsItemProd"), records::itemProd()};
     DataSet cdsItemProdAux{QStringLiteral("cdsItemProdAux"), records::itemProdAux()};
     DataSet cdsObsItens{QStringLiteral("cdsObsItens"), records::obsItens()};
     DataSet cdsProdCtObs{QStringLiteral("cdsProdCtObs"), records::prodCtObs()};
-    DataSet cdsCupomDescVenda{QStringLiteral("cdsCupomDescVenda"), records::cupomDescVenda()};
-    DataSet cdsItemsVendidos{QStringLiteral("cdsItemsVendidos")};
-    DataSet cdsRetornaPreco{QStringLiteral("cdsRetornaPreco"), records::retornaPreco()};
-    DataSet cdsParametrosQmt{QStringLiteral("cdsParametrosQmt")};
-    DataSet cdsAliqImpFis{QStringLiteral("cdsAliqImpFis"), records::aliqImpFis()};
-    DataSet cdsDesconto{QStringLiteral("cdsDesconto")};
     DataSet cdsAliquota{QStringLiteral("cdsAliquota")};
-    DataSet cdsValidProdNFCe{QStringLiteral("cdsValidProdNFCe")};
-    DataSet cdsRegraFisPdv{QStringLiteral("cdsRegraFisPdv")};
-    DataSet cdsExisteProd{QStringLiteral("cdsExisteProd")};
-    DataSet cdsCuponsValidos{QStringLiteral("cdsCuponsValidos"), records::cuponsValidos()};
     DataSet cdsCampanhaPromo{QStringLiteral("cdsCampanhaPromo")};
-    DataSet cdsGrupoMutex{QStringLiteral("cdsGrupoMutex")};
-    DataSet cdsGrupoMutexAux{QStringLiteral("cdsGrupoMutexAux")};
-    DataSet cdsPreSelecionados{QStringLiteral("cdsPreSelecionados")};
-    DataSet cdsObs{QStringLiteral("cdsObs"), records::obs()};
-    DataSet cdsOcorrencia{QStringLiteral("cdsOcorrencia"), records::ocorrencia()};
-    DataSet cdsControlaObs{QStringLiteral("cdsControlaObs"), records::controlaObs()};
     DataSet cdsProdutosAdd{QStringLiteral("cdsProdutosAdd"), records::itemProdAdd()};
     DataSet cdsItemObsAdd{QStringLiteral("cdsItemObsAdd"), records::obsItensAdd()};
     DataSet cdsPromoCtObsAdd{QStringLiteral("cdsPromoCtObsAdd"), records::prodCtObsAdd()};
     DataSet cdsVazio{QStringLiteral("cdsVazio")};
 
     // ------------------------------------------------------------------ fields
-    QString stCdProdPromo;
-    QString stTipoPrecoPromo;  // "1" fixed price divided, "2" price built from the products
-    QString stTipoAjuste;
-    QString stIdValorPerc;
-    QString stTipoChamada;
-    QString stTextoDescPromo;
-    QString stTextoAjuste;
     QString stCabecalho;
-    double vrPrecoPromo = 0;
-    double vrPrecoPromoFinal = 0;
-    double vrPrecoDividir = 0;
-    double vrAjustePromo = 0;
-    double vrSomaProdutos = 0;
-    double vrAjustePreco = 0;
-    QString stIdPercValorPreco;
-    double nrQtdePromo = 0;
 
-    // The selected group.
-    QString stCdGrupoAtual;
-    QString stQtdeGrupoAtual;
-    QString stCdGrupMutexAtual;
-    QString stIdImpGrPromoAtual;
-    QString stNrSeqGrPromoAtual;
-    QString stIdCombinaProd;
-
-    int nrPaginaGrupo = 0;
-    int nrProxBotaoGrupo = 0;
-    int nrBotaoGrupoAtual = 0;
-    int nrBotaoGrupoAnterior = 0;
-    int nrPaginaProd = 0;
-    int nrProxSlotProd = 0;
-
-    int nrSeqItem = 0;
-    int nrSeqItCanc = 0;
-    int nrSeqItCancObs = 0;
-    int nrSeqItCancCtObs = 0;
-    int nrSeqBandeja = 0;
-    double nrQtdeItemAtual = 0;
-    double nrQtdeInserida = 0;
     double nrQtdeMult = 0;
 
-    bool boPreSelVerificado = false;
     bool boProcessandoProd = false;
-    bool boProdutoAdd = false;
     QString stAtalhoDigitado;
     QString stCdProdExterno;
-    QString stIdExibeProd;
-    QString stIdUtCupomDesc;
-    QString stCdCupomDesc;
-    double vrDescCupom = 0;
-    double vrLimiteCupom = 0;
     int nrAcessoAux = 0;
     QString stVerificaAcesso;  // what the host's access control answered; kept, not used
 
     // From the host's parameter file.
-    QString stIdEsquema;
-    QString stCdFilial;
-    QString stCdLoja;
-    bool boUtilizaImpFis = false;
-    int nrIdTipoImpFis = 0;
-    bool boSistemaQmtNfce = false;
-    bool boSistemaQmtSat = false;
-    QString stIdColetor;
-    QString stDsDirCad;
-    QString stIdUtTabPrecLvdc;
-    QString stCdCaixa;
-    QString stIdSolObsPed;
-    QString stNrConfTela;
-    QString stIdFechaCupom;
-    QString stIdAplPreDifComb;
     int nrCtMultiplicador = 0;
     QString stIdTipoBal;
     QString stCdPortaBal;
     QString stNrVelocBal;
-    QString stIdAdesaoRefTrib;
 
     // ------------------------------------------------------------------ start-up, keys
     void FormCreate();
