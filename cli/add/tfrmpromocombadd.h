@@ -55,26 +55,7 @@ public:
     ~TfrmPromoCombAdd() override;
 
     // ------------------------------------------------------------------ controls
-    Control& lblCabecalho = component(QStringLiteral("lblCabecalho"));
-    Control& panGrupo = component(QStringLiteral("panGrupo"));
-    Control& bbbAcima = component(QStringLiteral("bbbAcima"));
-    Control& bbbAbaixo = component(QStringLiteral("bbbAbaixo"));
-    Control& lblQuantGrupo = component(QStringLiteral("lblQuantGrupo"));
-    Control& lblEscolhaOpcao = component(QStringLiteral("lblEscolhaOpcao"));
-    Control& bbbProdAcima = component(QStringLiteral("bbbProdAcima"));
-    Control& bbbProdAbaixo = component(QStringLiteral("bbbProdAbaixo"));
-    Control& imgSemImagem = component(QStringLiteral("imgSemImagem"));
-    Control& Label1 = component(QStringLiteral("Label1"));
-    Control& scbBandeja = component(QStringLiteral("scbBandeja"));
-    Control& bbbBandejaUp = component(QStringLiteral("bbbBandejaUp"));
-    Control& bbbBandejaDown = component(QStringLiteral("bbbBandejaDown"));
-    Control& lblDescExProd = component(QStringLiteral("lblDescExProd"));
-    Control& lblDescricao = component(QStringLiteral("lblDescricao"));
-    Control& panMenu = component(QStringLiteral("panMenu"));
-    Control& bldCancelar = component(QStringLiteral("bldCancelar"));
-    Control& bldConfirmar = component(QStringLiteral("bldConfirmar"));
-    Control& lblCodTela = component(QStringLiteral("lblCodTela"));
-
+    // (those both screens have come with OperacoesComuns)
     QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
 
     TMessages msgPadrao = promoCombAddMessages();

@@ -1734,6 +1734,26 @@ protected:
     using typename Base::ChangeScope;
 
 public:
+    // The controls both screens have.
+    Control& lblCabecalho = this->component(QStringLiteral("lblCabecalho"));
+    Control& panGrupo = this->component(QStringLiteral("panGrupo"));
+    Control& bbbAcima = this->component(QStringLiteral("bbbAcima"));
+    Control& bbbAbaixo = this->component(QStringLiteral("bbbAbaixo"));
+    Control& lblQuantGrupo = this->component(QStringLiteral("lblQuantGrupo"));
+    Control& lblEscolhaOpcao = this->component(QStringLiteral("lblEscolhaOpcao"));
+    Control& bbbProdAcima = this->component(QStringLiteral("bbbProdAcima"));
+    Control& bbbProdAbaixo = this->component(QStringLiteral("bbbProdAbaixo"));
+    Control& imgSemImagem = this->component(QStringLiteral("imgSemImagem"));
+    Control& Label1 = this->component(QStringLiteral("Label1"));
+    Control& scbBandeja = this->component(QStringLiteral("scbBandeja"));
+    Control& bbbBandejaUp = this->component(QStringLiteral("bbbBandejaUp"));
+    Control& bbbBandejaDown = this->component(QStringLiteral("bbbBandejaDown"));
+    Control& lblDescExProd = this->component(QStringLiteral("lblDescExProd"));
+    Control& lblDescricao = this->component(QStringLiteral("lblDescricao"));
+    Control& panMenu = this->component(QStringLiteral("panMenu"));
+    Control& bldCancelar = this->component(QStringLiteral("bldCancelar"));
+    Control& bldConfirmar = this->component(QStringLiteral("bldConfirmar"));
+    Control& lblCodTela = this->component(QStringLiteral("lblCodTela"));
     // "blbMenu" + two-digit slot (1 to 10), "imgProd"/"lblNmProd"/"lblPreco" + two-digit
     // slot (1 to the screen's slot count). Raises std::out_of_range outside those ranges.
     Control& blbMenu(int slot)

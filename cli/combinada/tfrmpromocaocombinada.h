@@ -68,30 +68,12 @@ public:
     ~TfrmPromocaoCombinada() override;
 
     // ------------------------------------------------------------------ controls
-    Control& lblCabecalho = component(QStringLiteral("lblCabecalho"));
-    Control& panGrupo = component(QStringLiteral("panGrupo"));
-    Control& bbbAcima = component(QStringLiteral("bbbAcima"));
-    Control& bbbAbaixo = component(QStringLiteral("bbbAbaixo"));
-    Control& lblQuantGrupo = component(QStringLiteral("lblQuantGrupo"));
-    Control& lblEscolhaOpcao = component(QStringLiteral("lblEscolhaOpcao"));
-    Control& bbbProdAcima = component(QStringLiteral("bbbProdAcima"));
-    Control& bbbProdAbaixo = component(QStringLiteral("bbbProdAbaixo"));
-    Control& imgSemImagem = component(QStringLiteral("imgSemImagem"));
-    Control& Label1 = component(QStringLiteral("Label1"));
+    // (those both screens have come with detail::OperacoesComuns)
     Control& imgBandLaranja = component(QStringLiteral("imgBandLaranja"));
-    Control& scbBandeja = component(QStringLiteral("scbBandeja"));
-    Control& bbbBandejaUp = component(QStringLiteral("bbbBandejaUp"));
-    Control& bbbBandejaDown = component(QStringLiteral("bbbBandejaDown"));
-    Control& lblDescExProd = component(QStringLiteral("lblDescExProd"));
-    Control& lblDescricao = component(QStringLiteral("lblDescricao"));
-    Control& panMenu = component(QStringLiteral("panMenu"));
     Control& dreRoteiro = component(QStringLiteral("dreRoteiro"));
-    Control& bldCancelar = component(QStringLiteral("bldCancelar"));
     Control& bldFoto = component(QStringLiteral("bldFoto"));
     Control& blbFiltro = component(QStringLiteral("blbFiltro"));
     Control& spbQtde = component(QStringLiteral("spbQtde"));
-    Control& bldConfirmar = component(QStringLiteral("bldConfirmar"));
-    Control& lblCodTela = component(QStringLiteral("lblCodTela"));
 
     // The tray's entries: five controls per item line, in creation order.
     QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
