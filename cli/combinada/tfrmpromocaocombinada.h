@@ -156,8 +156,9 @@ public:
     virtual void bpbProd01Click(Control* sender);
     // Runs the add-to-combination screen for a product that is itself a combined
     // promotion; its chosen lines come back in the first three datasets. Calls the entry
-    // installed in criaPromoCombAdd; without one it adds nothing and answers false.
-    virtual bool CriaPromoCombAdd(DataSet& cdsItensRet, DataSet& cdsObsRet, DataSet& cdsCtObsRet,
+    // installed in criaPromoCombAdd (the one place tests replace it); without one it adds
+    // nothing and answers false.
+    bool CriaPromoCombAdd(DataSet& cdsItensRet, DataSet& cdsObsRet, DataSet& cdsCtObsRet,
                                   const QString& stCdProdPromo, const QString& stNmProdPromo,
                                   const QString& stCdCliDebPadrao, const QString& stCdConsDebAux,
                                   const QString& stTipoPrecoPromo, const QString& stIdValorPerc,
