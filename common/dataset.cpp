@@ -613,8 +613,6 @@ void DataSet::setValue(const QString& field, const QVariant& value)
     d->buffer[i] = coerceToField(d->fields[i], value);
 }
 
-void DataSet::clearValue(const QString& field) { setValue(field, QVariant()); }
-
 void DataSet::append()
 {
     d->requireActive();

@@ -188,7 +188,6 @@ public:
     bool asBoolean(const QString& field) const;  // false for null
     bool isNullValue(const QString& field) const;
     void setValue(const QString& field, const QVariant& value);  // Edit or Insert state only
-    void clearValue(const QString& field);
 
     // Editing
     void append();  // Insert state with an empty buffer; post() adds the row at the end
