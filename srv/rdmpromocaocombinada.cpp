@@ -16,6 +16,18 @@ namespace kvp {
 
 TrdmPromocaoCombinada* rdmPromocaoCombinada = nullptr;
 
+namespace {
+DataCallHook g_dataCallHook;
+}
+
+void setDataCallHook(DataCallHook hook) { g_dataCallHook = std::move(hook); }
+
+void dataCallHook(const QString& call)
+{
+    if (g_dataCallHook)
+        g_dataCallHook(call);
+}
+
 DataModuleError::DataModuleError(const QString& message)
     : std::runtime_error(message.toStdString())
 {
@@ -131,6 +143,7 @@ void SqlStatement::execute()
     if (!missing.isEmpty())
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
                                   .arg(statementName(m_id), missing.join(QStringLiteral(", "))));
+    dataCallHook(statementName(m_id));
     if (!m_query.exec())
         throw DataModuleError(sqlErrorText(m_query.lastError()));
 }
@@ -232,11 +245,66 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaAfterConnect()
     host().SetADODBSession(db);
 }
 
+void TrdmPromocaoCombinada::beginWork()
+{
+    if (m_inWork)
+        throw DataModuleError(QStringLiteral("A unit of work is already open"));
+    QSqlDatabase db = adcPromocaoCombinada();
+    if (!m_connected)
+        throw DataModuleError(QStringLiteral("Cannot start a transaction: not connected"));
+    dataCallHook(QStringLiteral("BEGIN"));
+    if (!db.transaction())
+        throw DataModuleError(
+            QStringLiteral("Cannot start a transaction: %1").arg(sqlErrorText(db.lastError())));
+    m_inWork = true;
+    m_workError.clear();
+}
+
+void TrdmPromocaoCombinada::commitWork()
+{
+    if (!m_inWork)
+        throw DataModuleError(QStringLiteral("No unit of work is open"));
+    if (!m_workError.isEmpty()) {
+        const QString error = m_workError;
+        rollbackWork();
+        throw WorkFailedError(error);
+    }
+    try {
+        dataCallHook(QStringLiteral("COMMIT"));
+        QSqlDatabase db = adcPromocaoCombinada();
+        if (!db.commit())
+            throw DataModuleError(sqlErrorText(db.lastError()));
+    } catch (...) {
+        rollbackWork();
+        throw;
+    }
+    m_inWork = false;
+}
+
+void TrdmPromocaoCombinada::rollbackWork() noexcept
+{
+    if (!m_inWork)
+        return;
+    m_inWork = false;
+    m_workError.clear();
+    // A lost connection has rolled back on the server already; nothing more to do then.
+    QSqlDatabase db = adcPromocaoCombinada();
+    if (db.isValid() && db.isOpen())
+        db.rollback();
+}
+
+void TrdmPromocaoCombinada::noteError(const QString& text)
+{
+    if (m_inWork && m_workError.isEmpty())
+        m_workError = text.isEmpty() ? QStringLiteral("Unknown database error") : text;
+}
+
 void TrdmPromocaoCombinada::setConnected(bool on)
 {
     if (on == m_connected)
         return;
     if (!on) {
+        rollbackWork();
         dropStatements();
         QSqlDatabase db = adcPromocaoCombinada();
         if (db.isValid())

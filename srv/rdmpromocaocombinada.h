@@ -15,6 +15,7 @@
 #include <QVariant>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -32,6 +33,20 @@ public:
 Dialect detectDialect(const QSqlDatabase& db);
 // The DBMS name an ODBC connection reports; empty for other drivers.
 QString odbcDbmsName(const QSqlDatabase& db);
+
+// A unit of work failed on an error a data function met and answered already; the text
+// is that answer, as the host words it.
+class WorkFailedError : public DataModuleError {
+public:
+    using DataModuleError::DataModuleError;
+};
+
+// Called with the call's name before every statement the data module runs and before a
+// transaction begins or commits. Tests install one to fail a chosen call the way the
+// database would (by raising, or by really breaking the connection); none in production.
+using DataCallHook = std::function<void(const QString& call)>;
+void setDataCallHook(DataCallHook hook);
+void dataCallHook(const QString& call);
 
 // One prepared statement, bound by name.
 //
@@ -108,6 +123,17 @@ public:
     // with this dialect's date columns.
     QVariant dateParameter() const;
 
+    // A unit of work: the data functions called between beginWork and commitWork share
+    // one transaction, so their writes stand or fall together. commitWork raises the
+    // first error any of them met (a function that answers false on failure included),
+    // or the commit's own; rollbackWork never raises. Units do not nest.
+    void beginWork();
+    void commitWork();
+    void rollbackWork() noexcept;
+    bool inWork() const { return m_inWork; }
+    // A data function's failure, remembered when it happens inside a unit of work.
+    void noteError(const QString& text);
+
     // Working tables of the two writing functions.
     DataSet cdsItemPromoComb{QStringLiteral("cdsItemPromoComb")};
     DataSet cdsPromoComb{QStringLiteral("cdsPromoComb")};
@@ -117,6 +143,8 @@ private:
 
     QString m_connectionName;
     bool m_connected = false;
+    bool m_inWork = false;
+    QString m_workError;
     Dialect m_dialect = Dialect::Sqlite;
     std::array<std::unique_ptr<SqlStatement>, kStmtCount> m_statements;
 };

@@ -36,15 +36,23 @@ QString messageOf(const std::exception& e)
     return QString::fromUtf8(e.what());
 }
 
+// A failure inside a unit of work also fails the unit, whatever the function answers.
+QString failed(const QString& text)
+{
+    if (rdmPromocaoCombinada)
+        rdmPromocaoCombinada->noteError(text);
+    return text;
+}
+
 template <typename Body>
 DataResult guarded(Body&& body)
 {
     try {
         return body(module());
     } catch (const std::exception& e) {
-        return DataResult::error(errorText(messageOf(e)));
+        return DataResult::error(failed(errorText(messageOf(e))));
     } catch (...) {
-        return DataResult::error(errorText(QStringLiteral("Unexpected failure")));
+        return DataResult::error(failed(errorText(QStringLiteral("Unexpected failure"))));
     }
 }
 
@@ -53,7 +61,11 @@ bool guardedFlag(Body&& body)
 {
     try {
         return body(module());
+    } catch (const std::exception& e) {
+        failed(errorText(messageOf(e)));
+        return false;
     } catch (...) {
+        failed(errorText(QStringLiteral("Unexpected failure")));
         return false;
     }
 }
@@ -103,23 +115,22 @@ QString firstText(SqlStatement& s, const QString& none)
 }
 
 // Writes all rows of one call, or none: a combination recorded in part would be taken
-// by the host for a whole one.
+// by the host for a whole one. Inside a unit of work the unit's transaction does that.
 template <typename Body>
 void inTransaction(TrdmPromocaoCombinada& m, Body&& body)
 {
-    QSqlDatabase db = m.adcPromocaoCombinada();
-    if (!m.connected() || !db.transaction())
-        throw DataModuleError(QStringLiteral("Cannot start a transaction: %1")
-                                  .arg(db.isValid() ? db.lastError().text()
-                                                    : QStringLiteral("not connected")));
+    if (m.inWork()) {
+        body();
+        return;
+    }
+    m.beginWork();
     try {
         body();
-        if (!db.commit())
-            throw DataModuleError(db.lastError().text());
     } catch (...) {
-        db.rollback();
+        m.rollbackWork();
         throw;
     }
+    m.commitWork();
 }
 
 QVariant textOrNull(const DataSet& ds, const QString& field)
@@ -423,6 +434,35 @@ DataResult setPromoCombAux(const QString& filial, const QString& caixa, const Da
         });
         return DataResult::empty();
     });
+}
+
+// --- Units of work --------------------------------------------------------------------
+
+DataResult IniciaTransacao()
+{
+    return guarded([](TrdmPromocaoCombinada& m) {
+        m.beginWork();
+        return DataResult::empty();
+    });
+}
+
+DataResult ConcluiTransacao()
+{
+    try {
+        module().commitWork();
+        return DataResult::empty();
+    } catch (const WorkFailedError& e) {
+        return DataResult::error(e.message());
+    } catch (const std::exception& e) {
+        // The unit is closed: this error must not be remembered for the next one.
+        return DataResult::error(errorText(messageOf(e)));
+    }
+}
+
+void DesfazTransacao()
+{
+    if (rdmPromocaoCombinada)
+        rdmPromocaoCombinada->rollbackWork();
 }
 
 // --- Fiscal, occurrence, coupon and display lookups ------------------------------------

@@ -41,6 +41,15 @@ bool getVdCombinacoes(const QString& campanha, const QString& produtoPrincipal,
                       const QString& caixa);
 DataResult setPromoCombAux(const QString& filial, const QString& caixa, const DataPacket& itens);
 
+// --- Units of work ---
+// A confirmation's data calls stand or fall together. IniciaTransacao opens one
+// transaction around the data functions that follow; ConcluiTransacao commits it, or
+// answers the first error any of them met (also one a function answered with false)
+// and rolls back; DesfazTransacao rolls back and never fails. Empty on success.
+DataResult IniciaTransacao();
+DataResult ConcluiTransacao();
+void DesfazTransacao();
+
 // --- Fiscal, occurrence, coupon and display lookups ---
 DataResult getImposto(const QString& filial, const QString& produto, const QString& ignorado);
 DataResult getValidProdNFCe(const QString& filial, const QString& produto);

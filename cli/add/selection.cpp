@@ -108,7 +108,7 @@ void TfrmPromoCombAdd::VerificaPreSelecionados()
     const ChangeScope changes(*this);
     boPreSelVerificado = true;
     try {
-        const DataResult pre = host().MensagemMetodo(
+        const DataResult pre = combinada::detail::MensagemMetodoLog(
             getPreSelecionados(stCdFilial, stCdProdPromo), true, 0,
             QStringLiteral("getPreSelecionados"), QStringLiteral("Srv_Kvp510"),
             stCdFilial + QLatin1Char('-') + stCdProdPromo, QString());
@@ -168,18 +168,19 @@ void TfrmPromoCombAdd::bldConfirmarClick()
         if (!combinada::detail::RegrasComuns<TfrmPromoCombAdd>::SelecaoCompleta(*this)) {
             return;
         }
-        boPromocaoComb = true;
-        Close();
+        // The screen closes only on a record that was stored: a failure leaves it open.
         if (stTipoPrecoPromo == QLatin1String("2") && stTipoChamada == QLatin1String("B") &&
             !cdsItemProd.isEmpty()) {
-            host().MensagemMetodo(
+            combinada::detail::MensagemMetodoLog(
                 setPromoCombAux(stCdFilial, stCdCaixa, cdsItemProd.data()), true, 0,
                 QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
                 stCdFilial + QLatin1Char('-') + stCdCaixa + QStringLiteral("-cdsItemProd.Data"),
                 QString());
         }
+        boPromocaoComb = true;
+        Close();
     } catch (const SilentAbort&) {
-        // Told already; the screen closes all the same.
+        // Told and logged already; the screen stays open.
     } catch (const std::exception& e) {
         MostraErro(textoErro(e));
     }

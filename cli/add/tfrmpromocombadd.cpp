@@ -86,7 +86,7 @@ void TfrmPromoCombAdd::FormShow()
 {
     try {
         const DataResult grupos =
-            host().MensagemMetodo(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
+            combinada::detail::MensagemMetodoLog(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
                                   QStringLiteral("getGrupoPromoComb"), QStringLiteral("Srv_Kvp510"),
                                   stCdProdPromo + QLatin1Char('-') + stCdFilial, QString());
         const QList<DataPacket>& pacotes = grupos.asPackets();
@@ -226,7 +226,7 @@ void TfrmPromoCombAdd::MontaMenuProduto(const QString& cdGrupo, bool recarrega)
         };
         if (recarrega) {
             const DataResult pacote =
-                host().MensagemMetodo(getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial,
+                combinada::detail::MensagemMetodoLog(getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial,
                                                           stNrConfTela, stNrSeqGrPromoAtual),
                                       true, 0, QStringLiteral("getProdutoPromoComb"),
                                       QStringLiteral("Srv_Kvp510"), cdGrupo, QString());

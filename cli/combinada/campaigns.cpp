@@ -1,6 +1,7 @@
 // Campaign promotions: the items are registered in the branch and till's scratch rows,
 // the campaigns they satisfy are looked up, the first that passes the combination check
-// adjusts the prices, and the scratch rows are removed again whatever happens.
+// adjusts the prices, and the scratch rows are removed again: by a delete when the check
+// succeeds, by the confirmation's rollback when it fails.
 
 #include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"
@@ -27,15 +28,13 @@ bool emCentavos(double valor)
 
 void TfrmPromocaoCombinada::ValidaCampanhaPromocional()
 {
-    HostServices& h = host();
     const QString chaveCaixa = stCdFilial + QLatin1Char('-') + stCdCaixa;
     auto apagaRascunho = [&] {
-        h.MensagemMetodo(ApagaItemPromoComb(stCdFilial, stCdCaixa), true, 0,
+        detail::MensagemMetodoLog(ApagaItemPromoComb(stCdFilial, stCdCaixa), true, 0,
                          QStringLiteral("ApagaItemPromoComb"), QStringLiteral("Cli_Kvp510"),
                          chaveCaixa, QString());
     };
-    auto encerra = [&] {
-        apagaRascunho();
+    auto esqueceCampanhas = [&] {
         cdsCampanhaPromo.clearFilter();
         if (cdsCampanhaPromo.isActive()) {
             cdsCampanhaPromo.emptyDataSet();
@@ -45,10 +44,10 @@ void TfrmPromocaoCombinada::ValidaCampanhaPromocional()
     try {
         // Rows an earlier check failed to remove would count as items of this one.
         apagaRascunho();
-        h.MensagemMetodo(setItemPromoComb(stCdFilial, stCdCaixa, cdsItemProd.data()), true, 0,
+        detail::MensagemMetodoLog(setItemPromoComb(stCdFilial, stCdCaixa, cdsItemProd.data()), true, 0,
                          QStringLiteral("setItemPromoComb"), QStringLiteral("Cli_Kvp510"),
                          chaveCaixa + QStringLiteral("-cdsItemProd.Data"), QString());
-        const DataResult campanhas = h.MensagemMetodo(
+        const DataResult campanhas = detail::MensagemMetodoLog(
             getCampanhaPromo(stCdFilial, stCdCaixa, stCdCliDebPadrao, stCdConsDebAux), true, 0,
             QStringLiteral("getDescCampPromo"), QStringLiteral("Cli_Kvp510"),
             stCdCliDebPadrao + QLatin1Char('-') + stCdConsDebAux, QString());
@@ -63,14 +62,13 @@ void TfrmPromocaoCombinada::ValidaCampanhaPromocional()
             AplicaCampanha();
         }
     } catch (...) {
-        try {
-            encerra();
-        } catch (...) {
-            // The first failure is the one to report; this one has been shown by the host.
-        }
+        // The confirmation's unit of work rolls the scratch rows back; a delete here would
+        // only fail again on a broken connection and tell the operator twice.
+        esqueceCampanhas();
         throw;
     }
-    encerra();
+    apagaRascunho();
+    esqueceCampanhas();
 }
 
 bool TfrmPromocaoCombinada::Vd_Combinacoes()

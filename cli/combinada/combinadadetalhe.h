@@ -3,7 +3,11 @@
 // Small pieces the two combination screens share in their sources; installed only
 // because the shared rules (regrascomuns.h) use them.
 
+#include "dataresult.h"
 #include "dataset.h"
+#include "hostservices.h"
+#include "oplog.h"
+#include "srv_kvp510.h"
 
 #include <QString>
 
@@ -30,6 +34,49 @@ public:
 
 private:
     DataSet& m_ds;
+};
+
+// The host's MensagemMetodo, with an error it is about to show written to the operation
+// log first: every error the screens show is logged, the data service's too.
+inline DataResult MensagemMetodoLog(const DataResult& result, bool show, int code,
+                                    const QString& method, const QString& module,
+                                    const QString& detail1, const QString& detail2)
+{
+    if (show && result.isError()) {
+        LogKvp510(method + QStringLiteral(": ") + result.errorText());
+    }
+    return host().MensagemMetodo(result, show, code, method, module, detail1, detail2);
+}
+
+// The data calls of a confirmation as one unit: whatever they write is kept only when
+// conclui() is reached and the commit succeeds; any other way out rolls it all back, so a
+// confirmation that failed leaves no rows behind.
+class UnidadeConfirmacao {
+public:
+    explicit UnidadeConfirmacao(const QString& contexto) : m_contexto(contexto)
+    {
+        MensagemMetodoLog(IniciaTransacao(), true, 0, QStringLiteral("IniciaTransacao"),
+                          QStringLiteral("Cli_Kvp510"), m_contexto, QString());
+        m_aberta = true;
+    }
+    UnidadeConfirmacao(const UnidadeConfirmacao&) = delete;
+    UnidadeConfirmacao& operator=(const UnidadeConfirmacao&) = delete;
+    ~UnidadeConfirmacao()
+    {
+        if (m_aberta) {
+            DesfazTransacao();
+        }
+    }
+    void conclui()
+    {
+        m_aberta = false;
+        MensagemMetodoLog(ConcluiTransacao(), true, 0, QStringLiteral("ConcluiTransacao"),
+                          QStringLiteral("Cli_Kvp510"), m_contexto, QString());
+    }
+
+private:
+    QString m_contexto;
+    bool m_aberta = false;
 };
 
 // The text of an error as the operator and the log see it.

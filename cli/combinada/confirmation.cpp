@@ -38,110 +38,132 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
         if (!detail::RegrasComuns<TfrmPromocaoCombinada>::SelecaoCompleta(*this)) {
             return;
         }
-        const int nGrupos = grupos.recordCount();
-
+        // Everything below either completes or leaves the lines, the tray and the
+        // database as they were: a sale is never confirmed with lines that were not
+        // priced by the whole confirmation.
+        const DataPacket antes = itens.data();
+        try {
+            ConcluiConfirmacao();
+        } catch (...) {
+            itens.setData(antes);
+            throw;
+        }
         boPromocaoComb = true;
         Close();
-
-        // ------------------------------------------------------------ redistribution
-        auto gruposCom = [&](const QString& aplica) {
-            QStringList codigos;
-            for (int g = 1; g <= nGrupos; ++g) {
-                grupos.setRecNo(g);
-                if (grupos.asString(QStringLiteral("IDAPLICADESC")) == aplica) {
-                    codigos << grupos.asString(QStringLiteral("CDGRUPROMOC"));
-                }
-            }
-            return codigos;
-        };
-        const QStringList comDesconto = gruposCom(kS);
-        if (!comDesconto.isEmpty()) {
-            auto doGrupo = [&](const QString& codigo) {
-                itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), codigo));
-            };
-            double fundo = 0;
-            for (const QString& codigo : gruposCom(kN)) {
-                doGrupo(codigo);
-                for (itens.first(); !itens.eof(); itens.next()) {
-                    const double dia = itens.asFloat(QStringLiteral("VRDESCDIA"));
-                    fundo += itens.asFloat(QStringLiteral("VRDESCONTO")) - dia;
-                    itens.edit();
-                    itens.setValue(QStringLiteral("VRDESCONTO"), dia);
-                    itens.post();
-                }
-            }
-            int linhas = 0;
-            for (const QString& codigo : comDesconto) {
-                doGrupo(codigo);
-                linhas += itens.recordCount();
-            }
-            double distribuido = 0;
-            QString ultimoComLinhas;
-            for (const QString& codigo : comDesconto) {
-                doGrupo(codigo);
-                if (!itens.isEmpty()) {
-                    ultimoComLinhas = codigo;
-                }
-                for (itens.first(); !itens.eof(); itens.next()) {
-                    double parte = 0;
-                    if (fundo > 0 && linhas > 0) {
-                        parte = Trunc2(fundo / linhas);
-                        distribuido += parte;
-                    }
-                    itens.edit();
-                    itens.setValue(QStringLiteral("VRDESCONTO"),
-                                   itens.asFloat(QStringLiteral("VRDESCONTO")) + parte);
-                    itens.post();
-                }
-            }
-            if (distribuido < fundo && !ultimoComLinhas.isEmpty()) {
-                // The cents the equal shares leave go to the dearest line of the last group
-                // that has lines.
-                const double resto = Trunc2(fundo) - Trunc2(distribuido);
-                itens.addIndex(kOrdenarPorValor, QStringLiteral("VRUNVENDAEST"), false, true);
-                itens.setIndexName(kOrdenarPorValor);
-                doGrupo(ultimoComLinhas);
-                itens.first();
-                itens.edit();
-                itens.setValue(QStringLiteral("VRDESCONTO"),
-                               itens.asFloat(QStringLiteral("VRDESCONTO")) + resto);
-                itens.post();
-            }
-            itens.clearFilter();
-            for (itens.first(); !itens.eof(); itens.next()) {
-                const double liquido = Trunc2(itens.asFloat(QStringLiteral("QTPRODVEND")) *
-                                                  itens.asFloat(QStringLiteral("VRUNVENDAEST")) -
-                                              itens.asFloat(QStringLiteral("VRDESCONTO")));
-                if (liquido < 0.01) {
-                    // A line worth less than a cent: the redistribution is undone whole.
-                    itens.setData(cdsItemProdAux.data());
-                    break;
-                }
-            }
-        }
-        itens.clearFilter();
-        grupos.clearFilter();
-
-        // ------------------------------------------------------------ campaigns, division
-        const bool modo1 = stTipoPrecoPromo == QLatin1String("1");
-        const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
-        if ((modo1 || modo2) && !itens.isEmpty()) {
-            if (stTipoChamada == QLatin1String("B")) {
-                host().MensagemMetodo(
-                    setPromoCombAux(stCdFilial, stCdCaixa, itens.data()), true, 0,
-                    QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
-                    stCdFilial + QLatin1Char('-') + stCdCaixa + QStringLiteral("-cdsItemProd.Data"),
-                    QString());
-            }
-            ValidaCampanhaPromocional();
-        }
-        if (modo1) {
-            DividePrecoProduto();
-        }
     } catch (const SilentAbort&) {
-        // Told already; the screen closes when the check had passed.
+        // Shown and logged already; the screen stays open.
     } catch (const std::exception& e) {
         MostraErro(textoErro(e));
+    }
+}
+
+void TfrmPromocaoCombinada::ConcluiConfirmacao()
+{
+    DataSet& itens = cdsItemProd;
+    DataSet& grupos = cdsAuxGrupProdCombo;
+    RedistribuiDesconto();
+    itens.clearFilter();
+    grupos.clearFilter();
+
+    const bool modo1 = stTipoPrecoPromo == QLatin1String("1");
+    const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
+    const QString chaveCaixa = stCdFilial + QLatin1Char('-') + stCdCaixa;
+    UnidadeConfirmacao unidade(chaveCaixa);
+    if ((modo1 || modo2) && !itens.isEmpty()) {
+        if (stTipoChamada == QLatin1String("B")) {
+            MensagemMetodoLog(setPromoCombAux(stCdFilial, stCdCaixa, itens.data()), true, 0,
+                              QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
+                              chaveCaixa + QStringLiteral("-cdsItemProd.Data"), QString());
+        }
+        ValidaCampanhaPromocional();
+    }
+    if (modo1) {
+        DividePrecoProduto();
+    }
+    unidade.conclui();
+}
+
+// The discount of groups that take none moves, in equal shares, to the lines of the
+// groups that do.
+void TfrmPromocaoCombinada::RedistribuiDesconto()
+{
+    DataSet& itens = cdsItemProd;
+    DataSet& grupos = cdsAuxGrupProdCombo;
+    const int nGrupos = grupos.recordCount();
+    auto gruposCom = [&](const QString& aplica) {
+        QStringList codigos;
+        for (int g = 1; g <= nGrupos; ++g) {
+            grupos.setRecNo(g);
+            if (grupos.asString(QStringLiteral("IDAPLICADESC")) == aplica) {
+                codigos << grupos.asString(QStringLiteral("CDGRUPROMOC"));
+            }
+        }
+        return codigos;
+    };
+    const QStringList comDesconto = gruposCom(kS);
+    if (!comDesconto.isEmpty()) {
+        auto doGrupo = [&](const QString& codigo) {
+            itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), codigo));
+        };
+        double fundo = 0;
+        for (const QString& codigo : gruposCom(kN)) {
+            doGrupo(codigo);
+            for (itens.first(); !itens.eof(); itens.next()) {
+                const double dia = itens.asFloat(QStringLiteral("VRDESCDIA"));
+                fundo += itens.asFloat(QStringLiteral("VRDESCONTO")) - dia;
+                itens.edit();
+                itens.setValue(QStringLiteral("VRDESCONTO"), dia);
+                itens.post();
+            }
+        }
+        int linhas = 0;
+        for (const QString& codigo : comDesconto) {
+            doGrupo(codigo);
+            linhas += itens.recordCount();
+        }
+        double distribuido = 0;
+        QString ultimoComLinhas;
+        for (const QString& codigo : comDesconto) {
+            doGrupo(codigo);
+            if (!itens.isEmpty()) {
+                ultimoComLinhas = codigo;
+            }
+            for (itens.first(); !itens.eof(); itens.next()) {
+                double parte = 0;
+                if (fundo > 0 && linhas > 0) {
+                    parte = Trunc2(fundo / linhas);
+                    distribuido += parte;
+                }
+                itens.edit();
+                itens.setValue(QStringLiteral("VRDESCONTO"),
+                               itens.asFloat(QStringLiteral("VRDESCONTO")) + parte);
+                itens.post();
+            }
+        }
+        if (distribuido < fundo && !ultimoComLinhas.isEmpty()) {
+            // The cents the equal shares leave go to the dearest line of the last group
+            // that has lines.
+            const double resto = Trunc2(fundo) - Trunc2(distribuido);
+            itens.addIndex(kOrdenarPorValor, QStringLiteral("VRUNVENDAEST"), false, true);
+            itens.setIndexName(kOrdenarPorValor);
+            doGrupo(ultimoComLinhas);
+            itens.first();
+            itens.edit();
+            itens.setValue(QStringLiteral("VRDESCONTO"),
+                           itens.asFloat(QStringLiteral("VRDESCONTO")) + resto);
+            itens.post();
+        }
+        itens.clearFilter();
+        for (itens.first(); !itens.eof(); itens.next()) {
+            const double liquido = Trunc2(itens.asFloat(QStringLiteral("QTPRODVEND")) *
+                                              itens.asFloat(QStringLiteral("VRUNVENDAEST")) -
+                                          itens.asFloat(QStringLiteral("VRDESCONTO")));
+            if (liquido < 0.01) {
+                // A line worth less than a cent: the redistribution is undone whole.
+                itens.setData(cdsItemProdAux.data());
+                break;
+            }
+        }
     }
 }
 

@@ -40,7 +40,7 @@ void TfrmPromocaoCombinada::VerificaPreSelecionados(const QString& cdProdPromo)
         }
     } grupoSelecionado(*this);
     try {
-        const DataResult pre = host().MensagemMetodo(
+        const DataResult pre = detail::MensagemMetodoLog(
             getPreSelecionados(stCdFilial, cdProdPromo), true, 0,
             QStringLiteral("getPreSelecionados"), QStringLiteral("Srv_Kvp510"),
             stCdFilial + QLatin1Char('-') + cdProdPromo, QString());
@@ -92,7 +92,7 @@ bool TfrmPromocaoCombinada::RegistraPreSelecionados(const QString& stCdGrupo,
     LeGrupoAtual();
 
     const DataResult produtos =
-        host().MensagemMetodo(getProdutoPromoComb(stCdGrupo, stCdProdPromo, stCdFilial,
+        detail::MensagemMetodoLog(getProdutoPromoComb(stCdGrupo, stCdProdPromo, stCdFilial,
                                                   stNrConfTela, stNrSeqGrPromoAtual),
                               true, 0, QStringLiteral("getProdutoPromoComb"),
                               QStringLiteral("Srv_Kvp510"), stCdGrupo, QString());

@@ -18,7 +18,7 @@ void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarr
         DataSet& produtos = cdsProdutoPromo;
         if (recarrega) {
             const DataResult pacote =
-                host().MensagemMetodo(getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial,
+                detail::MensagemMetodoLog(getProdutoPromoComb(cdGrupo, stCdProdPromo, stCdFilial,
                                                           stNrConfTela, stNrSeqGrPromoAtual),
                                       true, 0, QStringLiteral("getProdutoPromoComb"),
                                       QStringLiteral("Srv_Kvp510"), cdGrupo, QString());

@@ -540,7 +540,7 @@ struct RegrasComuns {
 
             // ---------------------------------------------------------------- observations
             if (stPedeObs == kS) {
-                const DataResult ocorrencias = h.MensagemMetodo(
+                const DataResult ocorrencias = detail::MensagemMetodoLog(
                     getOcorPed(t.stCdFilial, t.stCdLoja, stCdProduto), true, 0,
                     QStringLiteral("getOcorPed"), QStringLiteral("Srv_Kvp510"),
                     t.stCdFilial + QLatin1Char('-') + t.stCdLoja + QLatin1Char('-') + stCdProduto,
@@ -628,7 +628,7 @@ struct RegrasComuns {
                                                     stCdProduto, t.stNrSeqGrPromoAtual}
                                             .join(QLatin1Char('-'));
                 const DataResult desconto =
-                    h.MensagemMetodo(getDescontoPromocao(t.stCdFilial, t.stCdProdPromo, stCdGrupo,
+                    detail::MensagemMetodoLog(getDescontoPromocao(t.stCdFilial, t.stCdProdPromo, stCdGrupo,
                                                          stCdProduto, t.stNrSeqGrPromoAtual),
                                      true, 0, QStringLiteral("getDescontoPromocao"),
                                      QStringLiteral("Srv_Kvp510"), detalhe, QString());
@@ -816,7 +816,7 @@ struct RegrasComuns {
             if (vendidosComProduto) {
                 t.cdsItemsVendidos.applyFilter(doProduto);
             }
-            const DataResult existe = host().MensagemMetodo(
+            const DataResult existe = detail::MensagemMetodoLog(
                 getExisteProd(t.stCdFilial, stCdProduto, Tela::modulo().stNrVendaRest2), true, 0,
                 QStringLiteral("getExisteProd"), QStringLiteral("Srv_Kvp510"),
                 t.stCdFilial + QLatin1Char('-') + stCdProduto + QLatin1Char('-') +
@@ -857,7 +857,7 @@ struct RegrasComuns {
         }
 
         const DataResult validos =
-            h.MensagemMetodo(getCuponsValidos(t.stCdFilial, stCdProduto), true, 0,
+            detail::MensagemMetodoLog(getCuponsValidos(t.stCdFilial, stCdProduto), true, 0,
                              QStringLiteral("getCuponsValidos"), QStringLiteral("Srv_Kvp510"),
                              t.stCdFilial + QLatin1Char('-') + stCdProduto, QString());
         t.cdsCuponsValidos.setData(validos.asPacket());
@@ -968,7 +968,7 @@ struct RegrasComuns {
             return;  // a group outside any set locked nothing
         }
         try {
-            const DataResult grupos = host().MensagemMetodo(
+            const DataResult grupos = detail::MensagemMetodoLog(
                 getGrupoMutex(t.stCdFilial, t.stCdProdPromo, stCdGrupMutex), true, 0,
                 QStringLiteral("getGrupoMutex"), QStringLiteral("Srv_Kvp510"),
                 t.stCdFilial + QLatin1Char('-') + t.stCdProdPromo + QLatin1Char('-') +
@@ -1191,7 +1191,7 @@ struct RegrasComuns {
     static bool ValidaDocumentoFiscal(Tela& t, const QString& cdProduto)
     {
         auto carregaNFCe = [&] {
-            const DataResult dados = host().MensagemMetodo(
+            const DataResult dados = detail::MensagemMetodoLog(
                 getValidProdNFCe(t.stCdFilial, cdProduto), true, 0,
                 QStringLiteral("getValidaProdNFCe"), QStringLiteral("Cli_Kvp510"),
                 t.stCdFilial + QLatin1Char('-') + cdProduto, QString());
@@ -1249,7 +1249,7 @@ struct RegrasComuns {
             }
 
             if (t.stIdAdesaoRefTrib == kS && t.boSistemaQmtNfce) {
-                const DataResult regra = host().MensagemMetodo(
+                const DataResult regra = detail::MensagemMetodoLog(
                     getRegraFisPdv(cdProduto), true, 0, QStringLiteral("getRegraFisPdv"),
                     QStringLiteral("Cli_Kvp510"), cdProduto, QString());
                 t.cdsRegraFisPdv.setData(regra.asPacket());

@@ -92,7 +92,7 @@ void TfrmPromocaoCombinada::FormShow()
 {
     try {
         const DataResult grupos =
-            host().MensagemMetodo(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
+            detail::MensagemMetodoLog(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
                                   QStringLiteral("getGrupoPromoComb"), QStringLiteral("Srv_Kvp510"),
                                   stCdProdPromo + QLatin1Char('-') + stCdFilial, QString());
         const QList<DataPacket>& pacotes = grupos.asPackets();

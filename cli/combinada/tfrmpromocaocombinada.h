@@ -181,6 +181,10 @@ public:
     // ------------------------------------------------------------------ confirmation
     // Virtual so that key tests can count confirmations.
     virtual void bldConfirmarClick();
+    // After the completeness check: redistribution, call-type "B" record, campaigns and
+    // division, all or nothing. Raises on any failure.
+    void ConcluiConfirmacao();
+    void RedistribuiDesconto();
 
     // ------------------------------------------------------------------ pre-selection
     virtual void VerificaPreSelecionados(const QString& cdProdPromo);

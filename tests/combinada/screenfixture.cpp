@@ -26,6 +26,17 @@ void RecordingScreen::bldConfirmarClick()
 void ScreenTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
+    createShopDatabase();
+    ASSERT_TRUE(db) << "no shop database";
+
+    host.setProgramFolder(m_dir.path());
+    installHost(&host);
+    screen::installPresenter(&presenter);
+    writeParameters();
+}
+
+void ScreenTest::createShopDatabase()
+{
     static int serial = 0;
     m_connection = QStringLiteral("screen-fixture-%1").arg(++serial);
     const QString path = m_dir.filePath(S("shop.db"));
@@ -37,12 +48,7 @@ void ScreenTest::SetUp()
     db->exec(S("PRAGMA synchronous = OFF"));
     db->exec(S("PRAGMA journal_mode = MEMORY"));
     db->createSchema();
-
-    host.setProgramFolder(m_dir.path());
     host.setConnectionString(S("driver=QSQLITE;database=") + quoteConnectionValue(path));
-    installHost(&host);
-    screen::installPresenter(&presenter);
-    writeParameters();
 }
 
 void ScreenTest::TearDown()
@@ -53,7 +59,8 @@ void ScreenTest::TearDown()
     screen::installPresenter(nullptr);
     installHost(nullptr);
     db.reset();
-    QSqlDatabase::removeDatabase(m_connection);
+    if (!m_connection.isEmpty())
+        QSqlDatabase::removeDatabase(m_connection);
 }
 
 void ScreenTest::writeParameters(const QMap<QString, QString>& values, const QStringList& omit)

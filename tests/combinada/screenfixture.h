@@ -41,6 +41,9 @@ class ScreenTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Creates the shop database with the service's schema, sets db and the host's
+    // connection string. The default is an SQLite file in the program folder.
+    virtual void createShopDatabase();
 
     // --- Host files ---
     // PARAMETROSQMT.CDS with every field (branch "01", store "1", screen configuration

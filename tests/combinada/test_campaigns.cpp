@@ -210,20 +210,24 @@ TEST_F(Campaigns, RowsAnEarlierCheckLeftBehindAreClearedFirstAndOtherTillsKeepTh
     EXPECT_EQ(scratchRows("002"), 1);
 }
 
-TEST_F(Campaigns, AFailureStillRemovesTheScratchRowsAndTheSelectionCloses)
+TEST_F(Campaigns, AFailureLeavesTheSelectionOpenUnchangedWithoutScratchRows)
 {
     sellable(S("A"), 10);
     addGroup(S("G1"), {S("A")});
-    start();
+    start(S("1"));
     touch(S("A"));
+    const DataPacket before = screen->cdsItemProd.data();
     db->exec(S("DROP TABLE CAMPANHAPROMO"));
     confirm();
     EXPECT_EQ(scratchRows(), 0);
-    EXPECT_EQ(warnings().size(), 1);
+    ASSERT_EQ(warnings().size(), 1);
     EXPECT_TRUE(warnings().value(0).contains(S("CAMPANHAPROMO")))
         << warnings().value(0).toStdString();
-    EXPECT_TRUE(combinada::boPromocaoComb);
-    EXPECT_TRUE(screen->closeRequested());
+    EXPECT_EQ(log().count(S("getDescCampPromo: ")), 1) << log().toStdString();
+    EXPECT_FALSE(combinada::boPromocaoComb);
+    EXPECT_FALSE(screen->closeRequested());
+    // The fixed price was not divided: the line keeps the price insertion gave it.
+    EXPECT_EQ(screen->cdsItemProd.data().rows, before.rows);
 }
 
 }  // namespace

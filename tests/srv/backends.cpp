@@ -137,7 +137,8 @@ void TestDatabase::dropSessions()
     if (m_role.isEmpty())
         return;
     admin(*postgresPort(),
-          QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+          // Waits for the sessions to end, so the next statement meets a closed one.
+          QStringLiteral("SELECT pg_terminate_backend(pid, 5000) FROM pg_stat_activity "
                          "WHERE usename = '%1' AND pid <> %2")
               .arg(m_role)
               .arg(m_fixturePid));

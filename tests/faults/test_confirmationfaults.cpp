@@ -1,0 +1,179 @@
+// A confirmation whose data calls fail one at a time: the Nth call of the whole path
+// (transaction, call-type "B" record, scratch rows, campaign lookup and check) fails, for
+// every N until a run gets through. A failed run must leave the screen open, the lines as
+// they were, one message shown and logged, and no row of the till in the scratch or
+// record tables; the run that gets through must be priced in full and store its record
+// under the till's first number.
+
+#include "backends.h"
+#include "selectionfixture.h"
+
+#include "rdmpromocaocombinada.h"
+
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+namespace kvp::test {
+namespace {
+
+enum class Fault { StatementError, ConnectionLost };
+
+struct Case {
+    Backend backend;
+    Fault fault;
+};
+
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << backendName(c.backend).toStdString()
+        << (c.fault == Fault::StatementError ? "StatementError" : "ConnectionLost");
+}
+
+class ConfirmationFaults : public Selection, public ::testing::WithParamInterface<Case> {
+protected:
+    void createShopDatabase() override
+    {
+        shop = std::make_unique<TestDatabase>(GetParam().backend);
+        db = std::make_unique<DatabaseFixture>(shop->fixture().database());
+        host.setConnectionString(shop->connectionString());
+    }
+
+    void TearDown() override
+    {
+        setDataCallHook({});
+        Selection::TearDown();
+        shop.reset();
+    }
+
+    // A combo of two groups, 20,00 divided, with a campaign taking 1,00 off A when A and
+    // B are sold together, sold by call type "B".
+    void sellCombo()
+    {
+        sellable(S("A"), 12.00);
+        sellable(S("B"), 9.00);
+        addGroup(S("G1"), {S("A")});
+        addGroup(S("G2"), {S("B")});
+        const QDate today = QDate::currentDate();
+        db->insert(S("CAMPANHAPROMO"),
+                   {{"CDCAMPPROMO", S("C1")},     {"DTINIVGCAMP", today.addDays(-1)},
+                    {"DTFINVGCAMP", today.addDays(1)}, {"HRINICAMP", S("0000")},
+                    {"HRFINCAMP", S("2359")},     {"IDDIADOMINGO", S("S")},
+                    {"IDDIASEGUNDA", S("S")},     {"IDDIATERCA", S("S")},
+                    {"IDDIAQUARTA", S("S")},      {"IDDIAQUINTA", S("S")},
+                    {"IDDIASEXTA", S("S")},       {"IDDIASABADO", S("S")},
+                    {"CDCLIENTE", QVariant()}});
+        db->insert(S("COMBINAPROD"),
+                   {{"CDCAMPPROMO", S("C1")},  {"CDPRODPRIN", S("A")},    {"CDPRODCOMB", S("B")},
+                    {"IDPERCVALOR", S("V")},   {"IDDESCACRE", S("D")},    {"VRDESCACRE", 1.0},
+                    {"IDAPLICADESACR", S("1")}, {"HRINICOMB", S("0000")}, {"HRFINCOMB", S("2359")},
+                    {"IDDIADOMCOMB", S("S")},  {"IDDIASEGCOMB", S("S")},  {"IDDIATERCOMB", S("S")},
+                    {"IDDIAQUACOMB", S("S")},  {"IDDIAQUICOMB", S("S")},  {"IDDIASEXCOMB", S("S")},
+                    {"IDDIASABCOMB", S("S")}});
+        start(S("1"));
+        screen->stTipoChamada = S("B");
+        screen->vrPrecoDividir = 20.00;
+        touch(S("A"));
+        touch(S("B"));
+        ASSERT_EQ(lineCount(), 2);
+    }
+
+    int rowsOfTill(const char* table)
+    {
+        QSqlQuery q(db->database());
+        q.prepare(S("SELECT COUNT(*) FROM ") + S(table) + S(" WHERE CDFILIAL = ? AND CDCAIXA = ?"));
+        q.addBindValue(S("01"));
+        q.addBindValue(S("001"));
+        EXPECT_TRUE(q.exec());
+        return q.next() ? q.value(0).toInt() : -1;
+    }
+
+    // Fails the data call numbered `at` (from 1) of what runs next; answers whether it did.
+    bool confirmFailingCall(int at)
+    {
+        int calls = 0;
+        bool fired = false;
+        setDataCallHook([&](const QString& call) {
+            if (++calls != at)
+                return;
+            fired = true;
+            failedCall = call;
+            if (GetParam().fault == Fault::StatementError)
+                throw DataModuleError(S("injected failure at ") + call);
+            shop->dropSessions();  // the statement then meets a closed connection
+        });
+        confirm();
+        setDataCallHook({});
+        return fired;
+    }
+
+    // Lines of the operation log that start an entry (a message may span lines).
+    int logEntries()
+    {
+        static const QRegularExpression entry(S("^\\d\\d/\\d\\d/\\d{4} "),
+                                              QRegularExpression::MultilineOption);
+        return static_cast<int>(log().count(entry));
+    }
+
+    std::unique_ptr<TestDatabase> shop;
+    QString failedCall;
+};
+
+TEST_P(ConfirmationFaults, EveryFailingCallLeavesTheSaleUnconfirmedAndUntouched)
+{
+    sellCombo();
+    const DataPacket before = screen->cdsItemProd.data();
+    QStringList failed;
+    int at = 1;
+    for (;; ++at) {
+        host.clearCalls();
+        const int logLines = logEntries();
+        if (!confirmFailingCall(at))
+            break;
+        failed << failedCall;
+        SCOPED_TRACE(QString(S("call %1, %2").arg(at).arg(failedCall)).toStdString());
+        EXPECT_FALSE(combinada::boPromocaoComb);
+        EXPECT_FALSE(screen->closeRequested());
+        EXPECT_EQ(screen->cdsItemProd.data().rows, before.rows);
+        EXPECT_EQ(warnings().size(), 1) << warnings().join(S(" | ")).toStdString();
+        EXPECT_EQ(logEntries(), logLines + 1) << log().toStdString();
+        EXPECT_EQ(rowsOfTill("PROMOCAOCOMBTMP"), 0);
+        EXPECT_EQ(rowsOfTill("PROMOCAOCOMBAUX"), 0);
+        if (GetParam().fault == Fault::ConnectionLost) {
+            // The host's next call brings a new connection.
+            freeDataModule();
+            ensureDataModule();
+        }
+        ASSERT_LT(at, 100) << "the confirmation never got through";
+    }
+    // The whole path was faulted: transaction, record, scratch rows, lookup, check, commit.
+    for (const char* call : {"BEGIN", "adqPromocaoCombAux", "acmInsPromocaoCombAux",
+                             "acmDelPromoCombTmp", "acmInsPromoCombTmp", "adqCampPromoTCons",
+                             "adqCombinaProd", "adqPromocaoComb", "COMMIT"})
+        EXPECT_TRUE(failed.contains(S(call))) << call << " never failed: " << failed.join(S(", ")).toStdString();
+
+    // The run that got through: confirmed, campaign applied, 20,00 divided, one record.
+    EXPECT_TRUE(combinada::boPromocaoComb);
+    EXPECT_TRUE(screen->closeRequested());
+    EXPECT_EQ(column("CDCAMPPROMO"), (QStringList{S("C1"), S("C1")}));
+    EXPECT_EQ(column("VRUNVENDAEST"), (QStringList{S("10"), S("10")}));
+    EXPECT_EQ(rowsOfTill("PROMOCAOCOMBTMP"), 0);
+    EXPECT_EQ(rowsOfTill("PROMOCAOCOMBAUX"), 2);
+    QSqlQuery q(db->database());
+    ASSERT_TRUE(q.exec(S("SELECT DISTINCT NRSEQPRODCOM FROM PROMOCAOCOMBAUX")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), S("001"));
+    std::printf("[ faults   ] %d runs faulted\n", at - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ConfirmationFaults,
+                         ::testing::Values(Case{Backend::Sqlite, Fault::StatementError},
+                                           Case{Backend::Postgres, Fault::StatementError},
+                                           Case{Backend::Postgres, Fault::ConnectionLost}),
+                         [](const ::testing::TestParamInfo<Case>& param) {
+                             std::ostringstream os;
+                             PrintTo(param.param, &os);
+                             return os.str();
+                         });
+
+}  // namespace
+}  // namespace kvp::test
