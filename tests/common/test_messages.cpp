@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <algorithm>
+
 using namespace kvp;
 
 namespace {
@@ -20,51 +24,44 @@ QStringList list(std::initializer_list<const char*> items)
     return result;
 }
 
-// The main screen's keys in their stored order, written out independently of the code.
-// clang-format off
-const QStringList kMainKeys = list({
-    "Qtda_Grup",        "Qtda_Grupo2",     "Adic_Grup",        "Ate_Grup",
-    "deAte_Grup",       "sair",            "Quan_Exce",        "Preco_deve",
-    "TabePrec",         "VigenciaPar",     "Preco_Zero",       "IMPOSTO_ERR",
-    "IMPOS_NCAD",       "ALIQ_NCAD",       "Preco_Zero",       "VigenciaLoj",
-    "Figura_Prod",      "Prod_bloqueado",  "qtda_Menor",       "Acrescimo",
-    "Desconto",         "Preco",           "Preco_final",      "PROD_OBR",
-    "Prod_Fora_Hora",   "GRUPO_EXCLUSIVO", "NCM_NCAD",         "CFOP_NCAD",
-    "CSTICMS_NCAD",     "CSTPC_NCAD",      "ALIQPIS_NCAD",     "ALIQCOF_NCAD",
-    "CSOSN_INV",        "CSTICMS_INV",     "NCM_NCAD_FC",      "CFOP_NCAD_FC",
-    "CSTICMS_NCAD_FC",  "CSTPC_NCAD_FC",   "ALIQCOF_NCAD_FC",  "ALIQPIS_NCAD_FC",
-    "COD_CUPOM",        "CUPOM_IND",       "CUPOMDESC_JA",     "CUPOMUNICO_JA",
-    "Frac_Dev",         "VENDA",           "Inf_Quant",        "ProdPesa_N_Per",
-    "Inf_Quant_2",      "bal_zero",        "bal_neg",          "REGRAFISPDV_NCAD",
-    "CSTIBSCBS_NCAD",   "CLATRIBIBSCBS_NCAD", "ALIQIBSUF_NCAD", "ALIQCBS_NCAD",
-    "ALIQIBSMUN_NCAD",
-});
-// clang-format on
+// A catalogue as written out in a file under data/catalogues: one "key|text" line each,
+// trailing blanks kept; the file's final line feed ends the last line.
+QStringList catalogueFile(const char* name)
+{
+    QFile file(QStringLiteral(KVP_TEST_DATA_DIR "/catalogues/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read " << file.fileName().toStdString();
+        return {};
+    }
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1Char('\n'))) {
+        text.chop(1);
+    }
+    return text.split(QLatin1Char('\n'));
+}
 
-// The add screen: lines 1-25, 27-44 and 52-57 of the main screen, then line 26.
-const QStringList kAddKeys = kMainKeys.mid(0, 25) + kMainKeys.mid(26, 18) + kMainKeys.mid(51, 6) +
-                             QStringList{kMainKeys.at(25)};
+void expectSameLines(const TMessages& catalogue, const char* file)
+{
+    const QStringList expected = catalogueFile(file);
+    const QStringList actual = catalogue.lines();
+    EXPECT_EQ(actual.size(), expected.size()) << file;
+    for (qsizetype i = 0; i < std::min(actual.size(), expected.size()); ++i) {
+        EXPECT_EQ(actual.at(i).toStdString(), expected.at(i).toStdString())
+            << file << " line " << i + 1;
+    }
+}
 
 }  // namespace
 
-TEST(ScreenCatalogues, HoldTheirLinesInOrder)
+// Every line of every catalogue, in order and byte for byte: a text is what the operator
+// reads, and a trailing blank is part of it.
+TEST(ScreenCatalogues, HoldExactlyTheirLinesInOrder)
 {
-    const TMessages main = promocaoCombinadaMessages();
-    EXPECT_EQ(main.count(), 57);
-    EXPECT_EQ(main.keys(), kMainKeys);
-
-    const TMessages add = promoCombAddMessages();
-    EXPECT_EQ(add.count(), 50);
-    EXPECT_EQ(add.keys(), kAddKeys);
-    for (const char* key : {"Frac_Dev", "VENDA", "Inf_Quant", "ProdPesa_N_Per", "Inf_Quant_2",
-                            "bal_zero", "bal_neg"}) {
-        EXPECT_FALSE(add.contains(s(key))) << key;
-    }
-    // Moving a line keeps its text.
-    EXPECT_EQ(add.Msg(s("GRUPO_EXCLUSIVO")), main.Msg(s("GRUPO_EXCLUSIVO")));
-    EXPECT_EQ(add.lines().last(),
-              s("GRUPO_EXCLUSIVO|Já foi escolhido um grupo dentre os permitidos.%sVerifique a "
-                "parametrização de Grupo Mutuamente Exclusivo."));
+    expectSameLines(promocaoCombinadaMessages(), "promocaocombinada.txt");
+    expectSameLines(promoCombAddMessages(), "promocombadd.txt");
+    expectSameLines(hostMessages(), "hostwide.txt");
+    EXPECT_EQ(promocaoCombinadaMessages().count(), 57);
+    EXPECT_EQ(promoCombAddMessages().count(), 50);
 }
 
 TEST(ScreenCatalogues, LookUpWithoutRegardToCaseAndKeepEveryByte)

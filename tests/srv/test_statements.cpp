@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+
+#include <optional>
+#include <string>
 
 namespace kvp {
 namespace {
@@ -45,6 +49,61 @@ TEST(StatementTexts, EachDialectOnlyUsesItsOwnFunctions)
             EXPECT_FALSE(statementText(stmt, d).contains(oracleOnly)) << name;
         }
         EXPECT_FALSE(statementText(stmt, Dialect::PostgreSql).contains(notPostgres)) << name;
+    }
+}
+
+// The shops' text of a statement, as kept in data/<dialect>/<statement>.sql; the file's
+// final line feed is no part of the statement. Empty when there is no such file.
+std::optional<QString> shopText(Stmt stmt, Dialect dialect)
+{
+    QFile file(QStringLiteral(KVP_TEST_DATA_DIR "/%1/%2.sql")
+                   .arg(dialectName(dialect), statementName(stmt)));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QString text = QString::fromUtf8(file.readAll());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+// Where two texts part: the line and column, and that line in each text.
+std::string firstDifference(const QString& actual, const QString& expected)
+{
+    qsizetype i = 0;
+    while (i < actual.size() && i < expected.size() && actual.at(i) == expected.at(i))
+        ++i;
+    const QString before = actual.left(i);
+    const qsizetype line = before.count(QLatin1Char('\n'));
+    const qsizetype column = i - before.lastIndexOf(QLatin1Char('\n'));
+    auto lineOf = [line](const QString& text) {
+        return "\"" + text.split(QLatin1Char('\n')).value(line).toStdString() + "\"";
+    };
+    return "line " + std::to_string(line + 1) + ", column " + std::to_string(column) + ": " +
+           lineOf(actual) + " where the shops have " + lineOf(expected);
+}
+
+// The texts the shops run on SQL Server and Oracle, character for character: blanks, tabs
+// and line breaks included, since they are the shops' own and are kept as they are.
+TEST(StatementTexts, ShopDialectsAreTheShopsTextsExactly)
+{
+    // The shops' text of these two uses SQL Server functions and has no Oracle form;
+    // the Oracle text run for them is our own.
+    const QSet<Stmt> ownOracleText{Stmt::adqPreSelecFili, Stmt::adqCombinaProd};
+    for (int i = 0; i < kStmtCount; ++i) {
+        const auto stmt = static_cast<Stmt>(i);
+        for (Dialect d : {Dialect::MsSql, Dialect::Oracle}) {
+            const std::string where = "data/" + dialectName(d).toStdString() + "/" +
+                                      statementName(stmt).toStdString() + ".sql";
+            const std::optional<QString> expected = shopText(stmt, d);
+            if (d == Dialect::Oracle && ownOracleText.contains(stmt)) {
+                EXPECT_FALSE(expected.has_value()) << where << " has no shop text to pin";
+                continue;
+            }
+            ASSERT_TRUE(expected.has_value()) << where << " is missing";
+            const QString actual = statementText(stmt, d);
+            EXPECT_TRUE(actual == *expected) << "the text differs from " << where << " at "
+                                             << firstDifference(actual, *expected);
+        }
     }
 }
 
