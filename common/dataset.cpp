@@ -54,8 +54,11 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
         QString s = value.typeId() == QMetaType::QDateTime
                         ? value.toDateTime().toString(Qt::ISODate)
                         : value.toString();
+        // Cutting would hand on a different code or name than the shop's: refuse instead.
         if (field.size > 0 && s.size() > field.size)
-            s.truncate(field.size);
+            throw DataSetError(QStringLiteral("Value '%1' does not fit field %2 (%3 characters at most)")
+                                   .arg(s, field.name)
+                                   .arg(field.size));
         return s;
     }
     case FieldType::Blob:

@@ -54,7 +54,7 @@ FieldDef blobField(const QString& name);
 FieldDef booleanField(const QString& name);
 
 // Converts a value to the representation a field of the given type stores: QString
-// (cut to the width), double, int, QDateTime, QString for blobs or bool. Flags written as
+// (a text longer than the width raises DataSetError naming field and value), double, int, QDateTime, QString for blobs or bool. Flags written as
 // text ("S"/"N", "T"/"F", "True"/"False", "1"/"0") read as booleans. A null or empty
 // input stays null. Raises DataSetError for text that is not a number.
 QVariant coerceToField(const FieldDef& field, const QVariant& value);

@@ -3,6 +3,7 @@
 #include "schema.h"
 
 #include "hostservices.h"
+#include "itemrecord.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -57,6 +58,31 @@ FieldDef fieldFromDriver(const QSqlField& field, const QString& name)
     case QMetaType::QByteArray: return blobField(name);
     default: return stringField(name, field.length() > 0 ? field.length() : 0);
     }
+}
+
+// The width the item record gives a field of that name; 0 when it has none.
+int itemRecordWidth(const QString& name)
+{
+    static const FieldDefs item = records::itemProd();
+    for (const FieldDef& f : item)
+        if (f.name == name && f.type == FieldType::String)
+            return f.size;
+    return 0;
+}
+
+// A column's meaning (text, number, date) is the module's where it knows the column; its
+// size is always the shop's: the driver's length, else the item record's width (SQLite
+// reports no lengths), else no limit. Our own schema's widths never cut a shop's data.
+FieldDef resultField(const QSqlField& field, const QString& name)
+{
+    const FieldDef fromDriver = fieldFromDriver(field, name);
+    FieldDef def = catalogueField(name).value_or(fromDriver);
+    def.name = name;
+    if (def.type == FieldType::String)
+        def.size = fromDriver.type == FieldType::String && field.length() > 0
+            ? field.length()
+            : itemRecordWidth(name);
+    return def;
 }
 
 }  // namespace
@@ -171,10 +197,7 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
             m_resultFields = fields;
         }
         for (int i = 0; fields.isEmpty() && i < record.count(); ++i) {
-            const QString name = record.fieldName(i).toUpper();
-            FieldDef def = catalogueField(name).value_or(fieldFromDriver(record.field(i), name));
-            def.name = name;
-            m_resultFields.append(def);
+            m_resultFields.append(resultField(record.field(i), record.fieldName(i).toUpper()));
         }
     }
     DataPacket packet;

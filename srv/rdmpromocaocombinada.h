@@ -78,9 +78,11 @@ public:
     // execute(), then whether the first row exists; the rows are released.
     bool executeAny();
     // All rows of the last execute() as a packet, then releases them. Column names are
-    // upper-cased (PostgreSQL folds unquoted names to lower case); field types come from
-    // fields when given, else from the column catalogue. The structure is worked out on
-    // the first run and kept.
+    // upper-cased (PostgreSQL folds unquoted names to lower case); fields come from
+    // fields when given, else types from the column catalogue (the driver's for columns
+    // it does not know) and text widths from the driver, or the item record where the
+    // driver reports none. A text longer than its field raises. The structure is worked
+    // out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
     void release() { m_query.finish(); }

@@ -164,6 +164,66 @@ inline void rolaConteudo(const QList<Control*>& controles, int passo)
     }
 }
 
+// What an insertion changes, taken before it starts: a failure after its line was
+// written takes the whole insertion back, since a line without its observations,
+// discount or tray entry would be booked as if the operator had chosen it so.
+template <class Tela>
+class EstadoInsercao {
+public:
+    explicit EstadoInsercao(const Tela& t)
+        : m_itens(pacote(t.cdsItemProd)), m_obs(pacote(t.cdsObsItens)),
+          m_ctObs(pacote(t.cdsProdCtObs)), m_cupons(pacote(t.cdsCupomDescVenda)),
+          m_nrSeqItem(t.nrSeqItem), m_nrSeqItCanc(t.nrSeqItCanc),
+          m_nrSeqItCancObs(t.nrSeqItCancObs), m_nrSeqItCancCtObs(t.nrSeqItCancCtObs),
+          m_nrSeqBandeja(t.nrSeqBandeja), m_nrQtdeInserida(t.nrQtdeInserida),
+          m_vrAjustePromo(t.vrAjustePromo), m_vrSomaProdutos(t.vrSomaProdutos),
+          m_vrPrecoPromo(t.vrPrecoPromo), m_vrPrecoPromoFinal(t.vrPrecoPromoFinal),
+          m_stTextoAjuste(t.stTextoAjuste), m_descricao(t.lblDescricao.caption)
+    {
+    }
+
+    void restaura(Tela& t) const
+    {
+        volta(t.cdsItemProd, m_itens);
+        volta(t.cdsObsItens, m_obs);
+        volta(t.cdsProdCtObs, m_ctObs);
+        volta(t.cdsCupomDescVenda, m_cupons);
+        t.nrSeqItem = m_nrSeqItem;
+        t.nrSeqItCanc = m_nrSeqItCanc;
+        t.nrSeqItCancObs = m_nrSeqItCancObs;
+        t.nrSeqItCancCtObs = m_nrSeqItCancCtObs;
+        t.nrSeqBandeja = m_nrSeqBandeja;
+        t.nrQtdeInserida = m_nrQtdeInserida;
+        t.vrAjustePromo = m_vrAjustePromo;
+        t.vrSomaProdutos = m_vrSomaProdutos;
+        t.vrPrecoPromo = m_vrPrecoPromo;
+        t.vrPrecoPromoFinal = m_vrPrecoPromoFinal;
+        t.stTextoAjuste = m_stTextoAjuste;
+        t.lblDescricao.caption = m_descricao;
+    }
+
+private:
+    static std::optional<DataPacket> pacote(const DataSet& ds)
+    {
+        return ds.isActive() ? std::optional<DataPacket>(ds.data()) : std::nullopt;
+    }
+    static void volta(DataSet& ds, const std::optional<DataPacket>& antes)
+    {
+        if (ds.isActive() && ds.state() != DataSet::State::Browse) {
+            ds.cancel();
+        }
+        if (antes) {
+            ds.setData(*antes);
+        }
+    }
+
+    std::optional<DataPacket> m_itens, m_obs, m_ctObs, m_cupons;
+    int m_nrSeqItem, m_nrSeqItCanc, m_nrSeqItCancObs, m_nrSeqItCancCtObs, m_nrSeqBandeja;
+    double m_nrQtdeInserida, m_vrAjustePromo, m_vrSomaProdutos, m_vrPrecoPromo,
+        m_vrPrecoPromoFinal;
+    QString m_stTextoAjuste, m_descricao;
+};
+
 template <class Tela>
 struct RegrasComuns {
     static QString ConsultaPreco(Tela& t, const QString& cdProduto, const QString& modoMensagem,
@@ -331,6 +391,17 @@ struct RegrasComuns {
         HostServices& h = host();
         const FormatSettings& fs = h.formatSettings();
         DataSet& itens = t.cdsItemProd;
+        const EstadoInsercao<Tela> antes(t);
+        bool linhaGravada = false;
+        // A refusal before the line is written keeps today's numbering; a failure after it
+        // takes the insertion back whole.
+        auto desfaz = [&] {
+            if (linhaGravada) {
+                antes.restaura(t);
+            } else if (itens.isActive() && itens.state() != DataSet::State::Browse) {
+                itens.cancel();
+            }
+        };
         try {
             // ---------------------------------------------------------------- start
             t.stTextoAjuste.clear();
@@ -490,6 +561,7 @@ struct RegrasComuns {
             gravaSeHouver(itens, QStringLiteral("NRSEQITCANC"), QString::number(t.nrSeqItCanc));
             gravaSeHouver(itens, QStringLiteral("IDDESCCAMP"), kN);
             itens.post();
+            linhaGravada = true;
             if (!cupom.isEmpty()) {
                 t.incluiCupomVenda(cupom);
             }
@@ -765,7 +837,9 @@ struct RegrasComuns {
             return true;
         } catch (const SilentAbort&) {
             // The host has shown why.
+            desfaz();
         } catch (const std::exception& e) {
+            desfaz();
             t.MostraErro(textoErro(e));
         }
         return false;

@@ -437,10 +437,14 @@ TEST_F(Choice, ANestedPromotionAddsItsLinesAsOneSet)
     EXPECT_EQ(s.controlesBandeja().first()->tag, 5);
     EXPECT_EQ(s.controlesBandeja().first()->bounds.top, 0);
 
-    // A set cut short by a failure keeps its number to itself.
+    // A row that fails halfway leaves no half line behind (no tray entry, no line), and
+    // the set's number is used up all the same: the next nested promotion starts afresh.
     db->exec(S("DROP TABLE DESGRUPROMOCPR"));
+    const QStringList linhas = column("CDPRODUTO");
     touch(S("N1"));
-    EXPECT_EQ(column("NRSEQITEMADD").last(), S("3"));
+    EXPECT_EQ(column("CDPRODUTO"), linhas);
+    EXPECT_EQ(s.controlesBandeja().size(), 20);
+    EXPECT_EQ(column("NRSEQITEMADD").last(), S("2"));
     EXPECT_EQ(combinada::nrSeqItemAdd, 4);
 }
 

@@ -231,7 +231,7 @@ TEST(DataPacketTest, FileRoundTripKeepsTypesNullsAndOddText)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    DataSet ds(S("all"), {stringField(S("S"), 5), floatField(S("F")), integerField(S("I")),
+    DataSet ds(S("all"), {stringField(S("S"), 7), floatField(S("F")), integerField(S("I")),
                           dateTimeField(S("D")), blobField(S("B")), booleanField(S("L"))});
     ds.append();
     ds.setValue(S("S"), S("a\"<&'>é"));
@@ -248,7 +248,7 @@ TEST(DataPacketTest, FileRoundTripKeepsTypesNullsAndOddText)
     ds.data().saveToFile(path);
     const DataPacket back = DataPacket::loadFromFile(path);
     EXPECT_EQ(back, ds.data());
-    EXPECT_EQ(back.fields[0].size, 5);
+    EXPECT_EQ(back.fields[0].size, 7);
     EXPECT_TRUE(back.rows[1][1].isNull());
     EXPECT_EQ(back.rows[0][5], QVariant(true));
 }
@@ -332,10 +332,18 @@ TEST(ItemRecord, StructureMatchesTheHostContract)
     EXPECT_EQ(records::obsItensAdd().size(), records::obsItens().size() - 1);
     EXPECT_EQ(records::prodCtObsAdd().size(), records::prodCtObs().size() - 2);
 
-    // A product code wider than the observation field is cut to its width there.
+    // A product code wider than the observation field is refused there, never cut to
+    // another product's code; the error names the field and the value.
     DataSet obs = records::make(S("cdsObsItens"), records::obsItens());
     obs.append();
-    obs.setValue(S("CDPRODUTO"), S("12345678901234567890"));
+    obs.setValue(S("CDPRODUTO"), S("1234567890"));
+    try {
+        obs.setValue(S("CDPRODUTO"), S("12345678901234567890"));
+        ADD_FAILURE() << "a code of 20 characters went into a field of 10";
+    } catch (const DataSetError& e) {
+        EXPECT_TRUE(e.message().contains(S("CDPRODUTO"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(S("12345678901234567890"))) << e.message().toStdString();
+    }
     obs.post();
     EXPECT_EQ(obs.asString(S("CDPRODUTO")), S("1234567890"));
 }

@@ -5,10 +5,7 @@
 // record tables; the run that gets through must be priced in full and store its record
 // under the till's first number.
 
-#include "backends.h"
-#include "selectionfixture.h"
-
-#include "rdmpromocaocombinada.h"
+#include "backendselection.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -29,21 +26,9 @@ void PrintTo(const Case& c, std::ostream* os)
         << (c.fault == Fault::StatementError ? "StatementError" : "ConnectionLost");
 }
 
-class ConfirmationFaults : public Selection, public ::testing::WithParamInterface<Case> {
+class ConfirmationFaults : public BackendSelection, public ::testing::WithParamInterface<Case> {
 protected:
-    void createShopDatabase() override
-    {
-        shop = std::make_unique<TestDatabase>(GetParam().backend);
-        db = std::make_unique<DatabaseFixture>(shop->fixture().database());
-        host.setConnectionString(shop->connectionString());
-    }
-
-    void TearDown() override
-    {
-        setDataCallHook({});
-        Selection::TearDown();
-        shop.reset();
-    }
+    Backend backend() const override { return GetParam().backend; }
 
     // A combo of two groups, 20,00 divided, with a campaign taking 1,00 off A when A and
     // B are sold together, sold by call type "B".
@@ -114,7 +99,6 @@ protected:
         return static_cast<int>(log().count(entry));
     }
 
-    std::unique_ptr<TestDatabase> shop;
     QString failedCall;
 };
 

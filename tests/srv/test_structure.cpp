@@ -131,8 +131,8 @@ TEST_P(Structure, ProductsOfAGroupGeneralLayer)
     db().insert(S("DESGRUPROMOCPR"), {{"CDPRODPROMOCAO", V("PROMO")}, {"CDGRUPROMOC", V("GD")},
                                       {"CDPRODUTO", V("P5")}, {"NRSEQGRPROMO", 2},
                                       {"NRORDPROMOPR", 1}});
-    db().insert(S("FAMSALDOPROD"), {{"CDPRODUTO", V("P4")}, {"CDFILIAL", V("01")}, {"CDFAMILISALD", V("FAM01")}});
-    db().insert(S("FAMSALDOPROD"), {{"CDPRODUTO", V("P5")}, {"CDFILIAL", V("02")}, {"CDFAMILISALD", V("FAM02")}});
+    db().insert(S("FAMSALDOPROD"), {{"CDPRODUTO", V("P4")}, {"CDFILIAL", V("01")}, {"CDFAMILISALD", V("F01")}});
+    db().insert(S("FAMSALDOPROD"), {{"CDPRODUTO", V("P5")}, {"CDFILIAL", V("02")}, {"CDFAMILISALD", V("F02")}});
     db().insert(S("ITMENUCONFTE"), {{"CDFILIAL", V("01")}, {"NRCONFTELA", 7}, {"IDTPBUTTON", V("1")},
                                     {"CDIDENTBUTON", V("P4")}, {"CDATAPRODITM", V("44")}});
     db().insert(S("ITMENUCONFTE"), {{"CDFILIAL", V("01")}, {"NRCONFTELA", 8}, {"IDTPBUTTON", V("1")},
@@ -150,7 +150,7 @@ TEST_P(Structure, ProductsOfAGroupGeneralLayer)
     EXPECT_EQ(column(p, "NMPRODUTO"), (L{S("SUCO FISCAL"), S("Agua"), S("Cha")}));
     EXPECT_EQ(column(p, "NRORDPROMOPR"), (L{S("1"), S("1000"), S("1000")}));
     EXPECT_EQ(column(p, "IDOBRPRODSELEC"), (L{S("S"), S(""), S("")}));
-    EXPECT_EQ(column(p, "CDFAMILISALD"), (L{S(""), S("FAM01"), S("")}));
+    EXPECT_EQ(column(p, "CDFAMILISALD"), (L{S(""), S("F01"), S("")}));
     EXPECT_EQ(column(p, "CDATAPRODITM"), (L{S(""), S("44"), S("")}));
 }
 
