@@ -11,6 +11,13 @@ set(KVP_PACKAGE_MAINTAINER "Kvp510 maintainers <kvp510@example.org>" CACHE STRIN
 
 find_program(KVP_GZIP gzip REQUIRED)
 
+# Everything the packages hold, built without the tests and benchmarks (scripts/package).
+add_custom_target(kvp_packaged)
+add_dependencies(kvp_packaged kvp510)
+if(KVP_BUILD_UI)
+  add_dependencies(kvp_packaged kvp_host)
+endif()
+
 # kvp_install_gzipped(FILE DESTINATION COMPONENT): installs FILE compressed as Debian wants
 # documentation (gzip -9n: neither name nor time stamp, so the package is reproducible).
 function(kvp_install_gzipped file destination component)
@@ -23,6 +30,7 @@ function(kvp_install_gzipped file destination component)
     DEPENDS ${file} VERBATIM)
   string(MAKE_C_IDENTIFIER "kvp_gzip_${component}_${name}" target)
   add_custom_target(${target} ALL DEPENDS ${dir}/${name}.gz)
+  add_dependencies(kvp_packaged ${target})
   install(FILES ${dir}/${name}.gz DESTINATION ${destination} COMPONENT ${component})
 endfunction()
 
