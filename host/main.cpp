@@ -38,10 +38,10 @@ void say(const QString& text)
 }
 
 // The program's name as it was started (kvp_host in the build tree, kvp-host installed):
-// it starts every message of the program's own.
+// it starts every message of the program's own (tell).
 QString programName = QStringLiteral("kvp-host");
 
-void complain(const QString& text)
+void tell(const QString& text)
 {
     say(QStringLiteral("%1: %2").arg(programName, text));
 }
@@ -92,30 +92,36 @@ struct CommandLine {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption runDir{
         QStringLiteral("run-dir"),
-        QStringLiteral("Run folder (program folder of the module): shop database, host files, pictures; "
-                       "built from the seed when missing or incomplete. Default: run/ beside a program "
-                       "in its build tree, else the user's data folder (~/.local/share/kvp-host)."),
+        QStringLiteral(
+            "Run folder (program folder of the module): shop database, host files, pictures; "
+            "built from the seed when missing or incomplete. Default: run/ beside a program "
+            "in its build tree, else the user's data folder (~/.local/share/kvp-host)."),
         QStringLiteral("DIR")};
-    const QCommandLineOption rebuild{QStringLiteral("rebuild"),
-                                     QStringLiteral("Build the run folder again from the seed first.")};
-    const QCommandLineOption makeShop{QStringLiteral("make-shop"),
-                                      QStringLiteral("Build the run folder from the seed and stop.")};
-    const QCommandLineOption connection{QStringLiteral("connection"),
-                                        QStringLiteral("With --script: sell from another shop database, "
-                                                       "e.g. PostgreSQL loaded with --seed-sql "
-                                                       "(driver=QPSQL;host=...;database=...;user=...)."),
-                                        QStringLiteral("STRING")};
-    const QCommandLineOption script{QStringLiteral("script"),
-                                    QStringLiteral("Replay the script headless and print what the module "
-                                                   "handed back (format: SCRIPTS.md)."),
-                                    QStringLiteral("FILE")};
-    const QCommandLineOption screenshot{QStringLiteral("screenshot"),
-                                        QStringLiteral("With --script: save the screen as the run ends."),
-                                        QStringLiteral("PNG")};
-    const QCommandLineOption seedSql{QStringLiteral("seed-sql"),
-                                     QStringLiteral("Print schema and seed of the sample shop for a "
-                                                    "dialect (sqlite, postgresql) and stop."),
-                                     QStringLiteral("DIALECT")};
+    const QCommandLineOption rebuild{
+        QStringLiteral("rebuild"),
+        QStringLiteral("Build the run folder again from the seed first.")};
+    const QCommandLineOption makeShop{
+        QStringLiteral("make-shop"),
+        QStringLiteral("Build the run folder from the seed and stop.")};
+    const QCommandLineOption connection{
+        QStringLiteral("connection"),
+        QStringLiteral("With --script: sell from another shop database, "
+                       "e.g. PostgreSQL loaded with --seed-sql "
+                       "(driver=QPSQL;host=...;database=...;user=...)."),
+        QStringLiteral("STRING")};
+    const QCommandLineOption script{
+        QStringLiteral("script"),
+        QStringLiteral("Replay the script headless and print what the module "
+                       "handed back (format: SCRIPTS.md)."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("With --script: save the screen as the run ends."), QStringLiteral("PNG")};
+    const QCommandLineOption seedSql{
+        QStringLiteral("seed-sql"),
+        QStringLiteral("Print schema and seed of the sample shop for a "
+                       "dialect (sqlite, postgresql) and stop."),
+        QStringLiteral("DIALECT")};
 
     CommandLine()
     {
@@ -136,7 +142,7 @@ int printSeed(const QString& dialectName)
     else if (dialectName == QLatin1String("postgresql"))
         dialect = Dialect::PostgreSql;
     else {
-        complain(QStringLiteral("--seed-sql takes sqlite or postgresql, not '%1'").arg(dialectName));
+        tell(QStringLiteral("--seed-sql takes sqlite or postgresql, not '%1'").arg(dialectName));
         return 2;
     }
     QStringList all = schemaStatements(dialect);
@@ -157,7 +163,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), shop);
     db.setDatabaseName(folder.databasePath());
     if (!db.open()) {
-        complain(QStringLiteral("cannot open %1: %2").arg(folder.databasePath(), db.lastError().text()));
+        tell(
+            QStringLiteral("cannot open %1: %2").arg(folder.databasePath(), db.lastError().text()));
         return 1;
     }
     const ShopCatalogue catalogue(shop);
@@ -165,7 +172,7 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
     try {
         combos = catalogue.combos();
     } catch (const HostError& e) {
-        complain(QStringLiteral("%1").arg(e.message()));
+        tell(QStringLiteral("%1").arg(e.message()));
         return 1;
     }
 
@@ -235,13 +242,14 @@ int main(int argc, char** argv)
 
     // Read before any GUI exists, so that asking for help or mistyping works without a display.
     CommandLine cl;
-    const QCommandLineParser& parser = cl.parser;
-    if (!cl.parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+    QCommandLineParser& parser = cl.parser;
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
         const QString error = parser.errorText().isEmpty()
-                                  ? QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst())
+                                  ? QStringLiteral("unexpected argument '%1'")
+                                        .arg(parser.positionalArguments().constFirst())
                                   : parser.errorText();
         const QCoreApplication usage(argc, argv);
-        complain(error);
+        tell(error);
         std::fputs(parser.helpText().toLocal8Bit().constData(), stderr);
         return 2;
     }
@@ -258,8 +266,9 @@ int main(int argc, char** argv)
     if (parser.isSet(cl.script) || parser.isSet(cl.makeShop) || parser.isSet(cl.seedSql))
         prepareHeadless();
     else if (!hasDisplay()) {
-        complain(QStringLiteral("no display to open the sale window on; replay a sale headless with "
-                                 "%1 --script FILE (see --help)").arg(programName));
+        tell(QStringLiteral("no display to open the sale window on; replay a sale headless with "
+                            "%1 --script FILE (see --help)")
+                 .arg(programName));
         return 1;
     }
     QApplication app(argc, argv);
@@ -268,24 +277,28 @@ int main(int argc, char** argv)
         return printSeed(parser.value(cl.seedSql));
 
     RunFolder folder;
-    folder.root = parser.isSet(cl.runDir) ? QDir(parser.value(cl.runDir)).absolutePath() : defaultRunFolder();
+    folder.root =
+        parser.isSet(cl.runDir) ? QDir(parser.value(cl.runDir)).absolutePath() : defaultRunFolder();
     if (folder.root.isEmpty()) {
-        complain(QStringLiteral("this user has no data folder for the run folder; give one with --run-dir DIR"));
+        tell(QStringLiteral(
+            "this user has no data folder for the run folder; give one with --run-dir DIR"));
         return 2;
     }
     const bool otherDatabase = parser.isSet(cl.connection);
     try {
         if (parser.isSet(cl.rebuild) || parser.isSet(cl.makeShop) || !folder.isComplete()) {
             buildRunFolder(folder);
-            complain(QStringLiteral("sample shop built in %1").arg(folder.root));
+            tell(QStringLiteral("sample shop built in %1").arg(folder.root));
         }
     } catch (const HostError& e) {
-        complain(QStringLiteral("cannot build the sample shop in %1: %2").arg(folder.root, e.message()));
+        tell(
+            QStringLiteral("cannot build the sample shop in %1: %2").arg(folder.root, e.message()));
         return 1;
     }
     if (parser.isSet(cl.makeShop))
         return 0;
-    const QString connectionString = otherDatabase ? parser.value(cl.connection) : folder.connectionString();
+    const QString connectionString =
+        otherDatabase ? parser.value(cl.connection) : folder.connectionString();
 
     if (parser.isSet(cl.script)) {
         const QString scriptPath = parser.value(cl.script);
@@ -293,8 +306,9 @@ int main(int argc, char** argv)
         try {
             s = Script::load(scriptPath);
         } catch (const ScriptError& e) {
-            say(e.line() > 0 ? QStringLiteral("%1:%2: %3").arg(scriptPath).arg(e.line()).arg(e.message())
-                             : QStringLiteral("%1: %2").arg(scriptPath, e.message()));
+            say(e.line() > 0
+                    ? QStringLiteral("%1:%2: %3").arg(scriptPath).arg(e.line()).arg(e.message())
+                    : QStringLiteral("%1: %2").arg(scriptPath, e.message()));
             return 2;
         }
         QTextStream out(stdout);
@@ -311,7 +325,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (otherDatabase) {
-        complain(QStringLiteral("--connection works with --script; the window sells from the run folder"));
+        tell(QStringLiteral(
+            "--connection works with --script; the window sells from the run folder"));
         return 2;
     }
     return sellWithWindow(folder, connectionString);
