@@ -108,8 +108,9 @@ cmake -S "$source/tests/pkg/consumer" -B "$work/consumer" -G "$generator" \
   { cat "$work/consumer.log" >&2; fail "building the host project against the package"; }
 grep -q "^Kvp510_DIR:PATH=$root/usr/lib/cmake/Kvp510$" "$work/consumer/CMakeCache.txt" ||
   fail "find_package(Kvp510) found $(grep ^Kvp510_DIR "$work/consumer/CMakeCache.txt")"
-ldd "$work/consumer/host_consumer" | grep -q "libkvp510.so.$major => $root/usr/lib/" ||
-  fail "the host project does not load the installed library: $(ldd "$work/consumer/host_consumer")"
+loads=$(ldd "$work/consumer/host_consumer")
+grep -q "libkvp510.so.$major => $root/usr/lib/" <<<"$loads" ||
+  fail "the host project does not load the installed library: $loads"
 [ "$("$work/consumer/host_consumer")" = "entry answered false" ] || fail "the host project's call"
 
 # The installed host, started from an unrelated folder with no run folder given: the shop
