@@ -1,6 +1,6 @@
-// kvp_host: the reference point of sale. With a display it opens a sale window that sells
-// the sample shop's combos through the module; with --script it replays a sale headless.
-// Usage: see --help and SCRIPTS.md.
+// kvp_host (installed as kvp-host): the reference point of sale. With a display it opens a
+// sale window that sells the sample shop's combos through the module; with --script it
+// replays a sale headless. Usage: see --help, SCRIPTS.md and kvp-host(1).
 
 #include "itemrecord.h"
 #include "kvp510.h"
@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QStandardPaths>
 
 #include <cstdio>
 #include <unistd.h>
@@ -34,6 +35,15 @@ void say(const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
+}
+
+// The program's name as it was started (kvp_host in the build tree, kvp-host installed):
+// it starts every message of the program's own (tell).
+QString programName = QStringLiteral("kvp-host");
+
+void tell(const QString& text)
+{
+    say(QStringLiteral("%1: %2").arg(programName, text));
 }
 
 // Headless runs need no display; they still need a private runtime folder to be quiet.
@@ -50,16 +60,79 @@ void prepareHeadless()
     }
 }
 
-bool wantsHeadless(int argc, char** argv)
+// Qt opens xcb or wayland unless told otherwise, and aborts when their display is missing;
+// other platforms (offscreen, linuxfb, eglfs, vnc) need none.
+bool hasDisplay()
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a == "--script" || a.startsWith("--script=") || a == "--make-shop" ||
-            a == "--seed-sql" || a.startsWith("--seed-sql=") || a == "--help" || a == "-h")
-            return true;
-    }
-    return false;
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platform.isEmpty())
+        return x11 || wayland;
+    if (platform.startsWith("xcb"))
+        return x11;
+    if (platform.startsWith("wayland"))
+        return wayland;
+    return true;
 }
+
+// Beside a program that sits in its build tree, where scripts and tests expect run/; an
+// installed program may not write beside itself, so each user gets a data folder of their own.
+QString defaultRunFolder()
+{
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    if (programDir.exists(QStringLiteral("CMakeFiles")))
+        return programDir.filePath(QStringLiteral("run"));
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+struct CommandLine {
+    QCommandLineParser parser;
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption runDir{
+        QStringLiteral("run-dir"),
+        QStringLiteral(
+            "Run folder (program folder of the module): shop database, host files, pictures; "
+            "built from the seed when missing or incomplete. Default: run/ beside a program "
+            "in its build tree, else the user's data folder (~/.local/share/kvp-host)."),
+        QStringLiteral("DIR")};
+    const QCommandLineOption rebuild{
+        QStringLiteral("rebuild"),
+        QStringLiteral("Build the run folder again from the seed first.")};
+    const QCommandLineOption makeShop{
+        QStringLiteral("make-shop"),
+        QStringLiteral("Build the run folder from the seed and stop.")};
+    const QCommandLineOption connection{
+        QStringLiteral("connection"),
+        QStringLiteral("With --script: sell from another shop database, "
+                       "e.g. PostgreSQL loaded with --seed-sql "
+                       "(driver=QPSQL;host=...;database=...;user=...)."),
+        QStringLiteral("STRING")};
+    const QCommandLineOption script{
+        QStringLiteral("script"),
+        QStringLiteral("Replay the script headless and print what the module "
+                       "handed back (format: SCRIPTS.md)."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("With --script: save the screen as the run ends."), QStringLiteral("PNG")};
+    const QCommandLineOption seedSql{
+        QStringLiteral("seed-sql"),
+        QStringLiteral("Print schema and seed of the sample shop for a "
+                       "dialect (sqlite, postgresql) and stop."),
+        QStringLiteral("DIALECT")};
+
+    CommandLine()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Reference point of sale of the combined-promotion module. Without --script it opens\n"
+            "a sale window; with --script it replays a sale headless.\n"
+            "Exit status: 0 done; 1 a failure (a script line that did not go as written, no\n"
+            "display); 2 a bad command line, or a script that cannot be read."));
+        parser.addOptions({runDir, rebuild, makeShop, connection, script, screenshot, seedSql});
+    }
+};
 
 int printSeed(const QString& dialectName)
 {
@@ -69,7 +142,7 @@ int printSeed(const QString& dialectName)
     else if (dialectName == QLatin1String("postgresql"))
         dialect = Dialect::PostgreSql;
     else {
-        say(QStringLiteral("kvp_host: --seed-sql takes sqlite or postgresql, not '%1'").arg(dialectName));
+        tell(QStringLiteral("--seed-sql takes sqlite or postgresql, not '%1'").arg(dialectName));
         return 2;
     }
     QStringList all = schemaStatements(dialect);
@@ -90,7 +163,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), shop);
     db.setDatabaseName(folder.databasePath());
     if (!db.open()) {
-        say(QStringLiteral("kvp_host: cannot open %1: %2").arg(folder.databasePath(), db.lastError().text()));
+        tell(
+            QStringLiteral("cannot open %1: %2").arg(folder.databasePath(), db.lastError().text()));
         return 1;
     }
     const ShopCatalogue catalogue(shop);
@@ -98,7 +172,7 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
     try {
         combos = catalogue.combos();
     } catch (const HostError& e) {
-        say(QStringLiteral("kvp_host: %1").arg(e.message()));
+        tell(QStringLiteral("%1").arg(e.message()));
         return 1;
     }
 
@@ -157,69 +231,84 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
 
 int main(int argc, char** argv)
 {
-    if (wantsHeadless(argc, argv))
+    // The application's name names the per-user data folder.
+    QCoreApplication::setApplicationName(QStringLiteral("kvp-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVP_HOST_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments += QString::fromLocal8Bit(argv[i]);
+    if (!arguments.isEmpty())
+        programName = QFileInfo(arguments.constFirst()).fileName();
+
+    // Read before any GUI exists, so that asking for help or mistyping works without a display.
+    CommandLine cl;
+    QCommandLineParser& parser = cl.parser;
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        const QString error = parser.errorText().isEmpty()
+                                  ? QStringLiteral("unexpected argument '%1'")
+                                        .arg(parser.positionalArguments().constFirst())
+                                  : parser.errorText();
+        const QCoreApplication usage(argc, argv);
+        tell(error);
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    if (parser.isSet(cl.help) || parser.isSet(QStringLiteral("help-all"))) {
+        const QCoreApplication usage(argc, argv);
+        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (parser.isSet(cl.version)) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    if (parser.isSet(cl.script) || parser.isSet(cl.makeShop) || parser.isSet(cl.seedSql))
         prepareHeadless();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kvp_host"));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Reference point of sale of the combined-promotion module. Without --script it opens a "
-        "sale window; with --script it replays a sale headless (format: host/SCRIPTS.md)."));
-    parser.addHelpOption();
-    const QCommandLineOption runDir(QStringLiteral("run-dir"),
-                                    QStringLiteral("Run folder (program folder of the module): shop database, "
-                                                   "host files, pictures. Default: run/ beside the program."),
-                                    QStringLiteral("DIR"));
-    const QCommandLineOption rebuild(QStringLiteral("rebuild"),
-                                     QStringLiteral("Build the run folder again from the seed first."));
-    const QCommandLineOption makeShop(QStringLiteral("make-shop"),
-                                      QStringLiteral("Build the run folder from the seed and stop."));
-    const QCommandLineOption connection(QStringLiteral("connection"),
-                                        QStringLiteral("Connection string of another shop database "
-                                                       "(e.g. PostgreSQL loaded with --seed-sql)."),
-                                        QStringLiteral("STRING"));
-    const QCommandLineOption script(QStringLiteral("script"),
-                                    QStringLiteral("Replay the script headless and print the result."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("With --script: save the screen as the run ends."),
-                                        QStringLiteral("PNG"));
-    const QCommandLineOption seedSql(QStringLiteral("seed-sql"),
-                                     QStringLiteral("Print schema and seed of the sample shop for a "
-                                                    "dialect (sqlite, postgresql) and stop."),
-                                     QStringLiteral("DIALECT"));
-    parser.addOptions({runDir, rebuild, makeShop, connection, script, screenshot, seedSql});
-    parser.process(app);
-
-    if (parser.isSet(seedSql))
-        return printSeed(parser.value(seedSql));
-
-    RunFolder folder;
-    folder.root = parser.isSet(runDir)
-                      ? QDir(parser.value(runDir)).absolutePath()
-                      : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("run"));
-    const bool otherDatabase = parser.isSet(connection);
-    try {
-        if (parser.isSet(rebuild) || parser.isSet(makeShop) || !folder.isComplete()) {
-            buildRunFolder(folder);
-            say(QStringLiteral("kvp_host: sample shop built in %1").arg(folder.root));
-        }
-    } catch (const HostError& e) {
-        say(QStringLiteral("kvp_host: cannot build the sample shop in %1: %2").arg(folder.root, e.message()));
+    else if (!hasDisplay()) {
+        tell(QStringLiteral("no display to open the sale window on; replay a sale headless with "
+                            "%1 --script FILE (see --help)")
+                 .arg(programName));
         return 1;
     }
-    if (parser.isSet(makeShop))
-        return 0;
-    const QString connectionString = otherDatabase ? parser.value(connection) : folder.connectionString();
+    QApplication app(argc, argv);
 
-    if (parser.isSet(script)) {
+    if (parser.isSet(cl.seedSql))
+        return printSeed(parser.value(cl.seedSql));
+
+    RunFolder folder;
+    folder.root =
+        parser.isSet(cl.runDir) ? QDir(parser.value(cl.runDir)).absolutePath() : defaultRunFolder();
+    if (folder.root.isEmpty()) {
+        tell(QStringLiteral(
+            "this user has no data folder for the run folder; give one with --run-dir DIR"));
+        return 2;
+    }
+    const bool otherDatabase = parser.isSet(cl.connection);
+    try {
+        if (parser.isSet(cl.rebuild) || parser.isSet(cl.makeShop) || !folder.isComplete()) {
+            buildRunFolder(folder);
+            tell(QStringLiteral("sample shop built in %1").arg(folder.root));
+        }
+    } catch (const HostError& e) {
+        tell(
+            QStringLiteral("cannot build the sample shop in %1: %2").arg(folder.root, e.message()));
+        return 1;
+    }
+    if (parser.isSet(cl.makeShop))
+        return 0;
+    const QString connectionString =
+        otherDatabase ? parser.value(cl.connection) : folder.connectionString();
+
+    if (parser.isSet(cl.script)) {
+        const QString scriptPath = parser.value(cl.script);
         Script s;
         try {
-            s = Script::load(parser.value(script));
+            s = Script::load(scriptPath);
         } catch (const ScriptError& e) {
-            say(e.line() > 0 ? QStringLiteral("%1:%2: %3").arg(parser.value(script)).arg(e.line()).arg(e.message())
-                             : QStringLiteral("%1: %2").arg(parser.value(script), e.message()));
+            say(e.line() > 0
+                    ? QStringLiteral("%1:%2: %3").arg(scriptPath).arg(e.line()).arg(e.message())
+                    : QStringLiteral("%1: %2").arg(scriptPath, e.message()));
             return 2;
         }
         QTextStream out(stdout);
@@ -227,7 +316,7 @@ int main(int argc, char** argv)
         ScriptRunOptions options;
         options.folder = folder;
         options.connectionString = otherDatabase ? connectionString : QString();
-        options.finalScreenshot = parser.value(screenshot);
+        options.finalScreenshot = parser.value(cl.screenshot);
         if (!run.run(options)) {
             out.flush();
             say(run.failureText());
@@ -236,7 +325,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (otherDatabase) {
-        say(QStringLiteral("kvp_host: --connection works with --script; the window sells from the run folder"));
+        tell(QStringLiteral(
+            "--connection works with --script; the window sells from the run folder"));
         return 2;
     }
     return sellWithWindow(folder, connectionString);

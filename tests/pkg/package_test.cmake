@@ -1,4 +1,4 @@
-# Installs the Kvp510 component into a scratch prefix, then configures, builds and runs a
+# Installs the library and its development files into a scratch prefix, then configures, builds and runs a
 # small host against it. Any failing step fails the test with its output.
 file(REMOVE_RECURSE ${WORK_DIR})
 
@@ -10,7 +10,10 @@ function(run what)
   set(last_output "${out}" PARENT_SCOPE)
 endfunction()
 
-run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix --component Kvp510)
+foreach(component Runtime Development)
+  run("install ${component}" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix
+      --component ${component})
+endforeach()
 run("configure" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
     -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)
 run("build" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
