@@ -128,16 +128,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
         const FormatSettings fs = FormatSettings::brazil();
         const QString heading = QStringLiteral("%1 X %2%3").arg(shortestText(quantity, fs), combo.name,
                                                                confirmed ? QString() : QStringLiteral("  (cancelado)"));
-        if (confirmed && items.isActive()) {
-            for (items.first(); !items.eof(); items.next()) {
-                sold.append();
-                for (const FieldDef& f : items.fields()) {
-                    if (sold.hasField(f.name))
-                        sold.setValue(f.name, items.value(f.name));
-                }
-                sold.post();
-            }
-        }
+        if (confirmed)
+            appendSold(sold, items);
         return receiptLines(heading, items, obs, ctObs);
     };
     SaleWindow w(combos, QStringLiteral("Lanchonete Boa Praça"), sell);
@@ -189,7 +181,11 @@ int main(int argc, char** argv)
                                      QStringLiteral("Print schema and seed of the sample shop for a "
                                                     "dialect (sqlite, postgresql) and stop."),
                                      QStringLiteral("DIALECT"));
+    const QCommandLineOption calls(QStringLiteral("calls"),
+                                   QStringLiteral("With --script: print every call the module makes "
+                                                  "to the host's services."));
     parser.addOptions({runDir, rebuild, makeShop, connection, script, screenshot, seedSql});
+    parser.addOption(calls);
     parser.process(app);
 
     if (parser.isSet(seedSql))
@@ -228,6 +224,7 @@ int main(int argc, char** argv)
         options.folder = folder;
         options.connectionString = otherDatabase ? connectionString : QString();
         options.finalScreenshot = parser.value(screenshot);
+        options.logCalls = parser.isSet(calls);
         if (!run.run(options)) {
             out.flush();
             say(run.failureText());

@@ -34,7 +34,7 @@ int errorLine(const QString& text)
 
 TEST(ScriptParse, SettingsStepsAndAnswersComeOutInOrder)
 {
-    const Script s = Script::parse(S("# a sale\n"
+    const Script script = Script::parse(S("# a sale\n"
                                      "combo 9002\n"
                                      "quantity 2\n"
                                      "adjust D P 10\n"
@@ -50,6 +50,8 @@ TEST(ScriptParse, SettingsStepsAndAnswersComeOutInOrder)
                                      "answer observation 01 04 | sem sal > shot.png\n"
                                      "answer keypad cancel\n"),
                                    S("t.kvs"));
+    ASSERT_EQ(script.sales.size(), 1);
+    const ScriptSale& s = script.sales.first();
     EXPECT_EQ(s.call.combo, S("9002"));
     EXPECT_EQ(s.call.quantity, 2);
     EXPECT_EQ(s.call.adjustType, S("D"));
