@@ -196,8 +196,23 @@ int main(int argc, char** argv)
                       ? QDir(parser.value(runDir)).absolutePath()
                       : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("run"));
     const bool otherDatabase = parser.isSet(connection);
+    // A shop's own database: the run folder only supplies the host's files and the log,
+    // and nothing of the sample shop is built over them.
+    const bool buildShop = parser.isSet(rebuild) || parser.isSet(makeShop) ||
+                           (!otherDatabase && !folder.isComplete());
+    if (otherDatabase && !buildShop) {
+        for (const QString& file : {folder.parametersPath(), folder.taxRatesPath()}) {
+            if (!QFileInfo::exists(file)) {
+                say(QStringLiteral("kvp_host: with --connection the run folder supplies the host's "
+                                   "files; %1 is missing (--make-shop --run-dir DIR builds a "
+                                   "sample run folder)")
+                        .arg(file));
+                return 2;
+            }
+        }
+    }
     try {
-        if (parser.isSet(rebuild) || parser.isSet(makeShop) || !folder.isComplete()) {
+        if (buildShop) {
             buildRunFolder(folder);
             say(QStringLiteral("kvp_host: sample shop built in %1").arg(folder.root));
         }

@@ -170,6 +170,8 @@ ScriptAnswer parseAnswer(QStringList w, int line)
                rest.first().toLower() == QLatin1String("raw")) {
         a.kind = AKind::Observation;
         a.raw = parseRawObservation(rest.mid(1), line);
+        if (!a.picture.isEmpty())
+            throw ScriptError(line, QStringLiteral("a raw observation answer opens no dialog to picture"));
     } else if (kind == QLatin1String("observation")) {
         a.kind = AKind::Observation;
         a.cancel = cancel;
@@ -421,7 +423,8 @@ QString parseEntry(const QStringList& w, int line, QStringList& rest)
     return w.first();
 }
 
-ScriptStep parseStep(const QStringList& w, int line)
+// raw is the line as written, for the messages of "expect".
+ScriptStep parseStep(const QStringList& w, int line, const QString& raw)
 {
     ScriptStep step;
     step.line = line;
@@ -471,7 +474,7 @@ ScriptStep parseStep(const QStringList& w, int line)
         step.kind = Kind::Expect;
         QStringList after = w.mid(1);
         ScriptExpect& e = step.expect;
-        e.text = after.join(QLatin1Char(' '));
+        e.text = raw.mid(w.first().size()).trimmed();
         if (!after.isEmpty() && after.first().toLower() == QLatin1String("no")) {
             e.absent = true;
             after = after.mid(1);
@@ -670,7 +673,7 @@ Script Script::parse(const QString& text, const QString& file)
                                         .arg(w.first()));
         }
 
-        sale.steps.append(parseStep(w, line));
+        sale.steps.append(parseStep(w, line, raw));
     }
     if (!opened) {
         if (s.sales.size() == 1)
