@@ -122,6 +122,9 @@ struct CommandLine {
         QStringLiteral("Print schema and seed of the sample shop for a "
                        "dialect (sqlite, postgresql) and stop."),
         QStringLiteral("DIALECT")};
+    const QCommandLineOption calls{
+        QStringLiteral("calls"),
+        QStringLiteral("With --script: print every call the module makes to the host's services.")};
 
     CommandLine()
     {
@@ -131,6 +134,7 @@ struct CommandLine {
             "Exit status: 0 done; 1 a failure (a script line that did not go as written, no\n"
             "display); 2 a bad command line, or a script that cannot be read."));
         parser.addOptions({runDir, rebuild, makeShop, connection, script, screenshot, seedSql});
+        parser.addOption(calls);
     }
 };
 
@@ -202,16 +206,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
         const FormatSettings fs = FormatSettings::brazil();
         const QString heading = QStringLiteral("%1 X %2%3").arg(shortestText(quantity, fs), combo.name,
                                                                confirmed ? QString() : QStringLiteral("  (cancelado)"));
-        if (confirmed && items.isActive()) {
-            for (items.first(); !items.eof(); items.next()) {
-                sold.append();
-                for (const FieldDef& f : items.fields()) {
-                    if (sold.hasField(f.name))
-                        sold.setValue(f.name, items.value(f.name));
-                }
-                sold.post();
-            }
-        }
+        if (confirmed)
+            appendSold(sold, items);
         return receiptLines(heading, items, obs, ctObs);
     };
     SaleWindow w(combos, QStringLiteral("Lanchonete Boa Praça"), sell);
@@ -285,8 +281,23 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool otherDatabase = parser.isSet(cl.connection);
+    // A shop's own database: the run folder only supplies the host's files and the log,
+    // and nothing of the sample shop is built over them.
+    const bool buildShop = parser.isSet(cl.rebuild) || parser.isSet(cl.makeShop) ||
+                           (!otherDatabase && !folder.isComplete());
+    if (otherDatabase && !buildShop) {
+        for (const QString& file : {folder.parametersPath(), folder.taxRatesPath()}) {
+            if (!QFileInfo::exists(file)) {
+                tell(QStringLiteral("with --connection the run folder supplies the host's "
+                                    "files; %1 is missing (--make-shop --run-dir DIR builds a "
+                                    "sample run folder)")
+                         .arg(file));
+                return 2;
+            }
+        }
+    }
     try {
-        if (parser.isSet(cl.rebuild) || parser.isSet(cl.makeShop) || !folder.isComplete()) {
+        if (buildShop) {
             buildRunFolder(folder);
             tell(QStringLiteral("sample shop built in %1").arg(folder.root));
         }
@@ -317,6 +328,7 @@ int main(int argc, char** argv)
         options.folder = folder;
         options.connectionString = otherDatabase ? connectionString : QString();
         options.finalScreenshot = parser.value(cl.screenshot);
+        options.logCalls = parser.isSet(cl.calls);
         if (!run.run(options)) {
             out.flush();
             say(run.failureText());

@@ -215,22 +215,28 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
     const double discount = Trunc2(percent ? r.price * r.discount / 100.0 : r.discount);
     const double surcharge = Trunc2(percent ? r.price * r.surcharge / 100.0 : r.surcharge);
 
-    if (price.fieldCount() == 0)
-        price.setFieldDefs(records::retornaPreco());
-    price.emptyOrCreate();
-    price.append();
-    price.setValue(QStringLiteral("VRPRECO"), r.price);
-    price.setValue(QStringLiteral("VRDESCONTO"), discount);
-    price.setValue(QStringLiteral("VRACRESCIMO"), surcharge);
-    price.setValue(QStringLiteral("VRPRECOCLIE"), Trunc2(r.price - discount + surcharge));
-    price.setValue(QStringLiteral("IDPRECVARIA"), QStringLiteral("N"));
-    price.setValue(QStringLiteral("IDPERCVALOR"),
-                   percent ? QStringLiteral("P") : QStringLiteral("V"));
-    price.setValue(QStringLiteral("IDACREDESC"),
-                   surcharge > 0 && discount <= 0 ? QStringLiteral("A") : QStringLiteral("D"));
-    price.setValue(QStringLiteral("VRPRECODIA"), r.price);
-    price.post();
+    fillPriceRecord(price, r.price, discount, surcharge, percent);
     return DataResult::empty();
+}
+
+void fillPriceRecord(DataSet& record, double price, double discount, double surcharge,
+                     bool percent)
+{
+    if (record.fieldCount() == 0)
+        record.setFieldDefs(records::retornaPreco());
+    record.emptyOrCreate();
+    record.append();
+    record.setValue(QStringLiteral("VRPRECO"), price);
+    record.setValue(QStringLiteral("VRDESCONTO"), discount);
+    record.setValue(QStringLiteral("VRACRESCIMO"), surcharge);
+    record.setValue(QStringLiteral("VRPRECOCLIE"), Trunc2(price - discount + surcharge));
+    record.setValue(QStringLiteral("IDPRECVARIA"), QStringLiteral("N"));
+    record.setValue(QStringLiteral("IDPERCVALOR"),
+                    percent ? QStringLiteral("P") : QStringLiteral("V"));
+    record.setValue(QStringLiteral("IDACREDESC"),
+                    surcharge > 0 && discount <= 0 ? QStringLiteral("A") : QStringLiteral("D"));
+    record.setValue(QStringLiteral("VRPRECODIA"), price);
+    record.post();
 }
 
 }  // namespace kvp::refhost

@@ -69,4 +69,9 @@ private:
     std::optional<QSqlQuery> m_branch;
 };
 
+// Fills the price record with the one row a successful lookup gives: the price, its
+// discount and surcharge in money (percent only tells how they were set).
+void fillPriceRecord(DataSet& record, double price, double discount, double surcharge,
+                     bool percent);
+
 }  // namespace kvp::refhost

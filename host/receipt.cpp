@@ -93,6 +93,22 @@ QStringList stableResult(DataSet& items, DataSet& observations, DataSet& control
     return out;
 }
 
+void appendSold(DataSet& sold, DataSet& items)
+{
+    if (!items.isActive())
+        return;
+    if (!sold.isActive())
+        sold.emptyOrCreate();
+    for (items.first(); !items.eof(); items.next()) {
+        sold.append();
+        for (const FieldDef& f : items.fields()) {
+            if (sold.hasField(f.name))
+                sold.setValue(f.name, items.value(f.name));
+        }
+        sold.post();
+    }
+}
+
 QStringList receiptLines(const QString& heading, DataSet& items, DataSet& observations,
                          DataSet& controlled)
 {

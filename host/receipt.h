@@ -25,6 +25,10 @@ QString quoted(const QString& text);
 QStringList stableResult(DataSet& items, DataSet& observations, DataSet& controlled,
                          bool result);
 
+// Puts the lines handed back on the sale: appended to the items-sold dataset the host
+// hands the module on its next call (the fields both datasets have).
+void appendSold(DataSet& sold, DataSet& items);
+
 // The lines of one combo sold, for a person: each item with quantity, unit price and
 // discounts, its observations under it, then the controlled observations.
 QStringList receiptLines(const QString& heading, DataSet& items, DataSet& observations,

@@ -4,6 +4,7 @@
 // which combo to sell and with what call arguments, then what the operator does on the
 // screen and what every dialog answers. Parsing checks every line before anything runs.
 
+#include "dataset.h"
 #include "hostservices.h"
 
 #include <QDateTime>
@@ -28,10 +29,22 @@ private:
     QString m_message;
 };
 
-// What a dialog of the host answers.
+// An observation answer given as the raw values the host hands back, not as a choice
+// among the occurrences offered.
+struct RawObservation {
+    QString text;      // what the dialog returns ("erro": cancelled)
+    QString group;     // slot 0: CDGRPOCOR
+    QStringList codes;  // slot 2: the chosen CDOCORR
+    QString typed;     // slot 3
+    // slot 4: IDCONTROLAOBS, CDPRODUTO, CDOCORR of each controlled row
+    QList<QStringList> controlled;
+};
+
+// What a dialog of the host answers; the scale and the access check answer from the
+// same queue.
 struct ScriptAnswer {
     enum class Kind { Question, Information, Warning, Message, Keypad, Observation, Coupon,
-                      Search, Fiscal };
+                      Search, Fiscal, Scale, Access };
     Kind kind = Kind::Message;
     int line = 0;
     bool yes = true;          // question
@@ -41,24 +54,51 @@ struct ScriptAnswer {
     QStringList codes;        // observation: CDOCORR of the occurrences chosen
     int row = 0;              // search, fiscal: 1-based
     QString picture;          // a PNG of the dialog over the screen, when asked for
+    double kg = 0;            // scale
+    std::optional<RawObservation> raw;  // observation given as raw values
 
     static QString kindName(Kind kind);
 };
 
+// What the host's price function answers for a product, in place of its price table.
+struct ScriptPrice {
+    int line = 0;
+    QString product;  // "*": every product without an answer of its own
+    std::optional<QString> flag;  // the price flag it answers for; every flag when unset
+    QString failure;  // the failure code; a price when empty
+    double price = 0;
+    double discount = 0;
+    double surcharge = 0;
+};
+
+// "expect": one value that show prints must read as written.
+struct ScriptExpect {
+    QString entry;        // "lblQuantGrupo", "group 4", "slot 3", "tray 2", a control name
+    bool absent = false;  // "expect no ENTRY": the entry is not on the screen
+    // What follows the entry: the value of an entry of one value; or a field and its
+    // value, or a flag field alone ("locked" reads as "locked yes").
+    QStringList words;
+    QString text;         // the line as written after "expect", for messages
+};
+
 struct ScriptStep {
-    enum class Kind { Touch, Key, Type, Tick, Wait, Scale, Screenshot, Answer };
+    enum class Kind { Touch, Key, Type, Tick, Wait, Scale, Screenshot, Answer, Show, Expect,
+                      Calls, Reactivate, Price };
     Kind kind = Kind::Touch;
     int line = 0;
-    QString text;  // control, key name, typed text, timer, file
+    QString text;  // control, key name, typed text, timer, file, entry shown
     int key = 0;   // Qt::Key of a key step
     int ms = 0;    // wait
     double kg = 0;  // scale
+    bool on = false;  // calls on|off
     ScriptAnswer answer;
+    ScriptExpect expect;
+    ScriptPrice price;
 
     bool isAction() const
     {
         return kind == Kind::Touch || kind == Kind::Key || kind == Kind::Type ||
-               kind == Kind::Tick || kind == Kind::Wait;
+               kind == Kind::Tick || kind == Kind::Wait || kind == Kind::Reactivate;
     }
 };
 
@@ -82,14 +122,29 @@ struct ScriptCall {
     // "Now" for the run: fixed, so a replay gives the same prices and log days.
     QDateTime clock = QDateTime(QDate(2025, 6, 14), QTime(12, 30));
     double scale = 0;
+    // The host's datasets as handed in: items already on the sale, and the result
+    // datasets, which need not come empty.
+    DataPacket sold;
+    DataPacket items;
+    DataPacket observations;
+    DataPacket controlled;
+    QList<ScriptPrice> prices;  // price function answers from this call on
+    std::optional<bool> calls;  // "calls on|off" before open
+};
+
+// One call of CriaPromocaoInteligente: how it is made, then what the operator does.
+struct ScriptSale {
+    ScriptCall call;
+    int openLine = 0;
+    QList<ScriptStep> opening;  // answers given while the screen opens
+    QList<ScriptStep> steps;    // everything after its "open"
 };
 
 struct Script {
     QString file;
-    ScriptCall call;
-    int openLine = 0;
-    QList<ScriptStep> opening;  // answers given while the screen opens
-    QList<ScriptStep> steps;    // everything after "open"
+    // In order; a script that opens the screen again makes a second call in the same
+    // process.
+    QList<ScriptSale> sales;
 
     // Raises ScriptError naming the line of the first fault.
     static Script parse(const QString& text, const QString& file);

@@ -9,6 +9,8 @@
 #include "qthostservices.h"
 #include "receipt.h"
 #include "screendialog.h"
+#include "screenstate.h"
+#include "scripthost.h"
 #include "searchdialog.h"
 
 #include <QCoreApplication>
@@ -400,7 +402,57 @@ private:
             case SKind::Wait:
                 m_clock.advance(step.ms);
                 return;
+            case SKind::Show:
+                show(step, form);
+                return;
+            case SKind::Expect: {
+                const QString wrong = checkExpect(showScreen(form), step.expect);
+                if (!wrong.isEmpty())
+                    m_run.fail(step.line, QStringLiteral("expect %1: %2").arg(step.expect.text, wrong));
+                return;
+            }
+            case SKind::Calls:
+                m_run.scriptHost().setLogging(step.on);
+                return;
+            case SKind::Price:
+                m_run.scriptHost().setPrice(step.price);
+                return;
+            case SKind::Reactivate:
+                reactivate(step, dialog);
+                return;
         }
+    }
+
+    void show(const ScriptStep& step, const screen::Form& form)
+    {
+        const ShownScreen shown = showScreen(form);
+        if (step.text.isEmpty()) {
+            for (const QString& line : shown.lines())
+                m_run.transcript(line);
+            return;
+        }
+        const ShownEntry* e = shown.find(step.text);
+        if (!e) {
+            m_run.fail(step.line, QStringLiteral("show: %1 shows no %2").arg(form.name(), step.text));
+            return;
+        }
+        m_run.transcript(e->line());
+    }
+
+    // The window loses and regains activation, as when a host window on top of it closes:
+    // the screen runs its activation handler again.
+    void reactivate(const ScriptStep& step, ui::ScreenDialog& dialog)
+    {
+        const quint64 before = dialog.form().revision();
+        QEvent away(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&dialog, &away);
+        QEvent back(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&dialog, &back);
+        // The dialog runs the handler from its event queue, as after a message box.
+        QCoreApplication::sendPostedEvents(&dialog, QEvent::MetaCall);
+        if (!m_run.failed() && dialog.form().revision() == before)
+            m_run.fail(step.line, QStringLiteral("reactivate: %1 did not run its activation")
+                                      .arg(dialog.form().name()));
     }
 
     ScriptRun& m_run;
@@ -457,11 +509,10 @@ void ScriptRun::saveImage(const QImage& image, const QString& path, int line)
 
 bool ScriptRun::run(const ScriptRunOptions& options)
 {
-    const ScriptCall& call = m_script.call;
     const QString connection = options.connectionString.isEmpty()
                                    ? options.folder.connectionString()
                                    : options.connectionString;
-    m_currentLine = m_script.openLine;
+    m_currentLine = m_script.sales.first().openLine;
 
     // The host's own connection: menu, occurrences and prices.
     ConnectionSettings settings;
@@ -493,75 +544,141 @@ bool ScriptRun::run(const ScriptRunOptions& options)
         }
     }
     if (ok) {
-        try {
-            const ShopCatalogue catalogue(kShopConnection);
-            const Combo combo = catalogue.combo(call.combo);
+        const ShopCatalogue catalogue(kShopConnection);
+        QtHostConfig config;
+        config.connectionString = connection;
+        config.programFolder = options.folder.root;
+        config.priceConnection = kShopConnection;
+        config.clock = [this] { return m_clock; };
+        config.occurrences = [catalogue](const QString& product) {
+            return catalogue.occurrences(product);
+        };
 
-            QtHostConfig config;
-            config.connectionString = connection;
-            config.programFolder = options.folder.root;
-            config.priceConnection = kShopConnection;
-            const QDateTime clock = call.clock;
-            config.clock = [clock] { return clock; };
-            config.occurrences = [catalogue](const QString& product) {
-                return catalogue.occurrences(product);
-            };
+        m_driver = std::make_unique<Driver>(*this);
+        QtHostServices services(config, *m_driver);
+        QtHostServices* servicesPtr = &services;
+        ScriptHost host(services, *this);
+        m_host = &host;
+        host.setLogging(options.logCalls);
+        m_presenter = std::make_unique<Presenter>(*this, servicesPtr);
+        installHost(&host);
+        screen::installPresenter(m_presenter.get());
 
-            m_driver = std::make_unique<Driver>(*this);
-            QtHostServices services(config, *m_driver);
-            QtHostServices* servicesPtr = &services;
-            services.scale().setReading(call.scale);
-            m_presenter = std::make_unique<Presenter>(*this, servicesPtr);
-            m_presenter->steps.assign(m_script.steps.cbegin(), m_script.steps.cend());
-            m_presenter->finalScreenshot = options.finalScreenshot;
-            for (const ScriptStep& s : m_script.opening)
-                m_answers.push_back(s.answer);
-
-            installHost(&services);
-            screen::installPresenter(m_presenter.get());
-
-            DataSet itens(QStringLiteral("cdsItensRet"), records::itemProd());
-            DataSet obs(QStringLiteral("cdsObsRet"), records::obsItens());
-            DataSet ctObs(QStringLiteral("cdsCtObsRet"), records::prodCtObs());
-            DataSet vendidos(QStringLiteral("cdsItensVendidos"), records::itemProd());
-            const QString priceMode = call.priceMode.value_or(combo.priceMode);
-            const bool result = kvp::combinada::CriaPromocaoInteligente(
-                itens, obs, ctObs, combo.code, call.name.value_or(combo.name), call.customer,
-                call.consumer, priceMode, call.valueOrPerc.value_or(combo.valueOrPerc),
-                call.adjustType.value_or(combo.adjustType), call.price.value_or(combo.price),
-                call.adjust.value_or(combo.adjust), call.quantity,
-                call.applyAdjust.value_or(combo.applyAdjust), call.debit, call.sale, vendidos,
-                call.callType);
-
-            screen::installPresenter(nullptr);
-            installHost(nullptr);
-            services.prices().release();
-
-            if (!failed() && !m_answers.empty())
-                fail(m_answers.front().line,
-                     QStringLiteral("no %1 came up; nothing used this answer")
-                         .arg(ScriptAnswer::kindName(m_answers.front().kind)));
-            if (!failed() && m_presenter->leftOpen)
-                fail(m_script.steps.isEmpty() ? m_script.openLine : m_script.steps.last().line,
-                     QStringLiteral("the script ended with the screen still open (close it, "
-                                    "e.g. key Esc and answer question yes)"));
-            if (!failed() && !m_presenter->steps.empty())
-                fail(m_presenter->steps.front().line,
-                     QStringLiteral("the screen had closed; this line and the ones after it "
-                                    "were not played"));
-            if (!failed()) {
-                for (const QString& line : stableResult(itens, obs, ctObs, result))
-                    transcript(line);
-            }
-        } catch (const HostError& e) {
-            screen::installPresenter(nullptr);
-            installHost(nullptr);
-            fail(call.comboLine > 0 ? call.comboLine : m_script.openLine, e.message());
+        // The sale the calls are made in: what earlier calls handed back is on it.
+        DataSet sold(QStringLiteral("cdsItensVendidos"), records::itemProd());
+        sold.emptyOrCreate();
+        for (qsizetype i = 0; i < m_script.sales.size() && !failed(); ++i) {
+            const ScriptSale& sale = m_script.sales.at(i);
+            if (i > 0)
+                transcript(QStringLiteral("open %1 %2").arg(i + 1).arg(quoted(sale.call.combo)));
+            sell(sale, i + 1 == m_script.sales.size(), options, services, sold);
         }
+
+        screen::installPresenter(nullptr);
+        installHost(nullptr);
+        m_host = nullptr;
+        services.prices().release();
     }
     m_presenter.reset();
     m_driver.reset();
     QSqlDatabase::removeDatabase(kShopConnection);
+    return !failed();
+}
+
+namespace {
+
+// The rows of a packet a script handed in, on a dataset of the host's.
+void handIn(DataSet& ds, const DataPacket& rows)
+{
+    if (!rows.hasStructure()) {
+        ds.emptyOrCreate();
+        return;
+    }
+    ds.setData(rows);
+}
+
+}  // namespace
+
+bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
+                     QtHostServices& services, DataSet& sold)
+{
+    const ScriptCall& call = sale.call;
+    m_currentLine = sale.openLine;
+    try {
+        const ShopCatalogue catalogue(kShopConnection);
+        Combo combo;
+        try {
+            combo = catalogue.combo(call.combo);
+        } catch (const HostError&) {
+            // A shop's own database need not hold the reference host's menu: the script
+            // then says how the combo is sold.
+            if (!call.priceMode || !call.price)
+                throw;
+            combo.code = call.combo;
+            combo.name = catalogue.productName(call.combo);
+            combo.priceMode = *call.priceMode;
+            combo.price = *call.price;
+        }
+
+        m_clock = call.clock;
+        services.scale().setReading(call.scale);
+        if (call.calls)
+            m_host->setLogging(*call.calls);
+        for (const ScriptPrice& p : call.prices)
+            m_host->setPrice(p);
+        if (call.sold.hasStructure()) {
+            for (const Row& row : call.sold.rows) {
+                sold.append();
+                for (qsizetype f = 0; f < call.sold.fields.size(); ++f) {
+                    if (!row.value(f).isNull())
+                        sold.setValue(call.sold.fields.at(f).name, row.value(f));
+                }
+                sold.post();
+            }
+        }
+        m_presenter->steps.assign(sale.steps.cbegin(), sale.steps.cend());
+        m_presenter->finalScreenshot = last ? options.finalScreenshot : QString();
+        m_presenter->leftOpen = false;
+        m_answers.clear();
+        for (const ScriptStep& s : sale.opening)
+            m_answers.push_back(s.answer);
+
+        DataSet itens(QStringLiteral("cdsItensRet"), records::itemProd());
+        DataSet obs(QStringLiteral("cdsObsRet"), records::obsItens());
+        DataSet ctObs(QStringLiteral("cdsCtObsRet"), records::prodCtObs());
+        handIn(itens, call.items);
+        handIn(obs, call.observations);
+        handIn(ctObs, call.controlled);
+        const QString priceMode = call.priceMode.value_or(combo.priceMode);
+        const bool result = kvp::combinada::CriaPromocaoInteligente(
+            itens, obs, ctObs, combo.code, call.name.value_or(combo.name), call.customer,
+            call.consumer, priceMode, call.valueOrPerc.value_or(combo.valueOrPerc),
+            call.adjustType.value_or(combo.adjustType), call.price.value_or(combo.price),
+            call.adjust.value_or(combo.adjust), call.quantity,
+            call.applyAdjust.value_or(combo.applyAdjust), call.debit, call.sale, sold,
+            call.callType);
+
+        if (!failed() && !m_answers.empty())
+            fail(m_answers.front().line,
+                 QStringLiteral("no %1 came up; nothing used this answer")
+                     .arg(ScriptAnswer::kindName(m_answers.front().kind)));
+        if (!failed() && m_presenter->leftOpen)
+            fail(sale.steps.isEmpty() ? sale.openLine : sale.steps.last().line,
+                 QStringLiteral("the script ended with the screen still open (close it, "
+                                "e.g. key Esc and answer question yes)"));
+        if (!failed() && !m_presenter->steps.empty())
+            fail(m_presenter->steps.front().line,
+                 QStringLiteral("the screen had closed; this line and the ones after it "
+                                "were not played"));
+        if (failed())
+            return false;
+        for (const QString& line : stableResult(itens, obs, ctObs, result))
+            transcript(line);
+        if (result)
+            appendSold(sold, itens);
+    } catch (const HostError& e) {
+        fail(call.comboLine > 0 ? call.comboLine : sale.openLine, e.message());
+    }
     return !failed();
 }
 

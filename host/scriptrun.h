@@ -5,6 +5,7 @@
 // dialog and the result handed back in the stable format, and stops with the script's
 // line at the first thing that did not go as written.
 
+#include "dataset.h"
 #include "dialogdriver.h"
 #include "script.h"
 #include "shop.h"
@@ -21,7 +22,11 @@ struct ScriptRunOptions {
     RunFolder folder;            // program folder of the module
     QString connectionString;    // empty: the folder's SQLite database
     QString finalScreenshot;     // PNG of the screen as the run ends; none when empty
+    bool logCalls = false;       // print every call to the host's services from the start
 };
+
+class ScriptHost;
+class QtHostServices;
 
 class ScriptRun {
 public:
@@ -50,10 +55,15 @@ public:
     QImage screenNow() const;
     // Saves an image, failing the run at the line when it cannot be written.
     void saveImage(const QImage& image, const QString& path, int line);
+    ScriptHost& scriptHost() { return *m_host; }
 
 private:
     class Driver;
     class Presenter;
+
+    // One call of the entry; false when it did not go as the script says.
+    bool sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
+              QtHostServices& services, DataSet& sold);
 
     Script m_script;
     QTextStream& m_out;
@@ -62,6 +72,8 @@ private:
     std::deque<ScriptAnswer> m_answers;
     std::unique_ptr<Driver> m_driver;
     std::unique_ptr<Presenter> m_presenter;
+    ScriptHost* m_host = nullptr;
+    QDateTime m_clock;  // "now" of the call being made
 };
 
 }  // namespace kvp::refhost

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 using namespace kvp;
@@ -34,7 +38,7 @@ int errorLine(const QString& text)
 
 TEST(ScriptParse, SettingsStepsAndAnswersComeOutInOrder)
 {
-    const Script s = Script::parse(S("# a sale\n"
+    const Script script = Script::parse(S("# a sale\n"
                                      "combo 9002\n"
                                      "quantity 2\n"
                                      "adjust D P 10\n"
@@ -50,6 +54,8 @@ TEST(ScriptParse, SettingsStepsAndAnswersComeOutInOrder)
                                      "answer observation 01 04 | sem sal > shot.png\n"
                                      "answer keypad cancel\n"),
                                    S("t.kvs"));
+    ASSERT_EQ(script.sales.size(), 1);
+    const ScriptSale& s = script.sales.first();
     EXPECT_EQ(s.call.combo, S("9002"));
     EXPECT_EQ(s.call.quantity, 2);
     EXPECT_EQ(s.call.adjustType, S("D"));
@@ -89,6 +95,75 @@ TEST(ScriptParse, EveryFaultNamesItsLine)
     EXPECT_EQ(errorLine(S("combo 1\nopen\nanswer warning \"unclosed\n")), 3);
     EXPECT_EQ(errorLine(S("combo 1\nopen\nopen\n")), 3);
     EXPECT_EQ(errorLine(S("combo 1\n")), 0) << "a script that never opens the screen";
+}
+
+TEST(ScriptParse, SetUpRowsPricesAndSeveralCallsComeOutPerCall)
+{
+    const Script script = Script::parse(
+        S("combo 9004\nanswer scale 0,5\nopen\nanswer access no\nshow group 2\n"
+          "expect no slot 3\nexpect tray 1 price \"1 X R$8,90\"\nexpect group 4 locked\n"
+          "price 1001 flag s fail BLOQUEADO\ncalls on\nreactivate\n"
+          "combo 9001\nsold 1009 QTPRODVEND=2,5\nhanded obs NRSEQ=3 CDOCORR=01\n"
+          "price * 10 1 0,5\nanswer observation raw text \"Bem passado\" group 01 codes 03 04 "
+          "controlled A 5101 04 N 1001 01\nopen\n"),
+        S("t.kvs"));
+    ASSERT_EQ(script.sales.size(), 2);
+    const ScriptSale& first = script.sales.at(0);
+    ASSERT_EQ(first.opening.size(), 1);
+    EXPECT_EQ(first.opening.first().answer.kind, ScriptAnswer::Kind::Scale);
+    EXPECT_DOUBLE_EQ(first.opening.first().answer.kg, 0.5);
+    ASSERT_EQ(first.steps.size(), 8);
+    EXPECT_EQ(first.steps.at(0).answer.kind, ScriptAnswer::Kind::Access);
+    EXPECT_FALSE(first.steps.at(0).answer.yes);
+    EXPECT_EQ(first.steps.at(1).text, S("group 2"));
+    EXPECT_TRUE(first.steps.at(2).expect.absent);
+    EXPECT_EQ(first.steps.at(2).expect.entry, S("slot 3"));
+    EXPECT_EQ(first.steps.at(3).expect.entry, S("tray 1"));
+    EXPECT_EQ(first.steps.at(3).expect.words, (QStringList{S("price"), S("1 X R$8,90")}));
+    EXPECT_EQ(first.steps.at(3).expect.text, S("tray 1 price \"1 X R$8,90\""));
+    EXPECT_EQ(first.steps.at(4).expect.words, QStringList{S("locked")});
+    EXPECT_EQ(first.steps.at(5).price.flag, S("S"));
+    EXPECT_EQ(first.steps.at(5).price.failure, S("BLOQUEADO"));
+    EXPECT_TRUE(first.steps.at(6).on);
+    EXPECT_EQ(first.steps.at(7).kind, ScriptStep::Kind::Reactivate);
+
+    const ScriptSale& second = script.sales.at(1);
+    EXPECT_EQ(second.call.combo, S("9001"));
+    ASSERT_EQ(second.call.sold.rows.size(), 1);
+    const int product = second.call.sold.fieldIndex(S("CDPRODUTO"));
+    const int quantity = second.call.sold.fieldIndex(S("QTPRODVEND"));
+    EXPECT_EQ(second.call.sold.rows.first().value(product).toString(), S("1009"));
+    EXPECT_DOUBLE_EQ(second.call.sold.rows.first().value(quantity).toDouble(), 2.5);
+    EXPECT_EQ(second.call.observations.rows.size(), 1);
+    ASSERT_EQ(second.call.prices.size(), 1);
+    EXPECT_EQ(second.call.prices.first().product, S("*"));
+    EXPECT_DOUBLE_EQ(second.call.prices.first().surcharge, 0.5);
+    const std::optional<RawObservation>& raw = second.opening.first().answer.raw;
+    ASSERT_TRUE(raw.has_value());
+    EXPECT_EQ(raw->text, S("Bem passado"));
+    EXPECT_EQ(raw->codes, (QStringList{S("03"), S("04")}));
+    ASSERT_EQ(raw->controlled.size(), 2);
+    EXPECT_EQ(raw->controlled.at(1), (QStringList{S("N"), S("1001"), S("01")}));
+}
+
+TEST(ScriptParse, FaultsOfTheNewCommandsNameTheirLine)
+{
+    EXPECT_EQ(errorLine(S("combo 1\nshow\nopen\n")), 2) << "show needs the screen";
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nexpect\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nexpect slot x code 1\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nexpect no slot 2 code\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nexpect group 1 a b c\n")), 3);
+    EXPECT_EQ(errorLine(S("combo 1\nsold 1001 NOFIELD=1\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nsold 1001 QTPRODVEND=dois\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nhanded basket CDPRODUTO=1\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 fail\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 -3\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nanswer observation raw codes 01 controlled A 5101\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nanswer observation raw 01\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nanswer access maybe\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\ncalls loud\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nquantity 2\n")), 3) << "a new call starts with its combo";
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nkey Esc\ncombo 2\n")), 4) << "a call never made";
 }
 
 namespace {
@@ -177,6 +252,73 @@ TEST_F(ScriptReplay, AMissingDatabaseIsAClearError)
     options.connectionString = S("driver=QSQLITE;database=/nonexistent/loja.db");
     EXPECT_FALSE(run.run(options));
     EXPECT_EQ(run.failureText(), S("t.kvs: the shop database /nonexistent/loja.db does not exist"));
+}
+
+namespace {
+
+// Every row of every table but the module's scratch tables, as text.
+QStringList shopRows(const QString& file)
+{
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(S("QSQLITE"), S("shop-rows"));
+        db.setDatabaseName(file);
+        if (!db.open())
+            return {S("cannot open")};
+        for (const QString& table : db.tables()) {
+            if (table == S("PROMOCAOCOMBTMP") || table == S("PROMOCAOCOMBAUX"))
+                continue;
+            QSqlQuery q(db);
+            q.exec(S("SELECT * FROM ") + table);
+            while (q.next()) {
+                QStringList values;
+                for (int i = 0; i < q.record().count(); ++i)
+                    values << q.value(i).toString();
+                rows << table + S(": ") + values.join(S("|"));
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(S("shop-rows"));
+    return rows;
+}
+
+}  // namespace
+
+TEST_F(ScriptReplay, AShopsOwnDatabaseGetsNothingButScratchRows)
+{
+    // The shop's database lacks the reference host's menu and price table: the script
+    // says how the combo is sold and what the price function answers.
+    QTemporaryDir shop;
+    const QString db = shop.filePath(S("shop.db"));
+    ASSERT_TRUE(QFile::copy(folder.databasePath(), db));
+    {
+        QSqlDatabase c = QSqlDatabase::addDatabase(S("QSQLITE"), S("shop-drop"));
+        c.setDatabaseName(db);
+        ASSERT_TRUE(c.open());
+        QSqlQuery q(c);
+        ASSERT_TRUE(q.exec(S("DROP TABLE COMBOHOST")));
+        ASSERT_TRUE(q.exec(S("DROP TABLE PRECOHOST")));
+    }
+    QSqlDatabase::removeDatabase(S("shop-drop"));
+    const QStringList before = shopRows(db);
+    ASSERT_GT(before.size(), 50);
+
+    QString output;
+    QTextStream out(&output);
+    ScriptRun run(Script::parse(S("combo 9003\npricemode 1\nprice 34,90\nprice * 10\n"
+                                  "price 6002 fail BLOQUEADO\nopen\n"
+                                  "answer warning \"indisponivel\"\ntouch imgProd02\n"
+                                  "answer coupon\ntouch imgProd01\nanswer coupon\ntouch imgProd01\n"
+                                  "answer coupon\ntouch imgProd01\ntouch bldConfirmar\n"),
+                               S("t.kvs")),
+                  out);
+    ScriptRunOptions options;
+    options.folder = folder;
+    options.connectionString = S("driver=QSQLITE;database=") + db;
+    EXPECT_TRUE(run.run(options)) << run.failureText().toStdString();
+    EXPECT_TRUE(output.contains(S("NMPRODUTO=\"Mini Burger\""))) << output.toStdString();
+    EXPECT_TRUE(output.endsWith(S("result true\n"))) << output.toStdString();
+    EXPECT_EQ(shopRows(db), before);
 }
 
 TEST(SampleShop, SqlSplitsAtSemicolonsOutsideQuotesAndDropsComments)
