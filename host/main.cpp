@@ -94,7 +94,7 @@ struct CommandLine {
         QStringLiteral("run-dir"),
         QStringLiteral(
             "Run folder (program folder of the module): shop database, host files, pictures; "
-            "built from the seed when missing or incomplete. Default: run/ beside a program "
+            "built from the seed when missing or empty, never replaced. Default: run/ beside a program "
             "in its build tree, else the user's data folder (~/.local/share/kvp-host)."),
         QStringLiteral("DIR")};
     const QCommandLineOption rebuild{
@@ -283,9 +283,8 @@ int main(int argc, char** argv)
     const bool otherDatabase = parser.isSet(cl.connection);
     // A shop's own database: the run folder only supplies the host's files and the log,
     // and nothing of the sample shop is built over them.
-    const bool buildShop = parser.isSet(cl.rebuild) || parser.isSet(cl.makeShop) ||
-                           (!otherDatabase && !folder.isComplete());
-    if (otherDatabase && !buildShop) {
+    const bool prepareShop = parser.isSet(cl.rebuild) || parser.isSet(cl.makeShop) || !otherDatabase;
+    if (otherDatabase && !prepareShop) {
         for (const QString& file : {folder.parametersPath(), folder.taxRatesPath()}) {
             if (!QFileInfo::exists(file)) {
                 tell(QStringLiteral("with --connection the run folder supplies the host's "
@@ -297,13 +296,18 @@ int main(int argc, char** argv)
         }
     }
     try {
-        if (buildShop) {
-            buildRunFolder(folder);
-            tell(QStringLiteral("sample shop built in %1").arg(folder.root));
+        if (prepareShop) {
+            const RunFolderState state = prepareRunFolder(folder, parser.isSet(cl.rebuild));
+            if (state.built)
+                tell(QStringLiteral("sample shop built in %1").arg(folder.root));
+            else if (parser.isSet(cl.makeShop))
+                tell(QStringLiteral("%1 holds a shop already; nothing built (--rebuild replaces it)")
+                         .arg(folder.root));
+            for (const QString& file : state.missing)
+                tell(QStringLiteral("%1 is missing; the shop's database is kept as it is").arg(file));
         }
     } catch (const HostError& e) {
-        tell(
-            QStringLiteral("cannot build the sample shop in %1: %2").arg(folder.root, e.message()));
+        tell(QStringLiteral("cannot prepare the run folder %1: %2").arg(folder.root, e.message()));
         return 1;
     }
     if (parser.isSet(cl.makeShop))

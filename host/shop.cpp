@@ -139,12 +139,6 @@ QString RunFolder::picturesPath() const
     return QDir(root).filePath(QStringLiteral("dados/img/produto"));
 }
 
-bool RunFolder::isComplete() const
-{
-    return QFileInfo::exists(databasePath()) && QFileInfo::exists(parametersPath()) &&
-           QFileInfo::exists(taxRatesPath()) && QFileInfo(picturesPath()).isDir();
-}
-
 QStringList splitSqlStatements(const QString& text)
 {
     QStringList out;
@@ -294,6 +288,29 @@ void buildRunFolder(const RunFolder& folder)
     rates.fields = records::aliqImpFis();
     rates.rows.append(Row{S("T18"), 18.0, S("T")});
     rates.saveToFile(folder.taxRatesPath());
+}
+
+RunFolderState prepareRunFolder(const RunFolder& folder, bool rebuild)
+{
+    RunFolderState state;
+    const QDir root(folder.root);
+    const bool empty =
+        !root.exists() || root.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (rebuild || empty) {
+        buildRunFolder(folder);
+        state.built = true;
+        return state;
+    }
+    if (!QFileInfo::exists(folder.databasePath()))
+        throw HostError(QStringLiteral("%1 holds no shop database (%2); nothing is built over "
+                                       "its files: --rebuild builds the sample shop there")
+                            .arg(folder.root, folder.databasePath()));
+    for (const QString& file : {folder.parametersPath(), folder.taxRatesPath()})
+        if (!QFileInfo::exists(file))
+            state.missing.append(file);
+    if (!QFileInfo(folder.picturesPath()).isDir())
+        state.missing.append(folder.picturesPath());
+    return state;
 }
 
 QList<Combo> ShopCatalogue::combos() const

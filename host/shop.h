@@ -29,9 +29,6 @@ struct RunFolder {
     QString parametersPath() const;  // root/PARAMETROSQMT.CDS
     QString taxRatesPath() const;    // root/Dados/Cadastros/AliqImpFis.cds
     QString picturesPath() const;    // root/dados/img/produto
-
-    // Whether the folder holds a shop database and the host's files.
-    bool isComplete() const;
 };
 
 // Splits SQL text into statements at the semicolons outside quotes; "--" comments go.
@@ -48,6 +45,19 @@ void loadSampleShop(QSqlDatabase& db);
 // (Re)builds the run folder from scratch: database, parameter file, tax-rate file and
 // pictures. Raises HostError on failure; a failed build leaves no half-built database.
 void buildRunFolder(const RunFolder& folder);
+
+// What a run found in its folder before selling.
+struct RunFolderState {
+    bool built = false;      // the sample shop was built (an empty folder, or a rebuild)
+    QStringList missing;     // the host's files a shop's folder lacks, by path
+};
+
+// Makes a run folder ready to sell from without ever replacing a shop: the sample shop is
+// built only in an empty or absent folder, or when rebuild asks for it. A folder that
+// holds a database keeps it whatever else is missing; the missing host files are only
+// reported, and the module's own rule for them applies. A folder with other things but
+// no database raises HostError (nothing is built over a shop's files).
+RunFolderState prepareRunFolder(const RunFolder& folder, bool rebuild);
 
 // The parameter file the sample shop's point of sale writes; dsDirCad is the folder the
 // pictures live under (ending in a separator).
