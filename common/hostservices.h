@@ -91,6 +91,9 @@ public:
     // --- Database session ---
     // The leading underscore of the host's name would make a reserved identifier here.
     virtual QString GetStringConexQmt(const QString& name) = 0;
+    // Opens the connection the host's way (the data module's activate method asks for it).
+    // A host that leaves it closed lets the module open it itself.
+    virtual void TryConnect(QSqlDatabase& connection) { static_cast<void>(connection); }
     virtual void SetADODBSession(QSqlDatabase& connection) = 0;
     virtual QString ADOExceptionMessage(const QString& error, const QSqlDatabase& connection,
                                         const QString& text) = 0;

@@ -173,6 +173,12 @@ QString QtHostServices::GetStringConexQmt(const QString&)
     return m_config.connectionString;
 }
 
+void QtHostServices::TryConnect(QSqlDatabase& connection)
+{
+    if (!connection.isOpen())
+        connection.open();
+}
+
 void QtHostServices::SetADODBSession(QSqlDatabase&)
 {
     // The embedded and test databases need no session settings.

@@ -331,6 +331,11 @@ QString ScriptHost::GetStringConexQmt(const QString& name)
     return m_inner.GetStringConexQmt(name);
 }
 
+void ScriptHost::TryConnect(QSqlDatabase& connection)
+{
+    m_inner.TryConnect(connection);
+}
+
 void ScriptHost::SetADODBSession(QSqlDatabase& connection)
 {
     m_inner.SetADODBSession(connection);

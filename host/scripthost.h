@@ -45,6 +45,7 @@ public:
     bool VerificaAcesso(int functionCode, const QVariant& second, QString& text) override;
     void RelFiscais() override;
     QString GetStringConexQmt(const QString& name) override;
+    void TryConnect(QSqlDatabase& connection) override;
     void SetADODBSession(QSqlDatabase& connection) override;
     QString ADOExceptionMessage(const QString& error, const QSqlDatabase& connection,
                                 const QString& text) override;

@@ -335,10 +335,25 @@ void TrdmPromocaoCombinada::setConnected(bool on)
         m_connected = false;
         return;
     }
+    connect([](QSqlDatabase& db) { return db.open(); });
+}
+
+void TrdmPromocaoCombinada::MtsDataModuleActivate()
+{
+    if (m_connected)
+        return;
+    connect([](QSqlDatabase& db) {
+        host().TryConnect(db);
+        return db.isOpen() || db.open();
+    });
+}
+
+void TrdmPromocaoCombinada::connect(const std::function<bool(QSqlDatabase&)>& open)
+{
     dropStatements();
     adcPromocaoCombinadaBeforeConnect();
     QSqlDatabase db = adcPromocaoCombinada();
-    if (!db.open())
+    if (!open(db))
         throw DataModuleError(
             QStringLiteral("Cannot connect to the database: %1").arg(sqlErrorText(db.lastError())));
     try {

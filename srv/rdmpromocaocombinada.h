@@ -115,7 +115,9 @@ public:
 
     void adcPromocaoCombinadaBeforeConnect();
     void adcPromocaoCombinadaAfterConnect();
-    void MtsDataModuleActivate() { setConnected(true); }
+    // Connects through the host's TryConnect; raises like setConnected when the
+    // connection stays closed.
+    void MtsDataModuleActivate();
     void MtsDataModuleDeactivate() { setConnected(false); }
 
     // The statement, prepared on first use and kept for the module's life.
@@ -142,6 +144,7 @@ public:
 
 private:
     void dropStatements();
+    void connect(const std::function<bool(QSqlDatabase&)>& open);
 
     QString m_connectionName;
     bool m_connected = false;

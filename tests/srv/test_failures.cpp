@@ -125,6 +125,28 @@ TEST_P(Failures, TheModuleIsCreatedOnceConnectedOnceAndRebuiltAfterItIsFreed)
     EXPECT_EQ(getExibeProd(S("01")), S(""));
 }
 
+TEST_P(Failures, ActivatingTheModuleConnectsThroughTheHost)
+{
+    freeDataModule();
+    m_host.clearCalls();
+    auto* module = new TrdmPromocaoCombinada();
+    rdmPromocaoCombinada = module;
+    module->MtsDataModuleActivate();
+    EXPECT_TRUE(module->connected());
+    EXPECT_EQ(m_host.callsOf(S("TryConnect")).size(), 1);
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 1);
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+    module->MtsDataModuleActivate();  // connected already: the host is not asked again
+    EXPECT_EQ(m_host.callsOf(S("TryConnect")).size(), 1);
+    module->MtsDataModuleDeactivate();
+    EXPECT_FALSE(module->connected());
+
+    // A connection the host cannot open leaves the module unconnected, with the reason.
+    m_host.setConnectionString(S("driver=QSQLITE;database=/nonexistent/folder/shop.db"));
+    EXPECT_THROW(module->MtsDataModuleActivate(), DataModuleError);
+    EXPECT_FALSE(module->connected());
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Failures,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres, Backend::OdbcSqlite,
                                            Backend::OdbcPostgres),

@@ -208,6 +208,12 @@ QString ScriptedHost::GetStringConexQmt(const QString& name)
     return m_connection;
 }
 
+void ScriptedHost::TryConnect(QSqlDatabase& connection)
+{
+    record(QStringLiteral("TryConnect"), {connection.connectionName()});
+    connection.open();
+}
+
 void ScriptedHost::SetADODBSession(QSqlDatabase& connection)
 {
     record(QStringLiteral("SetADODBSession"), {connection.connectionName()});
