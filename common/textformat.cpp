@@ -253,6 +253,13 @@ QString formatTime(const QDateTime& when, const FormatSettings& fs)
     return when.time().toString(fs.longTimeFormat);
 }
 
+QString hourMinuteText(const QDateTime& when, const FormatSettings& fs)
+{
+    QString text = formatTime(when, fs);
+    text.remove(2, 1);
+    return text.left(4);
+}
+
 QString fillText(const QString& text, const QStringList& args)
 {
     QString result;

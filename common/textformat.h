@@ -51,6 +51,9 @@ QString shortestText(double value, const FormatSettings& fs);
 double parseNumber(const QString& text, const FormatSettings& fs, bool* ok = nullptr);
 QString formatDate(const QDateTime& when, const FormatSettings& fs);
 QString formatTime(const QDateTime& when, const FormatSettings& fs);
+// Hours and minutes as the price function and the campaigns compare them: the long time
+// text with its third character removed, cut to four characters ("09:05:30" -> "0905").
+QString hourMinuteText(const QDateTime& when, const FormatSettings& fs);
 
 // Fills "%s" placeholders left to right. Missing arguments leave the rest empty;
 // extra arguments are ignored; "%%" is a literal percent; any other "%" is kept as is.

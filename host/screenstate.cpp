@@ -98,7 +98,10 @@ QString slotName(const char* prefix, int n)
 
 void addGroups(const screen::Form& f, const QString& locked, QList<ShownEntry>& out)
 {
-    const QStringList lockedCodes = locked.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    // Entries are the code padded with blanks to ten characters, then ";".
+    QStringList lockedCodes;
+    for (const QString& entry : locked.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        lockedCodes.append(entry.trimmed());
     for (int n = 1;; ++n) {
         const Control* b = f.findComponent(slotName("blbMenu", n));
         if (!b)

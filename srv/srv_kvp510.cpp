@@ -329,8 +329,8 @@ DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const Q
         const QDateTime now = host().now();
         // 1 = Sunday ... 7 = Saturday; Qt counts Monday = 1 ... Sunday = 7.
         const QString weekday = QString::number(now.date().dayOfWeek() % 7 + 1);
-        // Hours and minutes, four digits: 09:05:30 gives 0905.
-        const QString time = now.time().toString(QStringLiteral("hhmm"));
+        // Hours and minutes from the host's time text: 09:05:30 gives 0905.
+        const QString time = hourMinuteText(now, host().formatSettings());
 
         auto& tipo = m.statement(Stmt::adqTipoCons);
         tipo.bindText("P_CDCLIENTE", cliente);

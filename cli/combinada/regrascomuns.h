@@ -117,13 +117,20 @@ inline bool vigente(const DataSet& cupons, const QDateTime& agora)
     return true;
 }
 
-// stBotaoBloqueado lists locked groups as "code;" entries.
+// stBotaoBloqueado lists locked groups in entries 11 characters wide, as hosts read it:
+// the group code padded with blanks to the 10 characters of CDGRUPROMOC, then ";".
+inline QString entradaBloqueio(const QString& grupo)
+{
+    return grupo.leftJustified(10, QLatin1Char(' ')) + QLatin1Char(';');
+}
+
 inline QString semEntradasDoGrupo(const QString& lista, const QString& grupo)
 {
+    const QString propria = grupo.leftJustified(10, QLatin1Char(' '));
     QString resto;
     const QStringList entradas = lista.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (const QString& e : entradas) {
-        if (e != grupo) {
+        if (e != propria) {
             resto += e + QLatin1Char(';');
         }
     }
@@ -233,9 +240,7 @@ struct RegrasComuns {
         try {
             HostServices& h = host();
             // HHMM from the long time text: "13:05:22" -> "1305".
-            QString hora = formatTime(h.now(), h.formatSettings());
-            hora.remove(2, 1);
-            hora = hora.left(4);
+            const QString hora = hourMinuteText(h.now(), h.formatSettings());
             const QVariantList valores{
                 t.stCdFilial,
                 Tela::modulo().stCdCliDebPadrao,
@@ -1031,7 +1036,7 @@ struct RegrasComuns {
             if (t.cdsAuxGrupProdCombo.locate(QStringLiteral("CDGRUPROMOC;CDGRUPMUTEX"),
                                              {botao.groupCode, t.stCdGrupMutexAtual})) {
                 botao.enabled = false;
-                Tela::modulo().stBotaoBloqueado += botao.groupCode + QLatin1Char(';');
+                Tela::modulo().stBotaoBloqueado += entradaBloqueio(botao.groupCode);
             }
         }
     }

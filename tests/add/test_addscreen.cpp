@@ -134,7 +134,7 @@ TEST_F(Choice, AnExclusiveSetLocksItsOtherGroupAndOpensOnlyWhenTheGroupIsEmpty)
     touchAdd(s, S("A1"));
     touchAdd(s, S("A1"));
     EXPECT_FALSE(s.blbMenu(2).enabled);
-    EXPECT_EQ(add::stBotaoBloqueado, S("GB;GB;"));
+    EXPECT_EQ(add::stBotaoBloqueado, S("GB        ;GB        ;"));
 
     s.BandejaClick(*s.controlesBandeja().first());
     EXPECT_FALSE(s.blbMenu(2).enabled);  // GA still has a line

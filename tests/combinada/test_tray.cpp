@@ -156,19 +156,20 @@ TEST_F(Exclusive, ChoosingAGroupLocksItsPartnersUntilItIsEmptyAgain)
     EXPECT_TRUE(s.blbMenu(1).enabled);
     EXPECT_FALSE(s.blbMenu(2).enabled);
     EXPECT_TRUE(s.blbMenu(3).enabled);
-    EXPECT_EQ(combinada::stBotaoBloqueado, S("G2;"));
+    // Each entry is 11 characters wide: the code padded to 10, then ";".
+    EXPECT_EQ(combinada::stBotaoBloqueado, S("G2        ;"));
     EXPECT_EQ(text(1, "CDGRUPMUTEX"), S("M"));
 
     touch(S("A1"));
-    EXPECT_EQ(combinada::stBotaoBloqueado, S("G2;G2;"));  // locked again, listed again
+    EXPECT_EQ(combinada::stBotaoBloqueado, S("G2        ;G2        ;"));  // listed again
     s.BandejaClick(trayPicture(1));
     EXPECT_FALSE(s.blbMenu(2).enabled);
 
     // Entries of other groups stay, also those whose code contains G2's.
-    combinada::stBotaoBloqueado = S("G21;") + combinada::stBotaoBloqueado + S("XG2;");
+    combinada::stBotaoBloqueado = S("G21       ;") + combinada::stBotaoBloqueado + S("XG2       ;");
     s.BandejaClick(trayPicture(2));
     EXPECT_TRUE(s.blbMenu(2).enabled);
-    EXPECT_EQ(combinada::stBotaoBloqueado, S("G21;XG2;"));
+    EXPECT_EQ(combinada::stBotaoBloqueado, S("G21       ;XG2       ;"));
 }
 
 TEST_F(Exclusive, WithAPagedMenuNothingIsLockedAndTheChoiceIsRefused)

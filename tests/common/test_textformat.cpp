@@ -161,6 +161,16 @@ TEST(FormatDateTime, UsesTheSettingsPatterns)
     iso.longTimeFormat = QStringLiteral("HH.mm");
     EXPECT_EQ(formatDate(sunday, iso), s("2026-01-04"));
     EXPECT_EQ(formatTime(sunday, iso), s("09.05"));
+
+    // Hours and minutes come from the host's own time text, whatever its separator.
+    EXPECT_EQ(hourMinuteText(sunday, kBrazil), s("0905"));
+    EXPECT_EQ(hourMinuteText(sunday, iso), s("0905"));
+    FormatSettings dotted;
+    dotted.longTimeFormat = QStringLiteral("hh.mm.ss");
+    EXPECT_EQ(hourMinuteText(QDateTime(QDate(2026, 1, 4), QTime(23, 59, 59)), dotted), s("2359"));
+    FormatSettings shortHour;
+    shortHour.longTimeFormat = QStringLiteral("h:mm:ss");
+    EXPECT_EQ(hourMinuteText(sunday, shortHour), s("9:5:"));  // the rule, not a reformat
 }
 
 TEST(FillText, FillsPlaceholdersAndNeverFails)
