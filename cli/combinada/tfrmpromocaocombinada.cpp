@@ -181,6 +181,19 @@ void TfrmPromocaoCombinada::FormKeyPress(QChar key)
 
 void TfrmPromocaoCombinada::tmrDataHoraTimer()
 {
+    try {
+        if (ProcuraAtalho()) {
+            return;  // the timer stays on; its next tick finds no digits and switches it off
+        }
+    } catch (...) {
+        tmrDataHora.setEnabled(false);
+        throw;
+    }
+    tmrDataHora.setEnabled(false);
+}
+
+bool TfrmPromocaoCombinada::ProcuraAtalho()
+{
     if (!stAtalhoDigitado.isEmpty()) {
         const QString codigo = stAtalhoDigitado;
         stAtalhoDigitado.clear();
@@ -194,10 +207,13 @@ void TfrmPromocaoCombinada::tmrDataHoraTimer()
 
         if (!cdProduto.isEmpty()) {
             bool achou = false;
-            for (cdsProdutoPromo.first(); !cdsProdutoPromo.eof(); cdsProdutoPromo.next()) {
-                if (cdsProdutoPromo.asString(QStringLiteral("CDPRODUTO")) == cdProduto) {
-                    achou = true;
-                    break;
+            // No group's products loaded yet (a promotion without groups): nothing to find.
+            if (cdsProdutoPromo.isActive()) {
+                for (cdsProdutoPromo.first(); !cdsProdutoPromo.eof(); cdsProdutoPromo.next()) {
+                    if (cdsProdutoPromo.asString(QStringLiteral("CDPRODUTO")) == cdProduto) {
+                        achou = true;
+                        break;
+                    }
                 }
             }
             if (achou) {
@@ -225,8 +241,7 @@ void TfrmPromocaoCombinada::tmrDataHoraTimer()
                 } else {
                     MontaMenuProduto(stCdGrupoAtual, true);
                 }
-                // The timer stays on; its next tick finds no digits and switches it off.
-                return;
+                return true;
             }
         }
         host().Mensagem(
@@ -234,7 +249,7 @@ void TfrmPromocaoCombinada::tmrDataHoraTimer()
             QString(), N, N, static_cast<int>(MessageKind::Warning), QString(), QString(), 0,
             nullptr);
     }
-    tmrDataHora.setEnabled(false);
+    return false;
 }
 
 void TfrmPromocaoCombinada::bldCancelarClick()

@@ -132,6 +132,8 @@ public:
     void FormKeyDown(int key);
     void FormKeyPress(QChar key);
     void tmrDataHoraTimer();
+    // The typed shortcut's lookup; true when it ended by offering a product.
+    bool ProcuraAtalho();
     void bldCancelarClick();
 
     // ------------------------------------------------------------------ group menu

@@ -263,5 +263,36 @@ TEST_F(Insertion, ObservationsAreNumberedWithoutRepeatingALineNumber)
     EXPECT_EQ(s.controlesBandeja().at(3)->caption, S("SEM SAL, SEM CEBOLA"));
 }
 
+TEST_F(Insertion, DataServiceErrorsAreLoggedAsWellAsShownAndLeaveNoHalfLine)
+{
+    sellable(S("A1"), 10);
+    addGroup(S("G1"), {S("A1")}, quantity(2));
+    start();
+    // The per-product discount lookup fails after the line was written.
+    db->exec(S("DROP TABLE DESGRUPROMOCPR"));
+    touch(S("A1"));
+    ASSERT_EQ(warnings().size(), 1);
+    EXPECT_TRUE(warnings().first().startsWith(S("getDescontoPromocao: ")))
+        << warnings().first().toStdString();
+    EXPECT_TRUE(log().contains(warnings().first())) << log().toStdString();
+    EXPECT_EQ(lineCount(), 0);
+    EXPECT_TRUE(screen->controlesBandeja().isEmpty());
+    EXPECT_EQ(screen->nrSeqItem, 0);  // the next line still gets number 1
+}
+
+using ShowErrors = Selection;
+
+TEST_F(ShowErrors, AFailedGroupLoadIsLoggedAsWellAsShown)
+{
+    sellable(S("A1"), 10);
+    addGroup(S("G1"), {S("A1")});
+    db->exec(S("DROP TABLE GRUPROMOCPROD"));
+    start();
+    ASSERT_EQ(warnings().size(), 1);
+    EXPECT_TRUE(warnings().first().startsWith(S("getGrupoPromoComb: ")))
+        << warnings().first().toStdString();
+    EXPECT_TRUE(log().contains(warnings().first())) << log().toStdString();
+}
+
 }  // namespace
 }  // namespace kvp::test

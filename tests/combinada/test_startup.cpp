@@ -150,6 +150,23 @@ TEST_F(Keys, DigitsTypedInOneBurstAreLookedUpOnce)
     EXPECT_EQ(shortcutLookups().size(), 1);
 }
 
+using KeysWithoutGroups = ScreenTest;
+
+TEST_F(KeysWithoutGroups, AShortcutBeforeAnyGroupIsNotFoundAndTheTimerStops)
+{
+    // A promotion without groups has no product list yet: the shortcut is simply not found.
+    product(S("P1"), S("Produto 1"));
+    shortcut(S("P1"), S("11"));
+    auto& s = open();
+    screen::ManualClock clock;
+    clock.attach(s.tmrDataHora);
+    s.FormKeyPress(QLatin1Char('1'));
+    s.FormKeyPress(QLatin1Char('1'));
+    clock.advance(400);
+    EXPECT_EQ(host.messages().last(), S("Não foi encontrado produto correspondente ao atalho: 11"));
+    EXPECT_FALSE(s.tmrDataHora.enabled());
+}
+
 TEST_F(Keys, DigitsApartAreTwoLookups)
 {
     openWithClock();
