@@ -84,6 +84,8 @@ constexpr const char* kHost[] = {
     "Qtde_Dev1|Quantidade deve ter no máximo 2 dígitos inteiros.",
     "Qtde_Dev2|Quantidade deve ter no máximo 4 dígitos inteiros.",
     "VigenciaCli|Não há tabela de preço do cliente vigente.",
+    "Qtde_Invalida|Quantidade inválida: ",
+    "Peso_Invalido|Peso inválido: ",
 };
 
 template <std::size_t N>

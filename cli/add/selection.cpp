@@ -96,11 +96,11 @@ void TfrmPromoCombAdd::BandejaClick(Control& sender)
     itens.clearFilter();
 
     DesbloqueiaSeVazio(grupo, mutex);
-    // Only a group whose products share one portion has lines to re-share.
+    // Only a group whose products share one portion has lines to re-share. The tray has
+    // scrolled once already, as the up arrow does, when its entry was removed.
     if (stIdCombinaProd == kS) {
         AtualizaProdCombinado(grupo);
     }
-    bbbBandejaUpClick();
 }
 
 void TfrmPromoCombAdd::VerificaPreSelecionados()

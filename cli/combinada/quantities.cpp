@@ -41,7 +41,7 @@ void TfrmPromocaoCombinada::spbQtdeClick()
     bool ok = false;
     const double valor = parseNumber(digitado, h.formatSettings(), &ok);
     if (!ok) {
-        Avisa(QStringLiteral("Quantidade inválida: ") + digitado);
+        Avisa(msgPadrao.Msg(QStringLiteral("Qtde_Invalida")) + digitado);
         return;
     }
     const QString inteiro = QString::number(static_cast<qint64>(std::trunc(valor)));

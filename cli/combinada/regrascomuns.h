@@ -460,7 +460,8 @@ struct RegrasComuns {
                                 bool ok = false;
                                 q = parseNumber(digitado, fs, &ok);
                                 if (!ok || q < 0) {
-                                    throw HostError(QStringLiteral("Peso inválido: ") + digitado);
+                                    throw HostError(
+                                        t.msgPadrao.Msg(QStringLiteral("Peso_Invalido")) + digitado);
                                 }
                                 if (q == 0) {
                                     q = 1;

@@ -118,10 +118,16 @@ TEST_F(Choice, TrayEntriesUseTheSmallerMeasuresAndRemovalTakesOneLine)
     EXPECT_EQ(entrada[5]->bounds.top - entrada[0]->bounds.top, 75);
     EXPECT_TRUE(s.bbbBandejaUp.visible);
 
+    // Six entries scrolled twice; a removal scrolls back once, as the up arrow does.
+    EXPECT_EQ(entrada[0]->bounds.top, -150);
     s.BandejaClick(*entrada[0]);
     EXPECT_EQ(s.cdsItemProd.recordCount(), 5);
     EXPECT_EQ(s.controlesBandeja().size(), 25);
+    EXPECT_EQ(s.controlesBandeja().first()->bounds.top, -75);
+    EXPECT_TRUE(s.bbbBandejaUp.visible);
+    s.bbbBandejaUpClick();
     EXPECT_EQ(s.controlesBandeja().first()->bounds.top, 0);
+    EXPECT_FALSE(s.bbbBandejaUp.visible);
 }
 
 TEST_F(Choice, AnExclusiveSetLocksItsOtherGroupAndOpensOnlyWhenTheGroupIsEmpty)
