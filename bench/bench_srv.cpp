@@ -3,7 +3,9 @@
 // KVP_BENCH_PG names a PostgreSQL connection ("driver=QPSQL;host=...;port=...;
 // database=...;user=..."), on PostgreSQL. bench/run_srv_bench.sh starts a server itself.
 
+#include "auditoria.h"
 #include "catalogue.h"
+#include "itemrecord.h"
 #include "schema.h"
 #include "srv_kvp510.h"
 
@@ -43,7 +45,17 @@ public:
     QString Observacao(const QVariantList&, HostAnswer&) override { return {}; }
     void CriaInfAdicional(const QVariantList&, HostAnswer&) override {}
     bool Pesquisa(DataSet&, const QVariantList&) override { return false; }
-    DataResult ChamaFuncaoGetRetornaPreco(const QVariantList&, DataSet&) override { return {}; }
+    // Every product costs R$ 10,00 (the promotion audit prices each one it judges).
+    DataResult ChamaFuncaoGetRetornaPreco(const QVariantList&, DataSet& price) override
+    {
+        price.close();
+        price.setFieldDefs(records::retornaPreco());
+        price.createDataSet();
+        price.append();
+        price.setValue(QStringLiteral("VRPRECO"), 10.0);
+        price.post();
+        return {};
+    }
     void ControleAcess(int, const QVariant&, QString&) override {}
     bool VerificaAcesso(int, const QVariant&, QString&) override { return true; }
     void RelFiscais() override {}
@@ -151,6 +163,26 @@ void registerAll(const QString& backend, const QString& connection)
                                                   bench::productCode(n % 1000 + 1),
                                                   bench::productCode((n * 7) % 1000 + 1), S("01"), S("003")));
     });
+    // The promotion audit of the whole shop: every promotion of branch 01, its groups,
+    // products, prices, fiscal checks, pre-selections, campaigns and coupons.
+    benchmark::RegisterBenchmark(QString(backend + S("/auditaPromocoes")).toStdString().c_str(),
+                                 [connection](benchmark::State& state) {
+                                     useDatabase(connection);
+                                     auditoria::Estacao estacao;
+                                     estacao.stCdFilial = S("01");
+                                     estacao.stNrConfTela = S("1");
+                                     estacao.boUtilizaImpFis = true;
+                                     estacao.boSistemaQmtNfce = true;
+                                     auditoria::OpcoesAuditoria opcoes;
+                                     opcoes.filial = S("01");
+                                     for (auto _ : state) {
+                                         const auto r = auditoria::auditaPromocoes(estacao, opcoes);
+                                         state.counters["promocoes"] = r.promocoes;
+                                         state.counters["achados"] = static_cast<double>(r.achados.size());
+                                     }
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     add("setPromoCombAux10", [=](int i) { require(setPromoCombAux(S("01"), QString::number(i % 500), itemPacket(1, 10))); });
 }
 

@@ -2,6 +2,7 @@
 // sale window that sells the sample shop's combos through the module; with --script it
 // replays a sale headless. Usage: see --help, SCRIPTS.md and kvp-host(1).
 
+#include "auditrun.h"
 #include "itemrecord.h"
 #include "kvp510.h"
 #include "qtdialogs.h"
@@ -125,6 +126,22 @@ struct CommandLine {
     const QCommandLineOption calls{
         QStringLiteral("calls"),
         QStringLiteral("With --script: print every call the module makes to the host's services.")};
+    const QCommandLineOption audit{
+        QStringLiteral("audit"),
+        QStringLiteral("Audit the shop's combined promotions at the run folder's station and "
+                       "print every one that cannot be sold as configured (exit status 1 when "
+                       "one cannot be sold at all).")};
+    const QCommandLineOption branch{
+        QStringLiteral("branch"),
+        QStringLiteral("With --audit: the branch to audit; * for every branch. Default: the "
+                       "parameter file's."),
+        QStringLiteral("CODE")};
+    const QCommandLineOption at{
+        QStringLiteral("at"),
+        QStringLiteral("With --audit: the moment to audit at, \"YYYY-MM-DD HH:MM\". Default: now."),
+        QStringLiteral("MOMENT")};
+    const QCommandLineOption json{
+        QStringLiteral("json"), QStringLiteral("With --audit: print the report as JSON.")};
 
     CommandLine()
     {
@@ -135,6 +152,7 @@ struct CommandLine {
             "display); 2 a bad command line, or a script that cannot be read."));
         parser.addOptions({runDir, rebuild, makeShop, connection, script, screenshot, seedSql});
         parser.addOption(calls);
+        parser.addOptions({audit, branch, at, json});
     }
 };
 
@@ -259,7 +277,17 @@ int main(int argc, char** argv)
                     qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
-    if (parser.isSet(cl.script) || parser.isSet(cl.makeShop) || parser.isSet(cl.seedSql))
+    QDateTime auditMoment;
+    if (parser.isSet(cl.at)) {
+        auditMoment = QDateTime::fromString(parser.value(cl.at), QStringLiteral("yyyy-MM-dd HH:mm"));
+        if (!auditMoment.isValid()) {
+            const QCoreApplication usage(argc, argv);
+            tell(QStringLiteral("--at takes \"YYYY-MM-DD HH:MM\", not '%1'").arg(parser.value(cl.at)));
+            return 2;
+        }
+    }
+    if (parser.isSet(cl.script) || parser.isSet(cl.makeShop) || parser.isSet(cl.seedSql) ||
+        parser.isSet(cl.audit))
         prepareHeadless();
     else if (!hasDisplay()) {
         tell(QStringLiteral("no display to open the sale window on; replay a sale headless with "
@@ -315,6 +343,21 @@ int main(int argc, char** argv)
     const QString connectionString =
         otherDatabase ? parser.value(cl.connection) : folder.connectionString();
 
+    if (parser.isSet(cl.audit)) {
+        AuditRunOptions options;
+        options.folder = folder;
+        options.connectionString = otherDatabase ? connectionString : QString();
+        options.branch = parser.value(cl.branch);
+        options.at = auditMoment;
+        options.json = parser.isSet(cl.json);
+        QTextStream out(stdout);
+        QString error;
+        const int status = runAudit(options, out, error);
+        out.flush();
+        if (!error.isEmpty())
+            tell(error);
+        return status;
+    }
     if (parser.isSet(cl.script)) {
         const QString scriptPath = parser.value(cl.script);
         Script s;
@@ -342,7 +385,7 @@ int main(int argc, char** argv)
     }
     if (otherDatabase) {
         tell(QStringLiteral(
-            "--connection works with --script; the window sells from the run folder"));
+            "--connection works with --script or --audit; the window sells from the run folder"));
         return 2;
     }
     return sellWithWindow(folder, connectionString);

@@ -11,6 +11,7 @@
 // hands over its module's variables through modulo().
 
 #include "combinadadetalhe.h"
+#include "regrasvenda.h"
 #include "telacomum.h"
 
 #include "control.h"
@@ -137,31 +138,6 @@ inline QString semEntradasDoGrupo(const QString& lista, const QString& grupo)
     return resto;
 }
 
-struct FalhaPreco {
-    const char* codigo;
-    const char* chave;
-    bool sempre;  // also shown under message mode "2", and then the operation stops
-};
-
-// The price function's failure codes and the catalogue key each one shows.
-inline constexpr FalhaPreco kFalhasPreco[] = {
-    {"PRECNCAD", "Preco_deve", false},     {"TABENCAD", "TabePrec", false},
-    {"DTCLI", "VigenciaCli", false},       {"DTPAR", "VigenciaPar", false},
-    {"DTLOJ", "VigenciaLoj", false},       {"PRECZERO", "Preco_Zero", false},
-    {"BLOQUEADO", "Prod_bloqueado", true}, {"FORAHORA", "Prod_Fora_Hora", true},
-};
-
-// Empty or blank: a fiscal field that was never filled in.
-inline bool falta(const DataSet& ds, const QString& campo)
-{
-    return EmptyString(ds.asString(campo).trimmed());
-}
-
-struct Exigencia {
-    const char* campo;
-    const char* chave;
-};
-
 inline const QString kVerdana = QStringLiteral("Verdana");
 
 inline void rolaConteudo(const QList<Control*>& controles, int passo)
@@ -275,13 +251,9 @@ struct RegrasComuns {
             host().Mensagem(texto, QString(), kN, kN, static_cast<int>(MessageKind::Warning),
                             QString(), QString(), 0, nullptr);
         };
-        const QString codigo = erro.trimmed();
-        for (const FalhaPreco& f : kFalhasPreco) {
-            if (codigo != QLatin1String(f.codigo)) {
-                continue;
-            }
-            if (modo1 || f.sempre) {
-                avisa(t.msgPadrao.Msg(QLatin1String(f.chave)));
+        if (const FalhaPreco* f = falhaPreco(erro)) {
+            if (precoRecusado(f, modoMensagem)) {
+                avisa(t.msgPadrao.Msg(QLatin1String(f->chave)));
                 return QStringLiteral("Erro");
             }
             return {};
@@ -1240,129 +1212,37 @@ struct RegrasComuns {
             }
         }
 
-        const int taxas = aliquota.recordCount();
-        if (taxas > 1) {
-            t.Avisa(t.msgPadrao.Msg(QStringLiteral("IMPOSTO_ERR")));
+        const QString chave = recusaImposto(t, aliquota);
+        if (!chave.isEmpty()) {
+            t.Avisa(t.msgPadrao.Msg(chave));
             return false;
-        }
-        if (taxas == 0) {
-            t.Avisa(t.msgPadrao.Msg(QStringLiteral("IMPOS_NCAD")));
-            return false;
-        }
-        aliquota.first();
-        const int tipo = t.nrIdTipoImpFis;
-        // These printers and the collector mode take any rate.
-        const bool semConferencia = tipo == 16 || tipo == 21 || tipo == 26 || tipo == 30 ||
-                                    t.stIdColetor == QLatin1String("C");
-        if (t.boUtilizaImpFis && !semConferencia) {
-            const bool cadastrada =
-                t.cdsAliqImpFis.isActive() &&
-                t.cdsAliqImpFis.locate(QStringLiteral("VRALIQIMPFIS;IDALIQIMPFIS"),
-                                       {aliquota.asFloat(QStringLiteral("VRPEALIMPFIS")),
-                                        aliquota.asString(QStringLiteral("IDTPIMPOSFIS"))});
-            if (!cadastrada) {
-                t.Avisa(t.msgPadrao.Msg(QStringLiteral("ALIQ_NCAD")));
-                return false;
-            }
         }
         return true;
     }
 
     static bool ValidaDocumentoFiscal(Tela& t, const QString& cdProduto)
     {
-        auto carregaNFCe = [&] {
+        auto carregaNFCe = [&]() -> const DataSet& {
             const DataResult dados = detail::MensagemMetodoLog(
                 getValidProdNFCe(t.stCdFilial, cdProduto), true, 0,
                 QStringLiteral("getValidaProdNFCe"), QStringLiteral("Cli_Kvp510"),
                 t.stCdFilial + QLatin1Char('-') + cdProduto, QString());
             t.cdsValidProdNFCe.setData(dados.asPacket());
             t.cdsValidProdNFCe.first();
+            return t.cdsValidProdNFCe;
         };
-        auto exige = [&](const DataSet& ds, std::initializer_list<Exigencia> campos) {
-            for (const Exigencia& x : campos) {
-                if (falta(ds, QLatin1String(x.campo))) {
-                    t.Avisa(t.msgPadrao.Msg(QLatin1String(x.chave)));
-                    return false;
-                }
-            }
-            return true;
+        auto carregaRegra = [&]() -> const DataSet& {
+            const DataResult regra = detail::MensagemMetodoLog(
+                getRegraFisPdv(cdProduto), true, 0, QStringLiteral("getRegraFisPdv"),
+                QStringLiteral("Cli_Kvp510"), cdProduto, QString());
+            t.cdsRegraFisPdv.setData(regra.asPacket());
+            t.cdsRegraFisPdv.first();
+            return t.cdsRegraFisPdv;
         };
-        const DataSet& nfce = t.cdsValidProdNFCe;
-
-        if (t.boSistemaQmtNfce || t.boSistemaQmtSat) {
-            carregaNFCe();
-            if (nfce.isEmpty()) {
-                t.Avisa(t.msgPadrao.Msg(QStringLiteral("IMPOS_NCAD")));
-                return false;
-            }
-            const bool imposto = marcado(nfce, QStringLiteral("IDTPIMPOSFIS"));
-            if (!exige(nfce, {{"CDCLASFISC", "NCM_NCAD"}, {"CDCFOPPFIS", "CFOP_NCAD"}})) {
-                return false;
-            }
-            if (!imposto && !exige(nfce, {{"CDCSTICMS", "CSTICMS_NCAD"}})) {
-                return false;
-            }
-            if (!exige(nfce, {{"CDCSTPISCOF", "CSTPC_NCAD"},
-                              {"VRALIQPIS", "ALIQPIS_NCAD"},
-                              {"VRALIQCOFINS", "ALIQCOF_NCAD"}})) {
-                return false;
-            }
-            const QString crt = nfce.asString(QStringLiteral("CDSITUCRT")).trimmed();
-            const QString cst = nfce.asString(QStringLiteral("CDCSTICMS")).trimmed();
-            if (!imposto && crt == QLatin1String("1")) {
-                static const QStringList csosn = {QStringLiteral("102"), QStringLiteral("103"),
-                                                  QStringLiteral("300"), QStringLiteral("400"),
-                                                  QStringLiteral("500"), QStringLiteral("900")};
-                if (!csosn.contains(cst)) {
-                    t.Avisa(t.msgPadrao.Msg(QStringLiteral("CSOSN_INV")));
-                    return false;
-                }
-            }
-            if (!imposto && (crt == QLatin1String("2") || crt == QLatin1String("3"))) {
-                static const QStringList csts = {QStringLiteral("00"), QStringLiteral("20"),
-                                                 QStringLiteral("40"), QStringLiteral("41"),
-                                                 QStringLiteral("60"), QStringLiteral("90")};
-                if (!csts.contains(cst)) {
-                    t.Avisa(t.msgPadrao.Msg(QStringLiteral("CSTICMS_INV")));
-                    return false;
-                }
-            }
-
-            if (t.stIdAdesaoRefTrib == kS && t.boSistemaQmtNfce) {
-                const DataResult regra = detail::MensagemMetodoLog(
-                    getRegraFisPdv(cdProduto), true, 0, QStringLiteral("getRegraFisPdv"),
-                    QStringLiteral("Cli_Kvp510"), cdProduto, QString());
-                t.cdsRegraFisPdv.setData(regra.asPacket());
-                t.cdsRegraFisPdv.first();
-                if (t.cdsRegraFisPdv.isEmpty()) {
-                    t.Avisa(t.msgPadrao.Msg(QStringLiteral("REGRAFISPDV_NCAD")));
-                    return false;
-                }
-                if (!exige(t.cdsRegraFisPdv, {{"CDCSTIBSCBS", "CSTIBSCBS_NCAD"},
-                                              {"CDCLATRIBIBSCBS", "CLATRIBIBSCBS_NCAD"},
-                                              {"VRALIQIBSUF", "ALIQIBSUF_NCAD"},
-                                              {"VRALIQIBSMUN", "ALIQIBSMUN_NCAD"},
-                                              {"VRALIQCBS", "ALIQCBS_NCAD"}})) {
-                    return false;
-                }
-            }
-        }
-
-        // A branch that closes its receipts itself needs the full set, whatever the tax type.
-        if (t.boUtilizaImpFis && t.stIdFechaCupom == kS) {
-            carregaNFCe();
-            if (nfce.isEmpty()) {
-                t.Avisa(t.msgPadrao.Msg(QStringLiteral("IMPOS_NCAD")));
-                return false;
-            }
-            if (!exige(nfce, {{"CDCLASFISC", "NCM_NCAD_FC"},
-                              {"CDCFOPPFIS", "CFOP_NCAD_FC"},
-                              {"CDCSTICMS", "CSTICMS_NCAD_FC"},
-                              {"CDCSTPISCOF", "CSTPC_NCAD_FC"},
-                              {"VRALIQPIS", "ALIQPIS_NCAD_FC"},
-                              {"VRALIQCOFINS", "ALIQCOF_NCAD_FC"}})) {
-                return false;
-            }
+        const QString chave = recusaDocumentoFiscal(t, carregaNFCe, carregaRegra);
+        if (!chave.isEmpty()) {
+            t.Avisa(t.msgPadrao.Msg(chave));
+            return false;
         }
         return true;
     }
@@ -1615,12 +1495,7 @@ struct RegrasComuns {
             const double m = grupos.asFloat(QStringLiteral("QUANTMIN"));
             itens.applyFilter(Filter::eq(QStringLiteral("CDGRUPROMOC"), codigo));
             const double inserida = t.ObterQtdInserida();
-            double faltando = 0;
-            if (q == m && q > inserida) {
-                faltando = q - inserida;
-            } else if (q != m && q > m && m > 0 && m > inserida) {
-                faltando = m - inserida;
-            }
+            double faltando = quantidadeFaltando(q, m, inserida);
             if (faltando > 0 && !mutex.isEmpty()) {
                 itens.applyFilter(Filter::ne(QStringLiteral("CDGRUPROMOC"), codigo)
                                       .and_(Filter::eq(QStringLiteral("CDGRUPMUTEX"), mutex)));

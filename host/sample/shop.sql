@@ -64,7 +64,8 @@ INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO, NMPRODIMPFIS, CDARVPROD, IDPESAPROD, 
 ('9003', 'COMBO KIDS',          NULL, '512099003', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
 ('9004', 'COMBO AÇAÍ',          NULL, '512099004', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
 ('9005', 'COMBO EM DOBRO',      NULL, '512099005', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
-('9006', 'COMBO DOCE',          NULL, '512099006', 'N', 'UN', 0, NULL, '0', '21069090', NULL);
+('9006', 'COMBO DOCE',          NULL, '512099006', 'N', 'UN', 0, NULL, '0', '21069090', NULL),
+('9007', 'COMBO HAPPY HOUR',    NULL, '512099007', 'N', 'UN', 0, NULL, '0', '21069090', NULL);
 
 INSERT INTO GRUPROMOC (CDGRUPROMOC, NMGRUPROMOC) VALUES
 ('LANCHES',    'Lanches'),
@@ -80,7 +81,8 @@ INSERT INTO GRUPROMOC (CDGRUPROMOC, NMGRUPROMOC) VALUES
 ('BRINQUEDO',  'Brinquedo'),
 ('ACAI',       'Açaí'),
 ('COBERTURAS', 'Coberturas'),
-('COMBODOCE',  'Combo Doce');
+('COMBODOCE',  'Combo Doce'),
+('CERVEJAS',   'Cervejas');
 
 INSERT INTO PRODGRUPROMOC (CDGRUPROMOC, CDPRODUTO) VALUES
 ('LANCHES', '1001'), ('LANCHES', '1002'), ('LANCHES', '1003'), ('LANCHES', '1004'),
@@ -101,7 +103,8 @@ INSERT INTO PRODGRUPROMOC (CDGRUPROMOC, CDPRODUTO) VALUES
 ('ACAI', '7001'),
 ('COBERTURAS', '7101'), ('COBERTURAS', '7102'), ('COBERTURAS', '7103'), ('COBERTURAS', '7104'),
 ('COBERTURAS', '7105'),
-('COMBODOCE', '9006');
+('COMBODOCE', '9006'),
+('CERVEJAS', '2005');
 
 -- The groups of each combo: quantity to choose, minimum, display order, exclusive set,
 -- whether the group takes the promotion discount, prints on its own, combines products.
@@ -132,7 +135,11 @@ INSERT INTO GRUPROMOCPROD (CDPRODPROMOCAO, CDGRUPROMOC, NRSEQGRPROMO, QTPRGRUPPR
 ('9005', 'LANCHES',    1, 1, 1, 1, NULL, 'S', 'N', 'N', NULL, NULL),
 ('9005', 'COMBODOCE',  1, 1, 1, 2, NULL, 'S', 'N', 'N', NULL, NULL),
 ('9006', 'BEBIDAS',    1, 1, 1, 1, NULL, 'S', 'N', 'N', NULL, NULL),
-('9006', 'SOBREMESAS', 1, 1, 1, 2, NULL, 'S', 'N', 'N', NULL, NULL);
+('9006', 'SOBREMESAS', 1, 1, 1, 2, NULL, 'S', 'N', 'N', NULL, NULL),
+-- COMBO HAPPY HOUR, deliberately broken and kept off the menu for the promotion audit:
+-- its only beer is blocked at the branch, so no operator can complete it.
+('9007', 'LANCHES',    1, 1, 1, 1, NULL, 'S', 'N', 'N', NULL, NULL),
+('9007', 'CERVEJAS',   1, 2, 2, 2, NULL, 'S', 'N', 'N', NULL, NULL);
 
 -- Product settings inside a combo: order, discount or surcharge, obligatory, pre-selected.
 INSERT INTO DESGRUPROMOCPR (CDPRODPROMOCAO, CDGRUPROMOC, CDPRODUTO, NRSEQGRPROMO, IDPERVALORDES, VRDESPRODPROMOC, IDAPLICADESCPR, IDDESCACRPROMO, NRORDPROMOPR, IDOBRPRODSELEC, IDPRODPRESELEC) VALUES
