@@ -1,0 +1,58 @@
+// The filter parser: a text either parses or raises DataSetError, and a parsed filter
+// prints as text that parses back to the same tree (and prints the same again).
+
+#include "datafilter_p.h"
+#include "fuzzcheck.h"
+
+using namespace kvp;
+
+namespace {
+
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    if (a.typeId() != b.typeId())
+        return false;
+    if (a.typeId() == QMetaType::Double)
+        return a.toDouble() == b.toDouble();
+    return a.toString() == b.toString();
+}
+
+bool sameTree(const Filter::Node* a, const Filter::Node* b)
+{
+    if (!a || !b)
+        return !a && !b;
+    if (a->kind != b->kind || a->children.size() != b->children.size())
+        return false;
+    if (a->kind == Filter::Node::Kind::Compare)
+        return a->field == b->field && a->op == b->op && sameValue(a->value, b->value);
+    for (std::size_t i = 0; i < a->children.size(); ++i)
+        if (!sameTree(a->children[i].get(), b->children[i].get()))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString text = fuzz::inputText(data, size);
+    Filter filter;
+    try {
+        filter = Filter::parse(text);
+    } catch (const DataSetError&) {
+        return 0;
+    }
+    const QString printed = filter.text();
+    Filter again;
+    try {
+        again = Filter::parse(printed);
+    } catch (const DataSetError& e) {
+        fuzz::broken("a printed filter parses", printed, QString::fromUtf8(e.what()));
+    }
+    fuzz::check(sameTree(filter.root(), again.root()), "a printed filter parses to the same tree", text,
+                printed);
+    fuzz::check(again.text() == printed, "a filter prints the same twice", printed, again.text());
+    return 0;
+}
