@@ -75,11 +75,8 @@ std::optional<Script> parsed(const QString& text, int& errorLine)
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+void checkScript(const QString& text)
 {
-    const QString text = fuzz::inputText(data, size);
     QString moved = text;
     moved.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     moved.prepend(QStringLiteral("# saved elsewhere\r\n"));
@@ -93,12 +90,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(errorLine >= 0 && errorLine <= lines, "an error names a line of the script", text);
         fuzz::check(movedErrorLine == (errorLine == 0 ? 0 : errorLine + 1), "an error names the same line",
                     text, moved);
-        return 0;
+        return;
     }
     fuzz::check(m.has_value(), "CRLF and a comment change nothing", text, moved);
     fuzz::check(linesInOrder(*s, lines), "steps keep the order of their lines", text);
     fuzz::check(sameCall(s->call, m->call, 1) && s->openLine + 1 == m->openLine &&
                     sameSteps(s->opening, m->opening, 1) && sameSteps(s->steps, m->steps, 1),
                 "CRLF and a comment change nothing", text, moved);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QString text = fuzz::inputText(data, size);
+    checkScript(text);
+    // A short input is also tried as the argument of every command that reads one, where
+    // whole-script mutations seldom land.
+    if (size <= 32 && !text.contains(QLatin1Char('\n'))) {
+        static const char* const settings[] = {"price", "quantity", "scale", "adjust D V", "clock",
+                                               "customer", "debit", "pricemode"};
+        static const char* const steps[] = {"key", "wait", "type", "scale", "answer keypad",
+                                            "answer search", "answer question", "answer observation"};
+        for (const char* command : settings)
+            checkScript(QStringLiteral("combo 9001\n%1 %2\nopen\n").arg(QLatin1String(command), text));
+        for (const char* command : steps)
+            checkScript(QStringLiteral("combo 9001\nopen\n%1 %2\n").arg(QLatin1String(command), text));
+    }
     return 0;
 }
