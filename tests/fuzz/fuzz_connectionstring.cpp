@@ -18,21 +18,8 @@ bool same(const ConnectionSettings& a, const ConnectionSettings& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString text = fuzz::inputText(data, size);
-    ConnectionSettings settings;
-    try {
-        settings = ConnectionSettings::parse(text);
-    } catch (const ConnectionStringError&) {
-        return 0;
-    }
-    const QString written = settings.toString();
-    ConnectionSettings again;
-    try {
-        again = ConnectionSettings::parse(written);
-    } catch (const ConnectionStringError& e) {
-        fuzz::broken("written settings parse", written, e.message());
-    }
-    fuzz::check(same(settings, again), "written settings parse to the same settings", text, written);
-    fuzz::check(again.toString() == written, "settings write the same twice", written, again.toString());
+    fuzz::checkRoundTrip<ConnectionStringError>(
+        fuzz::inputText(data, size), [](const QString& t) { return ConnectionSettings::parse(t); },
+        [](const ConnectionSettings& s) { return s.toString(); }, same);
     return 0;
 }
