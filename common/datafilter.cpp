@@ -1,6 +1,6 @@
 #include "datafilter_p.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace kvp {
 
@@ -28,6 +28,8 @@ QString opText(Filter::Op op)
 
 QString valueText(const QVariant& v)
 {
+    if (v.isNull())
+        return QStringLiteral("NULL");  // '' would read back as an empty text, not null
     if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Int ||
         v.typeId() == QMetaType::LongLong)
         return v.toString();
@@ -36,13 +38,30 @@ QString valueText(const QVariant& v)
     return QLatin1Char('\'') + s + QLatin1Char('\'');
 }
 
+bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+// A field name as the parser reads it back: bare when it is a plain word that is no
+// keyword, otherwise in brackets with "]" doubled.
+QString fieldText(const QString& name)
+{
+    static const QStringList keywords{QStringLiteral("AND"), QStringLiteral("OR"), QStringLiteral("NOT"),
+                                      QStringLiteral("IS"), QStringLiteral("NULL")};
+    const bool plain = !name.isEmpty() && std::all_of(name.begin(), name.end(), isNameChar) &&
+                       !keywords.contains(name, Qt::CaseInsensitive);
+    if (plain)
+        return name;
+    QString escaped = name;
+    escaped.replace(QLatin1Char(']'), QStringLiteral("]]"));
+    return QLatin1Char('[') + escaped + QLatin1Char(']');
+}
+
 QString nodeText(const Filter::Node& n, bool nested)
 {
     switch (n.kind) {
     case Filter::Node::Kind::Compare:
         if (n.op == Filter::Op::IsNull || n.op == Filter::Op::NotNull)
-            return n.field + QLatin1Char(' ') + opText(n.op);
-        return n.field + QLatin1Char(' ') + opText(n.op) + QLatin1Char(' ') + valueText(n.value);
+            return fieldText(n.field) + QLatin1Char(' ') + opText(n.op);
+        return fieldText(n.field) + QLatin1Char(' ') + opText(n.op) + QLatin1Char(' ') + valueText(n.value);
     case Filter::Node::Kind::Not:
         return QStringLiteral("NOT ") + nodeText(*n.children.front(), true);
     case Filter::Node::Kind::And:
@@ -56,6 +75,26 @@ QString nodeText(const Filter::Node& n, bool nested)
     }
     }
     return {};
+}
+
+using NodePtr = std::shared_ptr<const Filter::Node>;
+
+// A node over children, or nothing when it would nest deeper than a filter may.
+std::shared_ptr<Filter::Node> group(Filter::Node::Kind kind, std::vector<NodePtr> children)
+{
+    auto n = std::make_shared<Filter::Node>();
+    n->kind = kind;
+    for (const NodePtr& c : children)
+        n->depth = std::max(n->depth, c->depth + 1);
+    if (n->depth > Filter::Node::kMaxDepth)
+        return nullptr;
+    n->children = std::move(children);
+    return n;
+}
+
+QString tooDeep()
+{
+    return QStringLiteral("the filter nests more than %1 levels deep").arg(Filter::Node::kMaxDepth);
 }
 
 // --- Parser for the filter text: comparisons joined with AND / OR / NOT and brackets.
@@ -76,12 +115,14 @@ public:
     }
 
 private:
-    using NodePtr = std::shared_ptr<const Filter::Node>;
-
     [[noreturn]] void fail(const QString& why) const
     {
+        // A machine-made text can be huge; the start of it is enough to find it.
+        constexpr qsizetype kShown = 120;
+        const QString shown =
+            m_text.size() > kShown ? m_text.left(kShown) + QStringLiteral("...") : m_text;
         throw DataSetError(QStringLiteral("Invalid filter \"%1\" at position %2: %3")
-                               .arg(m_text)
+                               .arg(shown)
                                .arg(m_pos + 1)
                                .arg(why));
     }
@@ -100,52 +141,62 @@ private:
         if (m_text.mid(m_pos, w.size()).compare(w, Qt::CaseInsensitive) != 0)
             return false;
         const qsizetype end = m_pos + w.size();
-        if (end < m_text.size() && (m_text[end].isLetterOrNumber() || m_text[end] == QLatin1Char('_')))
+        if (end < m_text.size() && isNameChar(m_text[end]))
             return false;
         m_pos = end;
         return true;
     }
 
-    NodePtr combine(Filter::Node::Kind kind, NodePtr a, NodePtr b)
+    NodePtr make(Filter::Node::Kind kind, std::vector<NodePtr> children)
     {
-        auto n = std::make_shared<Filter::Node>();
-        n->kind = kind;
-        n->children = {std::move(a), std::move(b)};
+        NodePtr n = group(kind, std::move(children));
+        if (!n)
+            fail(tooDeep());
         return n;
     }
 
+    // A chain "a AND b AND c" is one node with three terms, so a long chain costs no depth.
     NodePtr parseOr()
     {
-        NodePtr left = parseAnd();
+        std::vector<NodePtr> terms{parseAnd()};
         while (keyword("OR"))
-            left = combine(Filter::Node::Kind::Or, left, parseAnd());
-        return left;
+            terms.push_back(parseAnd());
+        return terms.size() == 1 ? terms.front() : make(Filter::Node::Kind::Or, std::move(terms));
     }
 
     NodePtr parseAnd()
     {
-        NodePtr left = parseUnary();
+        std::vector<NodePtr> terms{parseUnary()};
         while (keyword("AND"))
-            left = combine(Filter::Node::Kind::And, left, parseUnary());
-        return left;
+            terms.push_back(parseUnary());
+        return terms.size() == 1 ? terms.front() : make(Filter::Node::Kind::And, std::move(terms));
+    }
+
+    // NOT and brackets recurse; the count stops a machine-made text before the stack does.
+    void enter()
+    {
+        if (++m_nesting > Filter::Node::kMaxDepth)
+            fail(tooDeep());
     }
 
     NodePtr parseUnary()
     {
         if (keyword("NOT")) {
-            auto n = std::make_shared<Filter::Node>();
-            n->kind = Filter::Node::Kind::Not;
-            n->children = {parseUnary()};
+            enter();
+            NodePtr n = make(Filter::Node::Kind::Not, {parseUnary()});
+            --m_nesting;
             return n;
         }
         skipSpace();
         if (!atEnd() && m_text[m_pos] == QLatin1Char('(')) {
+            enter();
             ++m_pos;
             NodePtr inner = parseOr();
             skipSpace();
             if (atEnd() || m_text[m_pos] != QLatin1Char(')'))
                 fail(QStringLiteral("missing ')'"));
             ++m_pos;
+            --m_nesting;
             return inner;
         }
         return parseComparison();
@@ -156,13 +207,23 @@ private:
         skipSpace();
         const qsizetype start = m_pos;
         if (!atEnd() && m_text[m_pos] == QLatin1Char('[')) {
-            const qsizetype close = m_text.indexOf(QLatin1Char(']'), m_pos);
-            if (close < 0)
-                fail(QStringLiteral("missing ']'"));
-            m_pos = close + 1;
-            return m_text.mid(start + 1, close - start - 1);
+            // "]]" inside the brackets is one "]".
+            QString name;
+            for (++m_pos;; ++m_pos) {
+                if (atEnd())
+                    fail(QStringLiteral("missing ']'"));
+                if (m_text[m_pos] == QLatin1Char(']')) {
+                    if (m_pos + 1 < m_text.size() && m_text[m_pos + 1] == QLatin1Char(']')) {
+                        ++m_pos;
+                    } else {
+                        ++m_pos;
+                        return name;
+                    }
+                }
+                name += m_text[m_pos];
+            }
         }
-        while (!atEnd() && (m_text[m_pos].isLetterOrNumber() || m_text[m_pos] == QLatin1Char('_')))
+        while (!atEnd() && isNameChar(m_text[m_pos]))
             ++m_pos;
         if (m_pos == start)
             fail(QStringLiteral("a field name was expected"));
@@ -231,8 +292,11 @@ private:
         if (keyword("NULL"))
             return {};
         const qsizetype start = m_pos;
+        // Digits, sign, point and an exponent: the forms a number is printed in.
         while (!atEnd() && (m_text[m_pos].isDigit() || m_text[m_pos] == QLatin1Char('.') ||
-                            m_text[m_pos] == QLatin1Char('-') || m_text[m_pos] == QLatin1Char('+')))
+                            m_text[m_pos] == QLatin1Char('-') || m_text[m_pos] == QLatin1Char('+') ||
+                            (m_pos > start && (m_text[m_pos] == QLatin1Char('e') ||
+                                               m_text[m_pos] == QLatin1Char('E')))))
             ++m_pos;
         bool ok = false;
         const double v = m_text.mid(start, m_pos - start).toDouble(&ok);
@@ -243,6 +307,7 @@ private:
 
     const QString& m_text;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
 
 }  // namespace
@@ -320,30 +385,46 @@ Filter Filter::compare(const QString& field, Op op, const QVariant& value)
     return f;
 }
 
+namespace {
+
+// Terms of a node of that kind, or the node itself: and-ing two ANDs gives one AND.
+void appendTerms(std::vector<NodePtr>& out, const NodePtr& n, Filter::Node::Kind kind)
+{
+    if (n->kind == kind)
+        out.insert(out.end(), n->children.begin(), n->children.end());
+    else
+        out.push_back(n);
+}
+
+}  // namespace
+
+Filter Filter::combined(bool conjunction, const Filter& other) const
+{
+    const Node::Kind kind = conjunction ? Node::Kind::And : Node::Kind::Or;
+    std::vector<NodePtr> terms;
+    appendTerms(terms, m_root, kind);
+    appendTerms(terms, other.m_root, kind);  // trees are immutable, so sharing is safe
+    Filter f;
+    f.m_root = group(kind, std::move(terms));
+    if (!f.m_root)
+        throw DataSetError(QStringLiteral("Invalid filter: %1").arg(tooDeep()));
+    return f;
+}
+
 Filter Filter::and_(const Filter& other) const
 {
     if (isEmpty())
         return other;
     if (other.isEmpty())
         return *this;
-    auto n = std::make_shared<Node>();
-    n->kind = Node::Kind::And;
-    n->children = {m_root, other.m_root};  // trees are immutable, so sharing is safe
-    Filter f;
-    f.m_root = n;
-    return f;
+    return combined(true, other);
 }
 
 Filter Filter::or_(const Filter& other) const
 {
     if (isEmpty() || other.isEmpty())
         return Filter();  // "anything or X" is anything
-    auto n = std::make_shared<Node>();
-    n->kind = Node::Kind::Or;
-    n->children = {m_root, other.m_root};
-    Filter f;
-    f.m_root = n;
-    return f;
+    return combined(false, other);
 }
 
 bool Filter::isEmpty() const { return !m_root; }

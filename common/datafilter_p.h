@@ -17,6 +17,11 @@ struct Filter::Node {
     Filter::Op op = Filter::Op::Eq;
     QVariant value;
     std::vector<std::shared_ptr<const Node>> children;
+    // Levels below and including this node. Printing, evaluation and even destruction
+    // recurse over the tree, so no filter is let deeper than kMaxDepth.
+    int depth = 1;
+
+    static constexpr int kMaxDepth = 100;
 };
 
 // Three-way comparison of two stored values of a field type; null sorts first.

@@ -13,6 +13,8 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include <cmath>
+
 namespace kvp {
 
 namespace {
@@ -37,7 +39,8 @@ QString valueToXml(const FieldDef& f, const QVariant& v)
     switch (f.type) {
     case FieldType::Float: return QString::number(v.toDouble(), 'g', 17);
     case FieldType::Integer: return QString::number(v.toInt());
-    case FieldType::DateTime: return v.toDateTime().toString(kDateFormat);
+    // The format has no offset, so a time read with one is written as the local time it is.
+    case FieldType::DateTime: return v.toDateTime().toLocalTime().toString(kDateFormat);
     case FieldType::Boolean: return v.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     case FieldType::String:
     case FieldType::Blob: return v.toString();
@@ -217,7 +220,8 @@ private:
         case FieldType::Float: {
             bool ok = false;
             const double v = text.toDouble(&ok);
-            if (!ok)
+            // toDouble also reads "nan" and "inf", which no price or rate can be.
+            if (!ok || !std::isfinite(v))
                 fail(QStringLiteral("'%1' is not a number (field %2)").arg(text, f.name));
             return v;
         }

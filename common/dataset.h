@@ -98,6 +98,7 @@ public:
     static Filter ne(const QString& field, const QVariant& value) { return compare(field, Op::Ne, value); }
     static Filter isNull(const QString& field) { return compare(field, Op::IsNull, {}); }
 
+    // Raise DataSetError when the result would nest too deep to print or evaluate.
     Filter and_(const Filter& other) const;
     Filter or_(const Filter& other) const;
 
@@ -108,6 +109,8 @@ public:
     const Node* root() const { return m_root.get(); }
 
 private:
+    Filter combined(bool conjunction, const Filter& other) const;
+
     std::shared_ptr<const Node> m_root;
 };
 

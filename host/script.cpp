@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QKeySequence>
 
+#include <cmath>
+
 namespace kvp::refhost {
 
 namespace {
@@ -537,7 +539,8 @@ std::optional<double> parseScriptNumber(const QString& text)
     t.replace(QLatin1Char(','), QLatin1Char('.'));
     bool ok = false;
     const double v = t.toDouble(&ok);
-    if (!ok)
+    // toDouble also reads "nan" and "inf"; no weight, price or quantity is either.
+    if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
 }

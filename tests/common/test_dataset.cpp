@@ -99,6 +99,73 @@ TEST(DataSetFilter, IsNullMatchesEmptyText)
     EXPECT_EQ(ds.recordCount(), 3);
 }
 
+TEST(DataSetFilter, PrintedTextParsesBackToTheSameFilter)
+{
+    // Names that are no plain word go in brackets, "]" doubled; NULL stays NULL; a number
+    // printed with an exponent reads back.
+    for (const char* text : {"[a b] = 1", "[x]]y] IS NOT NULL", "[NOT] = 'n' AND [] <> 2", "[é-1] = NULL",
+                             "V > 1e+20 AND V < -1.5e-07", "A = 1 AND B = 2 AND (C = 3 OR D = 4 OR E = 5)",
+                             "NOT NOT (A = 1 AND B = 2) AND C = 3"}) {
+        const Filter f = Filter::parse(S(text));
+        EXPECT_EQ(f.text(), S(text));
+        EXPECT_EQ(Filter::parse(f.text()).text(), f.text());
+    }
+    DataSet ds(S("odd"), {stringField(S("a b"), 5), stringField(S("x]y"), 5)});
+    ds.append();
+    ds.setValue(S("a b"), S("1"));
+    ds.post();
+    ds.applyFilter(Filter::parse(Filter::eq(S("a b"), S("1")).and_(Filter::isNull(S("x]y"))).text()));
+    EXPECT_EQ(ds.recordCount(), 1);
+    ds.applyFilter(Filter::parse(S("[a b] = '2'")));
+    EXPECT_EQ(ds.recordCount(), 0);
+}
+
+TEST(DataSetFilter, DeepNestingIsAClearErrorAndLongChainsStayFlat)
+{
+    auto failure = [](const QString& text) -> std::string {
+        try {
+            Filter::parse(text);
+        } catch (const DataSetError& e) {
+            return e.what();
+        }
+        return "accepted";
+    };
+    const QString brackets = S("(").repeated(5000) + S("A = 1") + S(")").repeated(5000);
+    const QString nots = S("NOT ").repeated(100000) + S("A = 1");
+    for (const QString& deep : {brackets, nots}) {
+        const std::string why = failure(deep);
+        EXPECT_NE(why.find("nests more than 100 levels"), std::string::npos) << why;
+        EXPECT_LT(why.size(), 400u) << "a huge text is not copied whole into the message";
+    }
+    EXPECT_EQ(failure(S("(").repeated(100) + S("A = 1") + S(")").repeated(100)), "accepted");
+
+    // 10,000 terms, read or built in code, are one level: they print, re-parse and filter.
+    QStringList terms;
+    Filter built;
+    for (int i = 0; i < 10000; ++i) {
+        terms << S("N <> %1").arg(i);
+        built = built.and_(Filter::ne(S("N"), i));
+    }
+    const QString chain = terms.join(S(" AND "));
+    EXPECT_EQ(Filter::parse(chain).text(), chain);
+    EXPECT_EQ(built.text(), chain);
+    DataSet ds(S("n"), {integerField(S("N"))});
+    for (int n : {5, 10000}) {
+        ds.append();
+        ds.setValue(S("N"), n);
+        ds.post();
+    }
+    ds.applyFilter(built);
+    EXPECT_EQ(ds.recordCount(), 1);
+
+    // Alternating AND and OR in code nests; past the bound it is refused, not printed.
+    Filter alternating = Filter::eq(S("N"), 0);
+    EXPECT_THROW(
+        for (int i = 0; i < 200; ++i) alternating =
+            (i % 2 ? alternating.and_(Filter::eq(S("N"), i)) : alternating.or_(Filter::eq(S("N"), i))),
+        DataSetError);
+}
+
 TEST(DataSetCursor, WalkEditDeleteUnderFilter)
 {
     DataSet ds = products();
@@ -300,6 +367,22 @@ TEST(DataPacketTest, CorruptOrIncompleteFilesAreClearErrors)
     // Every message names the file.
     EXPECT_NE(message("<x").find("PARAMETROSQMT.CDS"), std::string::npos);
     EXPECT_THROW(DataPacket::loadFromFile(S("/nonexistent/dir/x.cds")), DataSetError);
+}
+
+TEST(DataPacketTest, NumbersAreFiniteAndTimesKeepTheirInstant)
+{
+    auto packet = [](const char* type, const char* value) -> QByteArray {
+        return QByteArray("<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"V\" fieldtype=\"") + type +
+               "\"/></FIELDS></METADATA><ROWDATA><ROW V=\"" + value + "\"/></ROWDATA></DATAPACKET>";
+    };
+    for (const char* bad : {"nan", "inf", "-inf", "1e999"})
+        EXPECT_THROW(DataPacket::fromXml(packet("r8", bad)), DataSetError) << bad;
+
+    // The file's format has no offset: a time read with one is written as its local time.
+    const DataPacket read = DataPacket::fromXml(packet("dateTime", "2025-06-14T12:30:00.5+05:00"));
+    const DataPacket back = DataPacket::fromXml(read.toXml());
+    EXPECT_EQ(back.rows[0][0].toDateTime(), QDateTime(QDate(2025, 6, 14), QTime(7, 30, 0, 500), Qt::UTC));
+    EXPECT_EQ(back, read);
 }
 
 TEST(DataResultTest, ErrorTextIsNotData)

@@ -87,6 +87,8 @@ TEST(ScriptParse, EveryFaultNamesItsLine)
 {
     EXPECT_EQ(errorLine(S("combo 1\nopen\ntuch imgProd01\n")), 3);
     EXPECT_EQ(errorLine(S("combo 1\nquantity dois\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nquantity nan\nopen\n")), 2) << "toDouble reads nan";
+    EXPECT_EQ(errorLine(S("combo 1\nopen\nscale inf\n")), 3);
     EXPECT_EQ(errorLine(S("touch imgProd01\n")), 1) << "actions come after open";
     EXPECT_EQ(errorLine(S("open\n")), 1) << "open needs a combo";
     EXPECT_EQ(errorLine(S("combo 1\nopen\nkey Banana\n")), 3);

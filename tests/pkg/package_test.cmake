@@ -15,7 +15,8 @@ foreach(component Runtime Development)
       --component ${component})
 endforeach()
 run("configure" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
-    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)
+    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix
+    "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}")
 run("build" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run("run" ${WORK_DIR}/build/host_consumer)
 if(NOT last_output MATCHES "entry answered false")

@@ -1,0 +1,2 @@
+<?xml version="1.0" encoding="UTF-8"?>
+<DATAPACKET Version="2.0"><METADATA><FIELDS><FIELD attrname="S" fieldtype="string.uni" WIDTH="40"/><FIELD attrname="F" fieldtype="fixed"/><FIELD attrname="I" fieldtype="i2"/><FIELD attrname="D" fieldtype="dateTime"/><FIELD attrname="B" fieldtype="boolean"/><FIELD attrname="M" fieldtype="bin.hex" SUBTYPE="Text"/></FIELDS></METADATA><ROWDATA><ROW RowState="4" S="P&#227;o &amp; &quot;caf&#233;&quot;" F="-0.125" I="-7" D="20250614T12:30:00000" B="TRUE" M="linha 1&#10;linha 2"/><ROW D="20250614" B="0"/></ROWDATA></DATAPACKET>
