@@ -47,8 +47,8 @@ FaultPlanter::FaultPlanter(TestDatabase& shop, Fault fault) : m_shop(shop), m_fa
     QSqlDatabase db = shop.fixture().database();
     if (usesPostgres(shop.backend())) {
         // Sessions opened from now on (the module's) give up on a lock after 200 ms.
-        run(db, QStringLiteral("ALTER ROLE CURRENT_USER SET lock_timeout = '200ms'"));
-        run(db, QStringLiteral("SET lock_timeout = '200ms'"));
+        run(db, QStringLiteral("ALTER ROLE CURRENT_USER SET lock_timeout = '50ms'"));
+        run(db, QStringLiteral("SET lock_timeout = '50ms'"));
         QSqlQuery q(db);
         q.exec(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema()"));
         while (q.next())
