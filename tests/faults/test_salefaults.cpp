@@ -23,6 +23,11 @@ struct Case {
     Fault fault;
 };
 
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << QString(backendName(c.backend) + faultName(c.fault)).toStdString();
+}
+
 // What the host holds after one call.
 struct Outcome {
     bool confirmed = false;
