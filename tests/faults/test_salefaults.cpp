@@ -5,13 +5,7 @@
 // or the complete sale, priced as without the fault and confirmed, and the till's scratch
 // rows are gone while the record of a confirmed call type "B" holds exactly its rows.
 
-#include "backendselection.h"
-#include "faultplanter.h"
-
-#include "kvp510.h"
-#include "tfrmpromocombadd.h"
-
-#include <QSqlQuery>
+#include "entrysale.h"
 
 namespace kvp::test {
 namespace {
@@ -28,58 +22,11 @@ void PrintTo(const Case& c, std::ostream* os)
     *os << QString(backendName(c.backend) + faultName(c.fault)).toStdString();
 }
 
-// What the host holds after one call.
-struct Outcome {
-    bool confirmed = false;
-    DataPacket items, obs, ctObs;
-};
-
-// One line per row, each value as text: what a failed comparison prints.
-std::string describe(const DataPacket& p)
-{
-    QStringList lines;
-    for (const Row& row : p.rows) {
-        QStringList values;
-        for (int i = 0; i < row.size() && i < p.fields.size(); ++i)
-            if (!row.at(i).toString().isEmpty())
-                values << p.fields.at(i).name + QLatin1Char('=') + row.at(i).toString();
-        lines << values.join(QLatin1Char(' '));
-    }
-    return lines.join(QLatin1Char('\n')).toStdString();
-}
-
-class SaleFaults : public BackendSelection, public ::testing::WithParamInterface<Case> {
+class SaleFaults : public EntrySale, public ::testing::WithParamInterface<Case> {
 protected:
     Backend backend() const override { return GetParam().backend; }
 
-    void createShopDatabase() override
-    {
-        BackendSelection::createShopDatabase();
-        host.setConnectionString(FaultPlanter::connectionString(*shop));
-    }
-
     // --- Catalogue ---------------------------------------------------------------
-
-    // Campaign C1: 1,00 off A when A and B are sold together, valid whatever the clock.
-    void campaignAB()
-    {
-        const QDate today = QDate::currentDate();
-        db->insert(S("CAMPANHAPROMO"),
-                   {{"CDCAMPPROMO", S("C1")},     {"DTINIVGCAMP", today.addYears(-2)},
-                    {"DTFINVGCAMP", today.addYears(2)}, {"HRINICAMP", S("0000")},
-                    {"HRFINCAMP", S("2359")},     {"IDDIADOMINGO", S("S")},
-                    {"IDDIASEGUNDA", S("S")},     {"IDDIATERCA", S("S")},
-                    {"IDDIAQUARTA", S("S")},      {"IDDIAQUINTA", S("S")},
-                    {"IDDIASEXTA", S("S")},       {"IDDIASABADO", S("S")},
-                    {"CDCLIENTE", QVariant()}});
-        db->insert(S("COMBINAPROD"),
-                   {{"CDCAMPPROMO", S("C1")},  {"CDPRODPRIN", S("A")},    {"CDPRODCOMB", S("B")},
-                    {"IDPERCVALOR", S("V")},   {"IDDESCACRE", S("D")},    {"VRDESCACRE", 1.0},
-                    {"IDAPLICADESACR", S("1")}, {"HRINICOMB", S("0000")}, {"HRFINCOMB", S("2359")},
-                    {"IDDIADOMCOMB", S("S")},  {"IDDIASEGCOMB", S("S")},  {"IDDIATERCOMB", S("S")},
-                    {"IDDIAQUACOMB", S("S")},  {"IDDIAQUICOMB", S("S")},  {"IDDIASEXCOMB", S("S")},
-                    {"IDDIASABCOMB", S("S")}});
-    }
 
     // A (12,00, occurrences asked) and B (9,00, coupon CUP5 of 0,50), groups G1 and G2.
     void shopWithCouponAndObservations()
@@ -104,7 +51,7 @@ protected:
                                        {"DTFIMVIGENCIA", QVariant()},
                                        {"IDUSOUNICO", S("N")}});
         db->insert(S("PRODCUPOMDESC"), {{"CDCUPOMDESCQMT", S("CUP5")}, {"CDPRODUTO", S("B")}});
-        campaignAB();
+        insertCampaign(*db, S("C1"), S("A"), S("B"));
     }
 
     // INNER, a combo of its own (I1 and I2 in GI, J1 in GJ), sold with A1 in G1.
@@ -115,69 +62,9 @@ protected:
         sellable(S("I2"), 9);
         sellable(S("J1"), 4);
         sellable(S("A1"), 10);
-        int order = 0;
-        for (const auto& [grp, products, qty] :
-             {std::tuple{S("GI"), QStringList{S("I1"), S("I2")}, 2.0},
-              std::tuple{S("GJ"), QStringList{S("J1")}, 1.0}}) {
-            ScreenTest::group(grp, S("Grupo ") + grp, products);
-            db->insert(S("GRUPROMOCPROD"), {{"CDPRODPROMOCAO", S("INNER")},
-                                            {"CDGRUPROMOC", grp},
-                                            {"NRSEQGRPROMO", 1},
-                                            {"QTPRGRUPPROMOC", qty},
-                                            {"QTPRGRUPROMIN", 0.0},
-                                            {"NRORDPROMOGRUP", ++order},
-                                            {"CDGRUPMUTEX", QVariant()},
-                                            {"IDAPLICADESC", S("S")},
-                                            {"IDIMPGRPROMO", S("N")},
-                                            {"IDCOMBINAPROD", S("N")},
-                                            {"DTINIVGGRPROMO", QVariant()},
-                                            {"DTFINVGGRPROMO", QVariant()}});
-        }
+        promoGroup(S("INNER"), S("GI"), S("Grupo GI"), {S("I1"), S("I2")}, 2, 1);
+        promoGroup(S("INNER"), S("GJ"), S("Grupo GJ"), {S("J1")}, 1, 2);
         addGroup(S("G1"), {S("INNER"), S("A1")}, quantity(0));
-    }
-
-    // --- The operator -------------------------------------------------------------
-
-    // Touches the product's picture when the screen shows it.
-    template <typename Screen>
-    void tap(Screen& s, const QString& product, int slots)
-    {
-        for (int k = 1; k <= slots; ++k) {
-            screen::Control& img = s.imgProd(k);
-            if (img.visible && img.productCode == product) {
-                s.deliver([&] { s.bpbProd01Click(&img); });
-                return;
-            }
-        }
-    }
-
-    // Confirms unless a message told of a failure (the operator would not confirm a sale
-    // the screen had refused part of); leaves the screen when it stays open.
-    template <typename Screen>
-    void confirmOrLeave(Screen& s)
-    {
-        if (warnings().isEmpty())
-            s.deliver([&] { s.bldConfirmarClick(); });
-        if (s.closeRequested())
-            return;
-        host.answerQuestion(true);
-        s.deliver([&] { s.bldCancelarClick(); });
-    }
-
-    void onMain(std::function<void(TfrmPromocaoCombinada&)> steps)
-    {
-        m_steps->then([steps](screen::Form& f) {
-            if (auto* s = dynamic_cast<TfrmPromocaoCombinada*>(&f))
-                steps(*s);
-        });
-    }
-
-    void onAdd(std::function<void(add::TfrmPromoCombAdd&)> steps)
-    {
-        m_steps->then([steps](screen::Form& f) {
-            if (auto* s = dynamic_cast<add::TfrmPromoCombAdd*>(&f))
-                steps(*s);
-        });
     }
 
     void sellAWithObservationAndBWithCoupon()
@@ -218,67 +105,6 @@ protected:
             tap(s, S("B"), combinada::kSlotsProduto);
             confirmOrLeave(s);
         });
-    }
-
-    static DataPacket packet(const FieldDefs& fields, const QList<Row>& rows)
-    {
-        DataPacket p;
-        p.fields = fields;
-        p.rows = rows;
-        return p;
-    }
-
-    // --- One call ------------------------------------------------------------------
-
-    struct Sale {
-        QString priceMode;
-        double price = 0;
-        QString callType;
-        std::function<void()> operatorSteps;
-    };
-
-    Outcome call(const Sale& sale)
-    {
-        // A presenter of its own per call: steps a failed call never reached go with it.
-        screen::ScriptPresenter run;
-        screen::installPresenter(&run);
-        m_steps = &run;
-        DataSet itens{S("cdsItensRet"), records::itemProd()};
-        DataSet obs{S("cdsObsRet"), records::obsItens()};
-        DataSet ctObs{S("cdsCtObsRet"), records::prodCtObs()};
-        sale.operatorSteps();
-        Outcome out;
-        out.confirmed = combinada::CriaPromocaoInteligente(
-            itens, obs, ctObs, S("PROMO"), S("COMBO"), QString(), QString(), sale.priceMode, S("V"),
-            S("D"), sale.price, 0, 1, false, false, S("V1"), itensVendidos, sale.callType);
-        leftOpen = run.runsLeftOpen();
-        m_steps = &presenter;
-        screen::installPresenter(&presenter);
-        host.forgetAnswers();
-        out.items = itens.data();
-        out.obs = obs.data();
-        out.ctObs = ctObs.data();
-        return out;
-    }
-
-    int rowsOfTill(const char* table)
-    {
-        QSqlQuery q(db->database());
-        q.prepare(S("SELECT COUNT(*) FROM ") + S(table) + S(" WHERE CDFILIAL = ? AND CDCAIXA = ?"));
-        q.addBindValue(S("01"));
-        q.addBindValue(S("001"));
-        EXPECT_TRUE(q.exec());
-        return q.next() ? q.value(0).toInt() : -1;
-    }
-
-    QStringList storedNumbers()
-    {
-        QSqlQuery q(db->database());
-        EXPECT_TRUE(q.exec(S("SELECT DISTINCT NRSEQPRODCOM FROM PROMOCAOCOMBAUX ORDER BY NRSEQPRODCOM")));
-        QStringList out;
-        while (q.next())
-            out << q.value(0).toString();
-        return out;
     }
 
     // Plays the sale once whole, then once for every data call failing; answers the
@@ -351,8 +177,6 @@ protected:
         return total;
     }
 
-    int leftOpen = 0;
-    screen::ScriptPresenter* m_steps = &presenter;
 };
 
 TEST_P(SaleFaults, FixedPriceComboWithCouponCampaignAndObservations)
@@ -400,7 +224,7 @@ TEST_P(SaleFaults, CallTypeBStoresTheConfirmedItems)
     sellable(S("B"), 9.00);
     addGroup(S("G1"), {S("A")}, quantity(1, 1));
     addGroup(S("G2"), {S("B")}, quantity(1, 1));
-    campaignAB();
+    insertCampaign(*db, S("C1"), S("A"), S("B"));
     const int runs = faultEveryCall({S("2"), 0, S("B"), [this] { sellAAndB(); }},
                                     [this](const Outcome& whole) {
         EXPECT_EQ(whole.items.rows.size(), 2);

@@ -4,7 +4,7 @@
 // the campaign wrongly), no deadlock, each till's record numbers 001.. without a gap, and
 // the server holding exactly the rows the tills stored.
 
-#include "backendselection.h"
+#include "entrysale.h"
 
 #include <QProcess>
 #include <QSqlQuery>
@@ -49,22 +49,7 @@ TEST_P(Tills, EightTillsSellAtOnceWithoutSeeingEachOther)
     sellable(S("D"), 5.00);
     addGroup(S("G1"), {S("A")}, quantity(1, 1));
     addGroup(S("G2"), {S("B"), S("D")}, quantity(1, 1));
-    const QDate today = QDate::currentDate();
-    db->insert(S("CAMPANHAPROMO"),
-               {{"CDCAMPPROMO", S("C1")},     {"DTINIVGCAMP", today.addYears(-2)},
-                {"DTFINVGCAMP", today.addYears(2)}, {"HRINICAMP", S("0000")},
-                {"HRFINCAMP", S("2359")},     {"IDDIADOMINGO", S("S")},
-                {"IDDIASEGUNDA", S("S")},     {"IDDIATERCA", S("S")},
-                {"IDDIAQUARTA", S("S")},      {"IDDIAQUINTA", S("S")},
-                {"IDDIASEXTA", S("S")},       {"IDDIASABADO", S("S")},
-                {"CDCLIENTE", QVariant()}});
-    db->insert(S("COMBINAPROD"),
-               {{"CDCAMPPROMO", S("C1")},  {"CDPRODPRIN", S("A")},    {"CDPRODCOMB", S("B")},
-                {"IDPERCVALOR", S("V")},   {"IDDESCACRE", S("D")},    {"VRDESCACRE", 1.0},
-                {"IDAPLICADESACR", S("1")}, {"HRINICOMB", S("0000")}, {"HRFINCOMB", S("2359")},
-                {"IDDIADOMCOMB", S("S")},  {"IDDIASEGCOMB", S("S")},  {"IDDIATERCOMB", S("S")},
-                {"IDDIAQUACOMB", S("S")},  {"IDDIAQUICOMB", S("S")},  {"IDDIASEXCOMB", S("S")},
-                {"IDDIASABCOMB", S("S")}});
+    insertCampaign(*db, S("C1"), S("A"), S("B"));
 
     std::vector<std::unique_ptr<QProcess>> tills;
     for (int t = 1; t <= kTills; ++t) {
