@@ -5,6 +5,7 @@
 #include "hostservices.h"
 #include "itemrecord.h"
 
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -251,6 +252,14 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
     if (!QSqlDatabase::isDriverAvailable(settings.driver))
         throw DataModuleError(
             QStringLiteral("Database driver %1 is not available").arg(settings.driver));
+    // SQLite makes an empty database where the file is missing: the shop's database gone
+    // (removed, a disk not mounted) would then answer "no such table" and leave an empty
+    // file in its place for every till to find.
+    if (settings.driver == QLatin1String("QSQLITE") && settings.database != QLatin1String(":memory:")
+        && !settings.options.contains(QLatin1String("QSQLITE_OPEN_URI"))
+        && !QFileInfo::exists(settings.database))
+        throw DataModuleError(
+            QStringLiteral("Cannot connect to the database: the file %1 does not exist").arg(settings.database));
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, m_connectionName);

@@ -36,9 +36,12 @@ QString messageOf(const std::exception& e)
     return QString::fromUtf8(e.what());
 }
 
+QString g_ultimoErro;
+
 // A failure inside a unit of work also fails the unit, whatever the function answers.
 QString failed(const QString& text)
 {
+    g_ultimoErro = text.isEmpty() ? QStringLiteral("Unknown database error") : text;
     if (rdmPromocaoCombinada)
         rdmPromocaoCombinada->noteError(text);
     return text;
@@ -47,6 +50,7 @@ QString failed(const QString& text)
 template <typename Body>
 DataResult guarded(Body&& body)
 {
+    g_ultimoErro.clear();
     try {
         return body(module());
     } catch (const std::exception& e) {
@@ -59,6 +63,7 @@ DataResult guarded(Body&& body)
 template <typename Body>
 bool guardedFlag(Body&& body)
 {
+    g_ultimoErro.clear();
     try {
         return body(module());
     } catch (const std::exception& e) {
@@ -547,6 +552,11 @@ QString getExibeProd(const QString& filial)
     });
     // A failed lookup shows products without a price rather than hiding them.
     return r.isError() ? QStringLiteral("S") : r.toText();
+}
+
+QString ultimoErroDados()
+{
+    return g_ultimoErro;
 }
 
 }  // namespace kvp

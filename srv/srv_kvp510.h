@@ -60,4 +60,9 @@ DataResult getCuponsValidos(const QString& filial, const QString& produto);
 QString getIDUTCUPOMDESC();
 QString getExibeProd(const QString& filial);
 
+// The error text the last data function met; empty when it succeeded. The functions
+// whose answer has no room for an error (getVerificaPromo, getVdCombinacoes,
+// getIDUTCUPOMDESC, getExibeProd) are checked through it.
+QString ultimoErroDados();
+
 }  // namespace kvp

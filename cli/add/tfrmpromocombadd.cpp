@@ -69,8 +69,7 @@ void TfrmPromoCombAdd::InicializaForm(DataSet& /*cdsItensRet*/, const QString& s
     vrAjustePreco = vrAjustePromoArg;
     stIdPercValorPreco = stIdValorPercArg;
 
-    stIdUtCupomDesc = getIDUTCUPOMDESC();
-    stIdExibeProd = getExibeProd(stCdFilial);
+    combinada::detail::LeChavesFilial(stCdFilial, stIdExibeProd, stIdUtCupomDesc);
 
     cdsCupomDescVenda.emptyOrCreate();
     cdsObsItens.emptyOrCreate();

@@ -48,6 +48,36 @@ inline DataResult MensagemMetodoLog(const DataResult& result, bool show, int cod
     return host().MensagemMetodo(result, show, code, method, module, detail1, detail2);
 }
 
+// A data function whose answer has no room for an error failed: shown and logged as the
+// others' failures are (the host's MensagemMetodo then aborts silently).
+inline void VerificaFalhaDados(const QString& method, const QString& detail1)
+{
+    const QString erro = ultimoErroDados();
+    if (!erro.isEmpty()) {
+        MensagemMetodoLog(DataResult::error(erro), true, 0, method, QStringLiteral("Srv_Kvp510"),
+                          detail1, QString());
+    }
+}
+
+// getVerificaPromo, with a failed lookup shown rather than taken for "not a promotion"
+// (which would sell a nested combo as a plain product).
+inline bool VerificaPromo(const QString& filial, const QString& produto)
+{
+    const bool promocao = getVerificaPromo(filial, produto);
+    VerificaFalhaDados(QStringLiteral("getVerificaPromo"), filial + QLatin1Char('-') + produto);
+    return promocao;
+}
+
+// The branch's display and coupon switches; a failed lookup stops the start-up rather
+// than sell without the coupons or prices the shop set.
+inline void LeChavesFilial(const QString& filial, QString& exibeProd, QString& utCupomDesc)
+{
+    exibeProd = getExibeProd(filial);
+    VerificaFalhaDados(QStringLiteral("getExibeProd"), filial);
+    utCupomDesc = getIDUTCUPOMDESC();
+    VerificaFalhaDados(QStringLiteral("getIDUTCUPOMDESC"), QString());
+}
+
 // The data calls of a confirmation as one unit: whatever they write is kept only when
 // conclui() is reached and the commit succeeds; any other way out rolls it all back, so a
 // confirmation that failed leaves no rows behind.

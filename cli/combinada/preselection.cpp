@@ -102,7 +102,7 @@ bool TfrmPromocaoCombinada::RegistraPreSelecionados(const QString& stCdGrupo,
         return true;  // no longer offered in its group: nothing to place
     }
 
-    if (stCdProduto != stCdProdPromo && getVerificaPromo(stCdFilial, stCdProduto)) {
+    if (stCdProduto != stCdProdPromo && detail::VerificaPromo(stCdFilial, stCdProduto)) {
         PromocaoAninhada(stCdProduto, nullptr, true);
         return true;
     }

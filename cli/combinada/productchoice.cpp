@@ -47,7 +47,7 @@ void TfrmPromocaoCombinada::bpbProd01Click(Control* sender)
                 !cdsProdutoPromoAux.locate(QStringLiteral("CDPRODUTO"), produto)) {
                 return;
             }
-            if (produto != stCdProdPromo && getVerificaPromo(stCdFilial, produto)) {
+            if (produto != stCdProdPromo && detail::VerificaPromo(stCdFilial, produto)) {
                 if (!PromocaoAninhada(produto, sender, false)) {
                     return;
                 }

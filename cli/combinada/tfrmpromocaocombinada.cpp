@@ -72,8 +72,7 @@ void TfrmPromocaoCombinada::InicializaForm(
     stIdPercValorPreco = stIdValorPercArg;
     boPreSelVerificado = false;
 
-    stIdExibeProd = getExibeProd(stCdFilial);
-    stIdUtCupomDesc = getIDUTCUPOMDESC();
+    detail::LeChavesFilial(stCdFilial, stIdExibeProd, stIdUtCupomDesc);
     boProdutoAdd = false;
 
     cdsCupomDescVenda.emptyOrCreate();

@@ -38,38 +38,13 @@ protected:
         sellable(S("B"), 9.00);
         addGroup(S("G1"), {S("A")});
         addGroup(S("G2"), {S("B")});
-        const QDate today = QDate::currentDate();
-        db->insert(S("CAMPANHAPROMO"),
-                   {{"CDCAMPPROMO", S("C1")},     {"DTINIVGCAMP", today.addDays(-1)},
-                    {"DTFINVGCAMP", today.addDays(1)}, {"HRINICAMP", S("0000")},
-                    {"HRFINCAMP", S("2359")},     {"IDDIADOMINGO", S("S")},
-                    {"IDDIASEGUNDA", S("S")},     {"IDDIATERCA", S("S")},
-                    {"IDDIAQUARTA", S("S")},      {"IDDIAQUINTA", S("S")},
-                    {"IDDIASEXTA", S("S")},       {"IDDIASABADO", S("S")},
-                    {"CDCLIENTE", QVariant()}});
-        db->insert(S("COMBINAPROD"),
-                   {{"CDCAMPPROMO", S("C1")},  {"CDPRODPRIN", S("A")},    {"CDPRODCOMB", S("B")},
-                    {"IDPERCVALOR", S("V")},   {"IDDESCACRE", S("D")},    {"VRDESCACRE", 1.0},
-                    {"IDAPLICADESACR", S("1")}, {"HRINICOMB", S("0000")}, {"HRFINCOMB", S("2359")},
-                    {"IDDIADOMCOMB", S("S")},  {"IDDIASEGCOMB", S("S")},  {"IDDIATERCOMB", S("S")},
-                    {"IDDIAQUACOMB", S("S")},  {"IDDIAQUICOMB", S("S")},  {"IDDIASEXCOMB", S("S")},
-                    {"IDDIASABCOMB", S("S")}});
+        insertCampaign(*db, S("C1"), S("A"), S("B"));
         start(S("1"));
         screen->stTipoChamada = S("B");
         screen->vrPrecoDividir = 20.00;
         touch(S("A"));
         touch(S("B"));
         ASSERT_EQ(lineCount(), 2);
-    }
-
-    int rowsOfTill(const char* table)
-    {
-        QSqlQuery q(db->database());
-        q.prepare(S("SELECT COUNT(*) FROM ") + S(table) + S(" WHERE CDFILIAL = ? AND CDCAIXA = ?"));
-        q.addBindValue(S("01"));
-        q.addBindValue(S("001"));
-        EXPECT_TRUE(q.exec());
-        return q.next() ? q.value(0).toInt() : -1;
     }
 
     // Fails the data call numbered `at` (from 1) of what runs next; answers whether it did.

@@ -144,6 +144,14 @@ void TestDatabase::dropSessions()
               .arg(m_fixturePid));
 }
 
+void TestDatabase::refuseSessions(bool refuse)
+{
+    if (m_role.isEmpty())
+        return;
+    admin(*postgresPort(), QStringLiteral("ALTER ROLE %1 %2").arg(m_role, refuse ? QStringLiteral("NOLOGIN")
+                                                                                : QStringLiteral("LOGIN")));
+}
+
 TestDatabase::~TestDatabase()
 {
     m_fixture.reset();

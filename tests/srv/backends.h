@@ -38,6 +38,9 @@ public:
     Backend backend() const { return m_backend; }
     // PostgreSQL: ends every session of the test's role, as a server restart would.
     void dropSessions();
+    // PostgreSQL: refuses (or again allows) new sessions of the test's role, as a stopped
+    // server would.
+    void refuseSessions(bool refuse);
 
 private:
     Backend m_backend;

@@ -18,6 +18,18 @@ ScriptedHost::~ScriptedHost()
                       << " answer(s) that the code under test never asked for";
 }
 
+void ScriptedHost::forgetAnswers()
+{
+    m_questions.clear();
+    m_keypad.clear();
+    m_observations.clear();
+    m_coupons.clear();
+    m_searches.clear();
+    m_scale.clear();
+    m_access.clear();
+    m_expectedMessages.clear();
+}
+
 void ScriptedHost::answerCoupon(QString code)
 {
     HostAnswer a;

@@ -42,6 +42,9 @@ public:
     void answerSearch(std::optional<int> recNo) { m_searches.push_back(recNo); }
     void answerScale(double weight) { m_scale.push_back(weight); }
     void answerAccess(bool allowed) { m_access.push_back(allowed); }
+    // Drops every answer still queued: a run that failed part-way never reached the
+    // dialogs they were meant for.
+    void forgetAnswers();
 
     // Price function. By default prices come from a table: a product without a price
     // fails with "PRECNCAD". setPriceFunction replaces the table altogether.
