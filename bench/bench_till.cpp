@@ -644,6 +644,16 @@ struct Recorder {
 
 void finish(benchmark::State& state, const Meter& meter, const Shop& shop, const Recorder& rec)
 {
+    // KVP_BENCH_TRACE=1 lists the statements of each step on standard error.
+    if (qEnvironmentVariableIsSet("KVP_BENCH_TRACE")) {
+        std::fprintf(stderr, "%s:\n", qPrintable(shop.name));
+        for (const Traced& t : rec.trace) {
+            QStringList values;
+            for (const auto& [p, v] : t.values)
+                values << v.toString();
+            std::fprintf(stderr, "  %s (%s)\n", qPrintable(t.text.simplified().left(60)), qPrintable(values.join(S(", "))));
+        }
+    }
     meter.report(state);
     state.counters["floor_us"] = floorOf(shop, rec.trace);
 }

@@ -19,6 +19,8 @@
 #include <poll.h>
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace kvp {
 
 TrdmPromocaoCombinada* rdmPromocaoCombinada = nullptr;
@@ -241,7 +243,10 @@ TrdmPromocaoCombinada::TrdmPromocaoCombinada()
 
 namespace {
 
-std::unique_ptr<TrdmPromocaoCombinada::Session> g_kept;
+// Never destroyed with the program's statics: the SQL drivers may be gone by then. The
+// application's end closes it (qAddPostRoutine); without an application it is left to
+// the operating system.
+TrdmPromocaoCombinada::Session* g_kept = nullptr;
 
 // The identity of a database file, so that a file replaced under the same name is not
 // taken for the one the kept connection has open. -1 when there is no such file.
@@ -260,10 +265,10 @@ void* libpqFunction(const char* name)
     return lib ? ::dlsym(lib, name) : nullptr;
 }
 
-// Whether a kept connection still works, asked without a round trip: a server that ended
-// the session has left its farewell (or the end of the stream) on an idle PostgreSQL
-// socket; ODBC drivers keep a dead-connection flag; a SQLite file must be the same file.
-bool stillAlive(const QSqlDatabase& db, qint64 fileId)
+// Whether a kept connection still works. Without a round trip where that can be told: a
+// server that ended the session has left its farewell (or the end of the stream) on an
+// idle PostgreSQL socket; a SQLite file must be the same file. ODBC asks the server.
+bool stillAlive(const QSqlDatabase& db, Dialect dialect, qint64 fileId)
 {
     if (!db.isValid() || !db.isOpen())
         return false;
@@ -290,7 +295,14 @@ bool stillAlive(const QSqlDatabase& db, qint64 fileId)
     if (driver == QLatin1String("QODBC")) {
         SQLUINTEGER dead = SQL_CD_FALSE;
         const SQLRETURN rc = SQLGetConnectAttr(static_cast<SQLHDBC>(raw), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
-        return !SQL_SUCCEEDED(rc) || dead != SQL_CD_TRUE;
+        if (SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE)
+            return false;
+        // Not every driver notices a dead connection before using it: one probe, still
+        // far cheaper than a new connection and its prepared statements.
+        QSqlQuery probe(db);
+        return probe.exec(dialect == Dialect::Oracle ? QStringLiteral("SELECT 1 FROM DUAL")
+                                                     : QStringLiteral("SELECT 1")) &&
+               probe.next();
     }
     return true;
 }
@@ -318,7 +330,7 @@ void closeKeptSession()
 {
     if (!g_kept)
         return;
-    const std::unique_ptr<TrdmPromocaoCombinada::Session> session = std::move(g_kept);
+    const std::unique_ptr<TrdmPromocaoCombinada::Session> session(std::exchange(g_kept, nullptr));
     closeSession(*session);
 }
 
@@ -328,7 +340,7 @@ TrdmPromocaoCombinada::~TrdmPromocaoCombinada()
     // connection nor new prepared statements.
     if (m_connected && !m_failed && !m_inWork && m_keepable) {
         closeKeptSession();
-        g_kept = std::make_unique<Session>();
+        g_kept = new Session();
         g_kept->connectionName = m_connectionName;
         g_kept->connectionString = m_connectionString;
         g_kept->dialect = m_dialect;
@@ -352,11 +364,11 @@ bool TrdmPromocaoCombinada::adoptKeptSession(const QString& connectionString)
     if (!g_kept)
         return false;
     if (g_kept->connectionString != connectionString ||
-        !stillAlive(QSqlDatabase::database(g_kept->connectionName, false), g_kept->fileId)) {
+        !stillAlive(QSqlDatabase::database(g_kept->connectionName, false), g_kept->dialect, g_kept->fileId)) {
         closeKeptSession();
         return false;
     }
-    const std::unique_ptr<Session> session = std::move(g_kept);
+    const std::unique_ptr<Session> session(std::exchange(g_kept, nullptr));
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
     m_connectionName = session->connectionName;
