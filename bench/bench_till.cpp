@@ -660,6 +660,16 @@ void finish(benchmark::State& state, const Meter& meter, const Shop& shop, const
 
 using Step = std::function<void(benchmark::State&, Till&)>;
 
+// One measured step: its statements recorded (the first time), its time reported.
+void timed(benchmark::State& state, Meter& meter, Recorder& rec, const std::function<void()>& step)
+{
+    rec.begin();
+    meter.start();
+    step();
+    state.SetIterationTime(meter.stop());
+    rec.end();
+}
+
 // --- The steps --------------------------------------------------------------------------
 
 void openWarm(benchmark::State& state, Till& till)
@@ -686,13 +696,8 @@ void groupTouch(benchmark::State& state, Till& till)
     Recorder rec;
     till.sell([&](ui::ScreenDialog& d) {
         int i = 0;
-        for (auto _ : state) {
-            rec.begin();
-            meter.start();
-            touch(d, i++ % 2 ? S("blbMenu01") : S("blbMenu03"));
-            state.SetIterationTime(meter.stop());
-            rec.end();
-        }
+        for (auto _ : state)
+            timed(state, meter, rec, [&] { touch(d, i++ % 2 ? S("blbMenu01") : S("blbMenu03")); });
     });
     finish(state, meter, till.shop(), rec);
 }
@@ -705,25 +710,10 @@ void productTouch(benchmark::State& state, Till& till, bool timeRemoval)
     till.sell([&](ui::ScreenDialog& d) {
         touch(d, S("blbMenu01"));
         for (auto _ : state) {
-            if (!timeRemoval) {
-                rec.begin();
-                meter.start();
-            }
-            touch(d, S("imgProd01"));
-            if (!timeRemoval) {
-                state.SetIterationTime(meter.stop());
-                rec.end();
-            }
-            const QString entry = lastTrayEntry(d);
-            if (timeRemoval) {
-                rec.begin();
-                meter.start();
-            }
-            touch(d, entry);
-            if (timeRemoval) {
-                state.SetIterationTime(meter.stop());
-                rec.end();
-            }
+            const auto add = [&] { touch(d, S("imgProd01")); };
+            timeRemoval ? add() : timed(state, meter, rec, add);
+            const auto remove = [&, entry = lastTrayEntry(d)] { touch(d, entry); };
+            timeRemoval ? timed(state, meter, rec, remove) : remove();
         }
     });
     finish(state, meter, till.shop(), rec);
@@ -734,20 +724,14 @@ void confirm(benchmark::State& state, Till& till, bool withList)
     Meter meter(till.shop());
     Recorder rec;
     for (auto _ : state) {
-        double t = 0;
         bool closed = false;
         till.sell([&](ui::ScreenDialog& d) {
             fillTray(d, withList);
-            rec.begin();
-            meter.start();
-            d.view()->touch(S("bldConfirmar"));
-            t = meter.stop();
-            rec.end();
+            timed(state, meter, rec, [&] { d.view()->touch(S("bldConfirmar")); });
             closed = d.form().closeRequested();
         });
         if (!closed)
             fail(S("the confirmation did not go through"));
-        state.SetIterationTime(t);
     }
     finish(state, meter, till.shop(), rec);
 }
