@@ -312,10 +312,13 @@ RunFolder sqliteShop(bool large)
     const QString root = QCoreApplication::applicationDirPath() +
         QStringLiteral("/till_%1-%2").arg(large ? S("large") : S("sample")).arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
     RunFolder folder{root};
-    if (folder.isComplete())
+    // A finished shop carries its marker; anything else is built again from scratch.
+    const QString marker = root + S("/.built");
+    if (QFile::exists(marker))
         return folder;
     std::fprintf(stderr, "building %s ...\n", qPrintable(root));
-    refhost::buildRunFolder(folder);
+    QDir(root).removeRecursively();
+    refhost::prepareRunFolder(folder, true);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(S("QSQLITE"), S("till-build"));
         db.setDatabaseName(folder.databasePath());
@@ -328,6 +331,9 @@ RunFolder sqliteShop(bool large)
         db.close();
     }
     QSqlDatabase::removeDatabase(S("till-build"));
+    QFile done(marker);
+    if (!done.open(QIODevice::WriteOnly))
+        fail(S("cannot write ") + marker);
     return folder;
 }
 

@@ -172,6 +172,7 @@ TEST_P(Failures, AConnectionTheServerEndedBetweenSalesIsReplacedUnnoticed)
 TEST_P(Failures, ActivatingTheModuleConnectsThroughTheHost)
 {
     freeDataModule();
+    closeKeptSession();  // a connection is made here, not taken over from the last module
     m_host.clearCalls();
     auto* module = new TrdmPromocaoCombinada();
     rdmPromocaoCombinada = module;
