@@ -379,6 +379,23 @@ QString pgConnection(const ConnectionSettings& s, int port, const QString& datab
         .arg(s.host).arg(port).arg(database, s.user);
 }
 
+// The named connection, opened on first use.
+QSqlDatabase openOnce(const QString& name, const QString& connection)
+{
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name);
+    const ConnectionSettings s = ConnectionSettings::parse(connection);
+    QSqlDatabase db = QSqlDatabase::addDatabase(s.driver, name);
+    db.setDatabaseName(s.database);
+    db.setHostName(s.host);
+    db.setPort(s.port);
+    db.setUserName(s.user);
+    db.setPassword(s.password);
+    if (!db.open())
+        fail(db.lastError().text());
+    return db;
+}
+
 // --- One till ---------------------------------------------------------------------------
 
 std::atomic<long> g_calls{0};
@@ -417,16 +434,7 @@ public:
     explicit Till(const Shop& shop) : m_shop(shop)
     {
         m_hostConnection = S("till-host-") + shop.name;
-        if (!QSqlDatabase::contains(m_hostConnection)) {
-            const ConnectionSettings s = ConnectionSettings::parse(shop.hostConnection);
-            QSqlDatabase db = QSqlDatabase::addDatabase(s.driver, m_hostConnection);
-            db.setDatabaseName(s.database);
-            db.setHostName(s.host);
-            db.setPort(s.port);
-            db.setUserName(s.user);
-            if (!db.open())
-                fail(db.lastError().text());
-        }
+        openOnce(m_hostConnection, shop.hostConnection);
         refhost::QtHostConfig config;
         config.connectionString = shop.moduleConnection;
         config.programFolder = shop.folder.root;
@@ -567,18 +575,7 @@ double floorOf(const Shop& shop, const QList<Traced>& trace)
 {
     if (trace.isEmpty())
         return 0;
-    const QString name = S("till-floor-") + shop.name;
-    if (!QSqlDatabase::contains(name)) {
-        const ConnectionSettings s = ConnectionSettings::parse(shop.moduleConnection);
-        QSqlDatabase db = QSqlDatabase::addDatabase(s.driver, name);
-        db.setDatabaseName(s.database);
-        db.setHostName(s.host);
-        db.setPort(s.port);
-        db.setUserName(s.user);
-        if (!db.open())
-            fail(db.lastError().text());
-    }
-    QSqlDatabase db = QSqlDatabase::database(name);
+    QSqlDatabase db = openOnce(S("till-floor-") + shop.name, shop.moduleConnection);
     bool writes = false;
     QList<Traced> steps;
     QSet<QString> seen;
