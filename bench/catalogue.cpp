@@ -117,20 +117,22 @@ void buildCatalogue(DatabaseFixture& fx, const CatalogueSize& size)
         DatabaseFixture::Writer cupomProd(fx, S("PRODCUPOMDESC"), cols("CDCUPOMDESCQMT CDPRODUTO"));
         DatabaseFixture::Writer ocorr(fx, S("OCORRENCIA"), cols("CDGRPOCOR CDOCORR DSOCORR"));
         DatabaseFixture::Writer prodOcorr(fx, S("PRODOCORRE"), cols("CDPRODUTO CDGRPOCOR CDOCORR"));
-        imposto.row({S("ICM"), S("T"), S("ICMS")});
-        imposto.row({S("ISS"), S("S"), S("ISS")});
-        fx.insert(S("FILIAL"), {{"CDFILIAL", S("01")}, {"CDEMPRESA", S("E1")}});
-        fx.insert(S("PARAMEMPRESA"), {{"CDEMPRESA", S("E1")}, {"CDSITUCRT", S("3")}});
-        fx.insert(S("GRUPOCOR"), {{"CDGRPOCOR", S("G1")}});
-        fx.insert(S("LOJA"), {{"CDFILIAL", S("01")}, {"CDLOJA", S("L1")}, {"CDGRPOCORPED", S("G1")}});
-        fx.insert(S("PARAMGERAL"), {{"CDPARAMGERAL", S("1")}, {"IDUTCUPOMDESC", S("S")}});
-        fx.insert(S("PARAVEND"), {{"CDFILIAL", S("01")}, {"IDEXIBEPRECZERO", S("N")}});
-        for (int o = 1; o <= 20; ++o)
-            ocorr.row({S("G1"), QStringLiteral("%1").arg(o, 2, 10, QLatin1Char('0')), QStringLiteral("Ocorrencia %1").arg(o)});
+        if (size.shopRows) {
+            imposto.row({S("ICM"), S("T"), S("ICMS")});
+            imposto.row({S("ISS"), S("S"), S("ISS")});
+            fx.insert(S("FILIAL"), {{"CDFILIAL", S("01")}, {"CDEMPRESA", S("E1")}});
+            fx.insert(S("PARAMEMPRESA"), {{"CDEMPRESA", S("E1")}, {"CDSITUCRT", S("3")}});
+            fx.insert(S("GRUPOCOR"), {{"CDGRPOCOR", S("G1")}});
+            fx.insert(S("LOJA"), {{"CDFILIAL", S("01")}, {"CDLOJA", S("L1")}, {"CDGRPOCORPED", S("G1")}});
+            fx.insert(S("PARAMGERAL"), {{"CDPARAMGERAL", S("1")}, {"IDUTCUPOMDESC", S("S")}});
+            fx.insert(S("PARAVEND"), {{"CDFILIAL", S("01")}, {"IDEXIBEPRECZERO", S("N")}});
+            for (int o = 1; o <= 20; ++o)
+                ocorr.row({S("G1"), QStringLiteral("%1").arg(o, 2, 10, QLatin1Char('0')), QStringLiteral("Ocorrencia %1").arg(o)});
+        }
         for (int p = 1; p <= 1000; ++p) {
             const QString prod = productCode(p);
             aliq.row({S("01"), prod, S("ICM"), 18.0});
-            for (int o = 1; o <= 3; ++o)
+            for (int o = 1; size.shopRows && o <= 3; ++o)
                 prodOcorr.row({prod, S("G1"), QStringLiteral("%1").arg((p + o) % 20 + 1, 2, 10, QLatin1Char('0'))});
             const QString code = QStringLiteral("C%1").arg(p, 6, 10, QLatin1Char('0'));
             cupom.row({code, S("P"), 5.0, QDate(2024, 1, 1), QDate(2099, 1, 1), p % 2 ? S("S") : S("N")});

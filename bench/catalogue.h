@@ -15,6 +15,9 @@ struct CatalogueSize {
     int productsPerGroup = 6;
     int campaigns = 100;
     int combinationsPerCampaign = 100;
+    // The branch's settings, taxes and occurrence groups; off when the rows go into a
+    // shop that has its own (the reference host's sample shop).
+    bool shopRows = true;
 };
 
 // Fills an empty database that already has the schema. Deterministic: the same size

@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 namespace kvp::refhost {
 
@@ -179,9 +180,16 @@ void QtHostServices::TryConnect(QSqlDatabase& connection)
         connection.open();
 }
 
-void QtHostServices::SetADODBSession(QSqlDatabase&)
+void QtHostServices::SetADODBSession(QSqlDatabase& connection)
 {
-    // The embedded and test databases need no session settings.
+    // A till's embedded database keeps a write-ahead log: a commit (every confirmation
+    // writes its records) then waits for the disk once, not twice. Other databases need
+    // no session settings.
+    if (connection.driverName() != QLatin1String("QSQLITE"))
+        return;
+    QSqlQuery q(connection);
+    q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
 }
 
 QString QtHostServices::ADOExceptionMessage(const QString& error, const QSqlDatabase& connection,

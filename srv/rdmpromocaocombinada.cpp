@@ -5,6 +5,8 @@
 #include "hostservices.h"
 #include "itemrecord.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -13,6 +15,12 @@
 
 #include <sql.h>
 #include <sqlext.h>
+
+#include <dlfcn.h>
+#include <poll.h>
+#include <sys/stat.h>
+
+#include <utility>
 
 namespace kvp {
 
@@ -134,21 +142,30 @@ Dialect detectDialect(const QSqlDatabase& db)
 // --- SqlStatement -------------------------------------------------------------------
 
 SqlStatement::SqlStatement(const QSqlDatabase& db, Stmt id, Dialect dialect)
-    : m_id(id), m_query(db)
+    : m_name(statementName(id)), m_query(db)
 {
-    const QString text = statementText(id, dialect);
+    prepare(statementText(id, dialect));
+}
+
+SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& name, const QString& text)
+    : m_name(name), m_query(db)
+{
+    prepare(text);
+}
+
+void SqlStatement::prepare(const QString& text)
+{
     m_parameters = placeholderNames(text);
     m_query.setForwardOnly(true);
     if (!m_query.prepare(text))
-        throw DataModuleError(QStringLiteral("%1: %2").arg(statementName(id),
-                                                            sqlErrorText(m_query.lastError())));
+        throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, sqlErrorText(m_query.lastError())));
 }
 
 void SqlStatement::bind(const QString& name, const QVariant& value)
 {
     if (!m_parameters.contains(name))
         throw DataModuleError(
-            QStringLiteral("%1 has no parameter %2").arg(statementName(m_id), name));
+            QStringLiteral("%1 has no parameter %2").arg(m_name, name));
     m_query.bindValue(QLatin1Char(':') + name, value);
     m_bound.insert(name);
 }
@@ -169,8 +186,8 @@ void SqlStatement::execute()
     m_bound.clear();
     if (!missing.isEmpty())
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
-                                  .arg(statementName(m_id), missing.join(QStringLiteral(", "))));
-    dataCallHook(statementName(m_id));
+                                  .arg(m_name, missing.join(QStringLiteral(", "))));
+    dataCallHook(m_name);
     if (!m_query.exec())
         throw DataModuleError(sqlErrorText(m_query.lastError()));
 }
@@ -192,7 +209,7 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
         if (!fields.isEmpty()) {
             if (fields.size() != record.count())
                 throw DataModuleError(QStringLiteral("%1 returned %2 columns, %3 expected")
-                                          .arg(statementName(m_id))
+                                          .arg(m_name)
                                           .arg(record.count())
                                           .arg(fields.size()));
             m_resultFields = fields;
@@ -225,11 +242,143 @@ TrdmPromocaoCombinada::TrdmPromocaoCombinada()
     m_connectionName = QStringLiteral("rdmPromocaoCombinada-%1").arg(++serial);
 }
 
+namespace {
+
+// Never destroyed with the program's statics: the SQL drivers may be gone by then. The
+// application's end closes it (qAddPostRoutine); without an application it is left to
+// the operating system.
+TrdmPromocaoCombinada::Session* g_kept = nullptr;
+
+// The identity of a database file, so that a file replaced under the same name is not
+// taken for the one the kept connection has open. -1 when there is no such file.
+qint64 fileIdentity(const QString& path)
+{
+    struct stat st{};
+    if (path.isEmpty() || path.startsWith(QLatin1Char(':')) || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return static_cast<qint64>(st.st_ino) ^ (static_cast<qint64>(st.st_dev) << 40);
+}
+
+// libpq as the PostgreSQL driver loaded it; nullptr when it is not in the process.
+void* libpqFunction(const char* name)
+{
+    static void* const lib = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+    return lib ? ::dlsym(lib, name) : nullptr;
+}
+
+// Whether a kept connection still works. Without a round trip where that can be told: a
+// server that ended the session has left its farewell (or the end of the stream) on an
+// idle PostgreSQL socket; a SQLite file must be the same file. ODBC asks the server.
+bool stillAlive(const QSqlDatabase& db, Dialect dialect, qint64 fileId)
+{
+    if (!db.isValid() || !db.isOpen())
+        return false;
+    const QString driver = db.driverName();
+    if (driver == QLatin1String("QSQLITE"))
+        return fileId >= 0 && fileIdentity(db.databaseName()) == fileId;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(void*))
+        return true;
+    void* const raw = *static_cast<void* const*>(handle.constData());
+    if (!raw)
+        return false;
+    if (driver == QLatin1String("QPSQL")) {
+        using IntOf = int (*)(const void*);
+        const auto status = reinterpret_cast<IntOf>(libpqFunction("PQstatus"));
+        const auto socket = reinterpret_cast<IntOf>(libpqFunction("PQsocket"));
+        if (!status || !socket)
+            return true;
+        if (status(raw) != 0)  // CONNECTION_OK
+            return false;
+        pollfd fd{socket(raw), POLLIN, 0};
+        return fd.fd >= 0 && ::poll(&fd, 1, 0) == 0;
+    }
+    if (driver == QLatin1String("QODBC")) {
+        SQLUINTEGER dead = SQL_CD_FALSE;
+        const SQLRETURN rc = SQLGetConnectAttr(static_cast<SQLHDBC>(raw), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
+        if (SQL_SUCCEEDED(rc) && dead == SQL_CD_TRUE)
+            return false;
+        // Not every driver notices a dead connection before using it: one probe, still
+        // far cheaper than a new connection and its prepared statements.
+        QSqlQuery probe(db);
+        return probe.exec(dialect == Dialect::Oracle ? QStringLiteral("SELECT 1 FROM DUAL")
+                                                     : QStringLiteral("SELECT 1")) &&
+               probe.next();
+    }
+    return true;
+}
+
+void closeSession(TrdmPromocaoCombinada::Session& session)
+{
+    // ODBC refuses to close a connection that still has statements.
+    for (auto& st : session.statements)
+        st.reset();
+    for (auto& st : session.own)
+        st.reset();
+    if (QSqlDatabase::contains(session.connectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(session.connectionName, false);
+            if (db.isValid())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(session.connectionName);
+    }
+}
+
+}  // namespace
+
+void closeKeptSession()
+{
+    if (!g_kept)
+        return;
+    const std::unique_ptr<TrdmPromocaoCombinada::Session> session(std::exchange(g_kept, nullptr));
+    closeSession(*session);
+}
+
 TrdmPromocaoCombinada::~TrdmPromocaoCombinada()
 {
+    // A healthy connection outlives the module: the next sale needs neither a new
+    // connection nor new prepared statements.
+    if (m_connected && !m_failed && !m_inWork && m_keepable) {
+        closeKeptSession();
+        g_kept = new Session();
+        g_kept->connectionName = m_connectionName;
+        g_kept->connectionString = m_connectionString;
+        g_kept->dialect = m_dialect;
+        g_kept->fileId = m_fileId;
+        g_kept->statements = std::move(m_statements);
+        g_kept->own = std::move(m_own);
+        static const bool closesAtExit = [] {
+            qAddPostRoutine(closeKeptSession);
+            return true;
+        }();
+        Q_UNUSED(closesAtExit);
+        return;
+    }
     setConnected(false);
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+bool TrdmPromocaoCombinada::adoptKeptSession(const QString& connectionString)
+{
+    if (!g_kept)
+        return false;
+    if (g_kept->connectionString != connectionString ||
+        !stillAlive(QSqlDatabase::database(g_kept->connectionName, false), g_kept->dialect, g_kept->fileId)) {
+        closeKeptSession();
+        return false;
+    }
+    const std::unique_ptr<Session> session(std::exchange(g_kept, nullptr));
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+    m_connectionName = session->connectionName;
+    m_dialect = session->dialect;
+    m_fileId = session->fileId;
+    m_keepable = true;
+    m_statements = std::move(session->statements);
+    m_own = std::move(session->own);
+    return true;
 }
 
 QSqlDatabase TrdmPromocaoCombinada::adcPromocaoCombinada() const
@@ -244,11 +393,13 @@ void TrdmPromocaoCombinada::dropStatements()
     // ODBC refuses to close a connection that still has statements.
     for (auto& s : m_statements)
         s.reset();
+    for (auto& s : m_own)
+        s.reset();
 }
 
 void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
 {
-    const ConnectionSettings settings = ConnectionSettings::parse(host().GetStringConexQmt(QString()));
+    const ConnectionSettings settings = ConnectionSettings::parse(m_connectionString);
     if (!QSqlDatabase::isDriverAvailable(settings.driver))
         throw DataModuleError(
             QStringLiteral("Database driver %1 is not available").arg(settings.driver));
@@ -327,6 +478,7 @@ void TrdmPromocaoCombinada::rollbackWork() noexcept
 
 void TrdmPromocaoCombinada::noteError(const QString& text)
 {
+    m_failed = true;
     if (m_inWork && m_workError.isEmpty())
         m_workError = text.isEmpty() ? QStringLiteral("Unknown database error") : text;
 }
@@ -359,6 +511,12 @@ void TrdmPromocaoCombinada::MtsDataModuleActivate()
 
 void TrdmPromocaoCombinada::connect(const std::function<bool(QSqlDatabase&)>& open)
 {
+    m_connectionString = host().GetStringConexQmt(QString());
+    m_failed = false;
+    if (adoptKeptSession(m_connectionString)) {
+        m_connected = true;
+        return;
+    }
     dropStatements();
     adcPromocaoCombinadaBeforeConnect();
     QSqlDatabase db = adcPromocaoCombinada();
@@ -372,6 +530,10 @@ void TrdmPromocaoCombinada::connect(const std::function<bool(QSqlDatabase&)>& op
         throw;
     }
     m_connected = true;
+    // Only a real file can be told apart from its replacement; nothing else is kept.
+    const bool embedded = db.driverName() == QLatin1String("QSQLITE");
+    m_fileId = embedded ? fileIdentity(db.databaseName()) : -1;
+    m_keepable = !embedded || m_fileId >= 0;
     adcPromocaoCombinadaAfterConnect();
 }
 
@@ -382,6 +544,18 @@ SqlStatement& TrdmPromocaoCombinada::statement(Stmt id)
         if (!m_connected)
             throw DataModuleError(QStringLiteral("The database is not connected"));
         slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), id, m_dialect);
+    }
+    return *slot;
+}
+
+SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
+{
+    auto& slot = m_own[static_cast<size_t>(id)];
+    if (!slot) {
+        if (!m_connected)
+            throw DataModuleError(QStringLiteral("The database is not connected"));
+        slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("adqVerificaPromo"),
+                                              sqltext::verificaPromo(m_dialect));
     }
     return *slot;
 }

@@ -56,10 +56,12 @@ void dataCallHook(const QString& call);
 class SqlStatement {
 public:
     SqlStatement(const QSqlDatabase& db, Stmt id, Dialect dialect);  // prepares
+    // A statement of our own dialects only, under its own name.
+    SqlStatement(const QSqlDatabase& db, const QString& name, const QString& text);
     SqlStatement(const SqlStatement&) = delete;
     SqlStatement& operator=(const SqlStatement&) = delete;
 
-    Stmt id() const { return m_id; }
+    const QString& name() const { return m_name; }
     const QStringList& parameters() const { return m_parameters; }
 
     // Binds a value to every occurrence of name (given without the colon).
@@ -88,7 +90,9 @@ public:
     void release() { m_query.finish(); }
 
 private:
-    Stmt m_id;
+    void prepare(const QString& text);
+
+    QString m_name;
     QSqlQuery m_query;
     QStringList m_parameters;
     QSet<QString> m_bound;
@@ -120,8 +124,12 @@ public:
     void MtsDataModuleActivate();
     void MtsDataModuleDeactivate() { setConnected(false); }
 
-    // The statement, prepared on first use and kept for the module's life.
+    // The statement, prepared on first use and kept for the connection's life.
     SqlStatement& statement(Stmt id);
+    // The statements that only SQLite and PostgreSQL run (the shops' dialects answer the
+    // same with the shared statements): one text for both, prepared on first use.
+    enum class Own { VerificaPromo, kCount };
+    SqlStatement& ownStatement(Own id);
 
     // P_DATA: today at midnight by the host's clock, in the form that compares correctly
     // with this dialect's date columns.
@@ -135,23 +143,41 @@ public:
     void commitWork();
     void rollbackWork() noexcept;
     bool inWork() const { return m_inWork; }
-    // A data function's failure, remembered when it happens inside a unit of work.
+    // A data function's failure, remembered when it happens inside a unit of work. The
+    // connection is not kept past the module after any failure: the next one is new.
     void noteError(const QString& text);
 
     // Working tables of the two writing functions.
     DataSet cdsItemPromoComb{QStringLiteral("cdsItemPromoComb")};
     DataSet cdsPromoComb{QStringLiteral("cdsPromoComb")};
 
+    // The connection, its prepared statements and what it was opened with: kept from
+    // one module to the next while the host's connection string stays the same.
+    struct Session {
+        QString connectionName;
+        QString connectionString;
+        Dialect dialect = Dialect::Sqlite;
+        std::array<std::unique_ptr<SqlStatement>, kStmtCount> statements;
+        std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> own;
+        qint64 fileId = -1;  // SQLite: the database file's inode, to see it replaced
+    };
+
 private:
     void dropStatements();
     void connect(const std::function<bool(QSqlDatabase&)>& open);
+    bool adoptKeptSession(const QString& connectionString);
 
     QString m_connectionName;
+    QString m_connectionString;
+    qint64 m_fileId = -1;
+    bool m_keepable = false;  // an in-memory SQLite database dies with its connection
+    bool m_failed = false;
     bool m_connected = false;
     bool m_inWork = false;
     QString m_workError;
     Dialect m_dialect = Dialect::Sqlite;
     std::array<std::unique_ptr<SqlStatement>, kStmtCount> m_statements;
+    std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> m_own;
 };
 
 // The one shared module; empty when none exists.
@@ -159,7 +185,12 @@ extern TrdmPromocaoCombinada* rdmPromocaoCombinada;
 // A screen's start-up: creates the module when there is none, then connects it. A failed
 // connect raises (DataModuleError, ConnectionStringError) and leaves the module in place.
 TrdmPromocaoCombinada& ensureDataModule();
-// The owner's end of a run: frees the module and empties rdmPromocaoCombinada.
+// The owner's end of a run: frees the module and empties rdmPromocaoCombinada. A
+// healthy connection is kept, with its prepared statements, for the next module on the
+// same connection string; one that failed is closed.
 void freeDataModule();
+// Closes the kept connection, if any (at the application's end, or when the database
+// behind the connection string has been replaced).
+void closeKeptSession();
 
 }  // namespace kvp

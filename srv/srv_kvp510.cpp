@@ -189,6 +189,13 @@ DataResult getGrupoPromoComb(const QString& promocao, const QString& filial)
 bool getVerificaPromo(const QString& filial, const QString& produto)
 {
     return guardedFlag([&](TrdmPromocaoCombinada& m) {
+        if (m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql) {
+            auto& s = m.ownStatement(TrdmPromocaoCombinada::Own::VerificaPromo);
+            s.bindText("P_CDFILIAL", filial);
+            s.bindText("P_CDPRODPROMOCAO", produto);
+            s.bind("P_DATA", m.dateParameter());
+            return s.executeAny();
+        }
         if (branchHasGroups(m, filial, produto))
             return true;
         auto& gen = m.statement(Stmt::adqGrupPromo);
@@ -459,8 +466,12 @@ DataResult ConcluiTransacao()
     } catch (const WorkFailedError& e) {
         return DataResult::error(e.message());
     } catch (const std::exception& e) {
-        // The unit is closed: this error must not be remembered for the next one.
-        return DataResult::error(errorText(messageOf(e)));
+        // The unit is closed: this error must not be remembered for the next one (noting
+        // it now only keeps the connection from outliving the module).
+        const QString text = errorText(messageOf(e));
+        if (rdmPromocaoCombinada)
+            rdmPromocaoCombinada->noteError(text);
+        return DataResult::error(text);
     }
 }
 

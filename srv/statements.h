@@ -71,6 +71,9 @@ const char* oracle(Stmt stmt);
 // The text written for SQLite or PostgreSQL; empty when the shared host text runs
 // unchanged there.
 QString portable(Stmt stmt, Dialect dialect);
+// SQLite and PostgreSQL: whether a product is a combined promotion (valid groups with
+// products at the branch or in general), in one keyed query.
+QString verificaPromo(Dialect dialect);
 }  // namespace sqltext
 
 }  // namespace kvp

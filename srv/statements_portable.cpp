@@ -104,6 +104,31 @@ const char* const kCampPromo = R"sql(SELECT P.CDCAMPPROMO, P.CDPRODPRIN, P.CDPRO
                                                      AND CDCAIXA  = :P_CDCAIXA)))
  ORDER BY P.VRDESCACRE DESC)sql";
 
+// Whether a product is a promotion: whether adqGrupPromoFili or adqGrupPromo would find a
+// group, asked once, through the keys, without reading the groups.
+const char* const kVerificaPromo = R"sql(SELECT 1
+ WHERE EXISTS (SELECT 1
+                 FROM GRUPROMOCPRFIL PF
+                INNER JOIN GRUPROMOC GP ON GP.CDGRUPROMOC = PF.CDGRUPROMOC
+                WHERE PF.CDFILIAL = :P_CDFILIAL
+                  AND PF.CDPRODPROMOCAO = :P_CDPRODPROMOCAO
+                  AND (({PDATA} BETWEEN {DT:PF.DTINIVGGRPROFIL} AND {DT:PF.DTFINVGGRPROFIL})
+                       OR (PF.DTINIVGGRPROFIL IS NULL AND PF.DTFINVGGRPROFIL IS NULL))
+                  AND EXISTS (SELECT 1
+                                FROM PRODGRUPROMOC PG
+                               INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
+                               WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC))
+    OR EXISTS (SELECT 1
+                 FROM GRUPROMOCPROD PF
+                INNER JOIN GRUPROMOC GP ON GP.CDGRUPROMOC = PF.CDGRUPROMOC
+                WHERE PF.CDPRODPROMOCAO = :P_CDPRODPROMOCAO
+                  AND (({PDATA} BETWEEN {DT:PF.DTINIVGGRPROMO} AND {DT:PF.DTFINVGGRPROMO})
+                       OR (PF.DTINIVGGRPROMO IS NULL AND PF.DTFINVGGRPROMO IS NULL))
+                  AND EXISTS (SELECT 1
+                                FROM PRODGRUPROMOC PG
+                               INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
+                               WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC)))sql";
+
 // clang-format on
 
 QString produtoPromoCombo(bool branch)
@@ -196,6 +221,11 @@ QString portable(Stmt stmt, Dialect dialect)
     default: return {};
     }
     return expand(text, dialect);
+}
+
+QString verificaPromo(Dialect dialect)
+{
+    return expand(QString::fromUtf8(kVerificaPromo), dialect);
 }
 
 }  // namespace sqltext

@@ -3,7 +3,9 @@
 #include "blendedpaint.h"
 #include "colors.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -126,9 +128,30 @@ void BlendedButton::paintCaption(QPainter& painter, const QRectF& area, int flag
     if (!isEnabled())
         c = QColor(250, 250, 250, 210);
     painter.setPen(c);
+    const QRect box = area.toAlignedRect();
+    painter.setFont(fittedFont(box, flags));
+    painter.drawText(area, flags | Qt::TextWordWrap, m_caption);
+}
+
+QFont BlendedButton::fittedFont(const QRect& box, int flags) const
+{
+    // Fitting measures the text again and again; the same caption in the same box and
+    // font fits the same way on every paint and in every sale.
+    static QHash<QString, QFont> fitted;
+    static const bool cleared = [] {
+        qAddPostRoutine([] { fitted.clear(); });  // fonts must go before the application
+        return true;
+    }();
+    Q_UNUSED(cleared);
+    const QString key = m_caption + QChar(0x1f) + font().key() + QChar(0x1f) +
+                        QString::number(box.width()) + QLatin1Char('x') + QString::number(box.height()) +
+                        QLatin1Char('/') + QString::number(flags);
+    if (const auto it = fitted.constFind(key); it != fitted.cend())
+        return *it;
+    if (fitted.size() > 4096)
+        fitted.clear();
     // A long word ("Acompanhamentos") must not be cut: shrink the font until it fits.
     QFont f = font();
-    const QRect box = area.toAlignedRect();
     const auto fits = [&](const QFont& candidate) {
         const QRect need =
             QFontMetrics(candidate).boundingRect(box, flags | Qt::TextWordWrap, m_caption);
@@ -145,8 +168,8 @@ void BlendedButton::paintCaption(QPainter& painter, const QRectF& area, int flag
             f.setPointSizeF(f.pointSizeF() - 0.5);
         }
     }
-    painter.setFont(f);
-    painter.drawText(area, flags | Qt::TextWordWrap, m_caption);
+    fitted.insert(key, f);
+    return f;
 }
 
 void BlendedButton::mousePressEvent(QMouseEvent* event)

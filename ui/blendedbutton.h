@@ -52,6 +52,8 @@ protected:
     // Draws what sits on the button's face (the caption here); inner is the face's rectangle.
     virtual void paintFace(QPainter& painter, const QRectF& inner);
     void paintCaption(QPainter& painter, const QRectF& area, int flags) const;
+    // The button's font, shrunk until the caption fits the box (down to 8 pixels).
+    QFont fittedFont(const QRect& box, int flags) const;
     bool looksDown() const { return m_down || m_pressing; }
 
 private:

@@ -5,6 +5,9 @@
 #include "colors.h"
 #include "richtext.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -94,9 +97,10 @@ int layoutPixelSize(int pointSize)
     return std::max(1, static_cast<int>(std::lround(pointSize * 96.0 / 72.0)));
 }
 
-QPixmap defaultPicture(const QSize& size)
+namespace {
+
+QPixmap drawDefaultPicture(const QSize& s)
 {
-    const QSize s = size.isValid() && !size.isEmpty() ? size : QSize(87, 53);
     QPixmap pm(s);
     pm.fill(QColor(238, 238, 238));
     QPainter p(&pm);
@@ -121,6 +125,56 @@ QPixmap defaultPicture(const QSize& size)
     const qreal knife = c.x() + r * 1.45;
     p.drawLine(QPointF(knife, top), QPointF(knife, bottom));
     return pm;
+}
+
+// Pictures are decoded once per process, and fitted once per size: every sale shows the
+// same products. A file changed on disk is read again.
+struct DecodedPicture {
+    QPixmap pixmap;
+    QDateTime modified;
+    QHash<quint64, QPixmap> fitted;  // key: width << 32 | height
+};
+
+struct PictureCaches {
+    QHash<QString, DecodedPicture> files;
+    QHash<quint64, QPixmap> defaults;  // the default picture per size
+};
+
+// Pixmaps must go before the application does.
+PictureCaches& pictureCaches()
+{
+    static PictureCaches caches;
+    static const bool cleared = [] {
+        qAddPostRoutine([] {
+            pictureCaches().files.clear();
+            pictureCaches().defaults.clear();
+        });
+        return true;
+    }();
+    Q_UNUSED(cleared);
+    return caches;
+}
+
+QHash<QString, DecodedPicture>& pictureCache()
+{
+    return pictureCaches().files;
+}
+
+quint64 sizeKey(const QSize& size)
+{
+    return (static_cast<quint64>(static_cast<quint32>(size.width())) << 32) | static_cast<quint32>(size.height());
+}
+
+}  // namespace
+
+QPixmap defaultPicture(const QSize& size)
+{
+    const QSize s = size.isValid() && !size.isEmpty() ? size : QSize(87, 53);
+    QHash<quint64, QPixmap>& drawn = pictureCaches().defaults;
+    auto it = drawn.constFind(sizeKey(s));
+    if (it == drawn.cend())
+        it = drawn.insert(sizeKey(s), drawDefaultPicture(s));
+    return *it;
 }
 
 FormView::FormView(screen::Form& form, std::unique_ptr<FormBinding> binding, QWidget* parent)
@@ -204,22 +258,27 @@ QPixmap FormView::pictureFor(const Control& control, const QSize& size)
     // picture; any other is a backdrop of its colour.
     if (control.picture.isEmpty())
         return m_binding->touchHandler(control) ? defaultPicture(size) : QPixmap();
-    auto it = m_pictures.find(control.picture);
-    if (it == m_pictures.end())
-        it = m_pictures.insert(control.picture, QPixmap(control.picture));
-    if (it->isNull())
+    const QDateTime modified = QFileInfo(control.picture).lastModified();
+    auto it = pictureCache().find(control.picture);
+    if (it == pictureCache().end() || it->modified != modified)
+        it = pictureCache().insert(control.picture, DecodedPicture{QPixmap(control.picture), modified, {}});
+    if (it->pixmap.isNull())
         return defaultPicture(size);  // unreadable file: show the default, as for none
     if (control.stretch || size.isEmpty())
-        return *it;
+        return it->pixmap;
+    auto fit = it->fitted.constFind(sizeKey(size));
+    if (fit != it->fitted.cend())
+        return *fit;
     // Unstretched pictures keep their proportions, centred.
     QPixmap fitted(size);
     fitted.fill(Qt::transparent);
     QPainter p(&fitted);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QPixmap scaled = it->scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QPixmap scaled = it->pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     p.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
                  scaled);
-    return fitted;
+    p.end();
+    return *it->fitted.insert(sizeKey(size), fitted);
 }
 
 void FormView::apply(const Control& c, Entry& entry)
@@ -303,10 +362,11 @@ void FormView::sync()
     if (m_syncing)
         return;
     m_syncing = true;
-    bool created = false;
+    QList<qsizetype> created;  // record positions of the widgets made now
     QSet<QString> present;
     const QList<const Control*> controls = std::as_const(m_form).controls();
-    for (const Control* c : controls) {
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const Control* c = controls.at(i);
         const QString key = c->name.toLower();
         const QString parentKey = c->parent.toLower();
         present.insert(key);
@@ -322,7 +382,7 @@ void FormView::sync()
             entry.kind = c->kind;
             entry.parent = parentKey;
             entry.shown.reset();
-            created = true;
+            created.append(i);
         }
         apply(*c, entry);
     }
@@ -337,15 +397,22 @@ void FormView::sync()
         }
         it = m_entries.erase(it);
     }
-    if (created) {
-        // Drawing order is record order: later controls lie on top of earlier ones.
-        for (const Control* c : controls) {
-            if (QWidget* w = widgetFor(c->name))
-                w->raise();
+    // Drawing order is record order: later controls lie on top of earlier ones. A new
+    // widget starts on top of its siblings; it goes under the next sibling in record order
+    // (placing the last first), and no other widget is restacked or repainted.
+    for (auto it = created.crbegin(); it != created.crend(); ++it) {
+        QWidget* w = widgetFor(controls.at(*it)->name);
+        for (qsizetype k = *it + 1; w && k < controls.size(); ++k) {
+            QWidget* next = widgetFor(controls.at(k)->name);
+            if (next && next->parentWidget() == w->parentWidget()) {
+                w->stackUnder(next);
+                break;
+            }
         }
     }
     m_syncing = false;
-    update();
+    // No update() of the whole view: each widget whose look changed has asked for its own
+    // repaint, and a hidden or removed one for the area it leaves.
 }
 
 void FormView::deliver(const std::function<void()>& handler)

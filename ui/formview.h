@@ -98,7 +98,6 @@ private:
     screen::Form& m_form;
     std::unique_ptr<FormBinding> m_binding;
     QHash<QString, Entry> m_entries;  // key: control name in lower case
-    QHash<QString, QPixmap> m_pictures;
     bool m_syncing = false;
     int m_depth = 0;
 };

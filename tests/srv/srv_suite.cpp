@@ -17,6 +17,8 @@ void SrvTest::SetUp()
 void SrvTest::TearDown()
 {
     freeDataModule();
+    // Every test starts on a connection of its own, as a new process would.
+    closeKeptSession();
     installHost(nullptr);
     m_db.reset();
 }

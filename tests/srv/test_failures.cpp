@@ -121,13 +121,58 @@ TEST_P(Failures, TheModuleIsCreatedOnceConnectedOnceAndRebuiltAfterItIsFreed)
     freeDataModule();
     EXPECT_EQ(rdmPromocaoCombinada, nullptr);
     ensureDataModule();
+    EXPECT_NE(rdmPromocaoCombinada, nullptr);
+    // The healthy connection outlived the module: the host is asked for the string again,
+    // but no new session is opened.
+    EXPECT_EQ(m_host.callsOf(S("GetStringConexQmt")).size(), 2);
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 1);
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+}
+
+TEST_P(Failures, AKeptConnectionIsNotReusedAfterAFailureOrForAnotherDatabase)
+{
+    // A failed call: the next module connects anew.
+    setDataCallHook([](const QString&) { throw DataModuleError(S("broken")); });
+    EXPECT_EQ(getExibeProd(S("01")), S("S"));
+    setDataCallHook({});
+    freeDataModule();
+    ensureDataModule();
     EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 2);
     EXPECT_EQ(getExibeProd(S("01")), S(""));
+
+    // Another connection string: the kept connection is not the one asked for.
+    freeDataModule();
+    m_host.setConnectionString(unreachable());
+    bool raised = false;
+    try {
+        ensureDataModule();
+    } catch (const std::exception&) {
+        raised = true;
+    }
+    if (GetParam() != Backend::OdbcSqlite) {
+        EXPECT_TRUE(raised);
+    }
+    EXPECT_FALSE(getExibeProd(S("01")).isEmpty());
+}
+
+TEST_P(Failures, AConnectionTheServerEndedBetweenSalesIsReplacedUnnoticed)
+{
+    if (!usesPostgres(GetParam()))
+        GTEST_SKIP() << "An embedded database cannot go away";
+    product("A");
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+    freeDataModule();
+    m_db->dropSessions();
+    ensureDataModule();
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 2);
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+    EXPECT_FALSE(getVerificaPromo(S("01"), S("A")));
 }
 
 TEST_P(Failures, ActivatingTheModuleConnectsThroughTheHost)
 {
     freeDataModule();
+    closeKeptSession();  // a connection is made here, not taken over from the last module
     m_host.clearCalls();
     auto* module = new TrdmPromocaoCombinada();
     rdmPromocaoCombinada = module;

@@ -170,6 +170,43 @@ TEST_F(FormViewTest, EntriesOfAScrollBoxMoveAppearAndGo)
     EXPECT_EQ(third->geometry(), QRect(0, 80, 65, 71));
 }
 
+// Which widgets paint, by name.
+class PaintLog : public QObject {
+public:
+    QStringList painted;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && !o->objectName().isEmpty())
+            painted << o->objectName();
+        return false;
+    }
+};
+
+TEST_F(FormViewTest, AChangeRepaintsOnlyTheWidgetsWhoseLookChanged)
+{
+    view.show();
+    QTest::qWait(30);
+    PaintLog log;
+    qApp->installEventFilter(&log);
+    form.change([&] { form.component(S("bldOk")).caption = S("Combinar"); });
+    QTest::qWait(30);
+    qApp->removeEventFilter(&log);
+    EXPECT_TRUE(log.painted.contains(S("bldOk")));
+    for (const char* untouched : {"lblTitulo", "scbLista", "entrada1", "entrada2", "dreNotas"})
+        EXPECT_FALSE(log.painted.contains(S(untouched))) << untouched << " was repainted";
+
+    // A record changed back and forth within one handler looks the same: nothing paints.
+    log.painted.clear();
+    qApp->installEventFilter(&log);
+    form.change([&] {
+        form.component(S("lblTitulo")).caption = S("Outro");
+        form.component(S("lblTitulo")).caption = S("Título");
+    });
+    QTest::qWait(30);
+    qApp->removeEventFilter(&log);
+    EXPECT_TRUE(log.painted.isEmpty()) << log.painted.join(S(", ")).toStdString();
+}
+
 TEST_F(FormViewTest, TouchesAndKeysReachTheBindingOnPress)
 {
     view.show();

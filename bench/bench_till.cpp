@@ -1,0 +1,929 @@
+// The till as an operator feels it: every step of a sale through the host's entry and
+// the real Qt view (offscreen), on the reference host's sample shop and on a large one
+// (the sample shop plus 100,000 products, 2,000 promotions and 10,000 campaign
+// combinations), on SQLite and, when KVP_BENCH_PG names a server ("host=...;port=...;
+// user=..."), on PostgreSQL directly and behind a proxy that delays every round trip.
+// bench/run_till_bench.sh starts a throw-away server itself.
+//
+// Each benchmark reports in the same run:
+//   stmts    data calls of the step (statements, BEGIN, COMMIT: the data-call hook)
+//   rt       round trips on the wire to PostgreSQL (counted by the proxy; connection
+//            set-up and PREPAREs included)
+//   floor_us the step's own statements, each distinct one once, run bare on a prepared
+//            connection: what the step cannot go below
+//   painted  widgets painted for the step
+// The time is that of the step alone (manual time); the first open of a process runs in
+// a child process of its own ("open_cold").
+
+#include "catalogue.h"
+#include "connectionstring.h"
+#include "dialogdriver.h"
+#include "itemrecord.h"
+#include "kvp510.h"
+#include "qthostservices.h"
+#include "rdmpromocaocombinada.h"
+#include "schema.h"
+#include "screendialog.h"
+#include "script.h"
+#include "scriptrun.h"
+#include "shop.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using namespace kvp;
+using refhost::RunFolder;
+
+QString S(const char* text) { return QString::fromUtf8(text); }
+
+[[noreturn]] void fail(const QString& what) { throw std::runtime_error(what.toStdString()); }
+
+void exec(QSqlDatabase db, const QString& sql)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        fail(sql.left(80) + S(": ") + q.lastError().text());
+}
+
+// --- A delaying TCP proxy on loopback ---------------------------------------------------
+
+// Forwards one PostgreSQL server's port; every request the client sends waits delayMs
+// before it goes on, and each request that follows an answer counts as a round trip.
+class DelayProxy {
+public:
+    DelayProxy(int upstreamPort, int delayMs) : m_upstream(upstreamPort), m_delayMs(delayMs)
+    {
+        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = 0;
+        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m_listen, 16) != 0)
+            fail(S("proxy: cannot listen"));
+        socklen_t len = sizeof a;
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
+        m_port = ntohs(a.sin_port);
+        std::thread([this] { acceptLoop(); }).detach();
+    }
+    int port() const { return m_port; }
+    long roundTrips() const { return m_roundTrips.load(); }
+
+private:
+    static int connectTo(int port)
+    {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    static bool sendAll(int fd, const char* data, ssize_t n)
+    {
+        while (n > 0) {
+            const ssize_t w = ::send(fd, data, static_cast<size_t>(n), MSG_NOSIGNAL);
+            if (w <= 0)
+                return false;
+            data += w;
+            n -= w;
+        }
+        return true;
+    }
+    void acceptLoop()
+    {
+        for (;;) {
+            const int client = ::accept(m_listen, nullptr, nullptr);
+            if (client < 0)
+                return;
+            std::thread([this, client] { pump(client); }).detach();
+        }
+    }
+    void pump(int client)
+    {
+        const int server = connectTo(m_upstream);
+        const int one = 1;
+        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (server >= 0)
+            ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        bool answered = true;  // the first request starts a round trip
+        char buffer[65536];
+        while (server >= 0) {
+            pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+            if (::poll(fds, 2, -1) < 0)
+                break;
+            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+                const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+                if (n <= 0)
+                    break;
+                if (answered) {
+                    ++m_roundTrips;
+                    answered = false;
+                    if (m_delayMs > 0)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(m_delayMs));
+                }
+                if (!sendAll(server, buffer, n))
+                    break;
+            }
+            if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
+                const ssize_t n = ::recv(server, buffer, sizeof buffer, 0);
+                if (n <= 0)
+                    break;
+                answered = true;
+                if (!sendAll(client, buffer, n))
+                    break;
+            }
+        }
+        ::close(client);
+        if (server >= 0)
+            ::close(server);
+    }
+
+    int m_upstream;
+    int m_delayMs;
+    int m_listen = -1;
+    int m_port = 0;
+    std::atomic<long> m_roundTrips{0};
+};
+
+// --- The host around the module ---------------------------------------------------------
+
+// Answers every dialog the way a hurried operator does: yes, no coupon, no observation.
+class QuickAnswers : public refhost::DialogDriver {
+public:
+    bool message(const refhost::MessageRequest&) override { return true; }
+    std::optional<QString> keypad(const refhost::KeypadRequest&) override { return std::nullopt; }
+    refhost::ObservationChoice observation(const refhost::ObservationRequest&) override { return {}; }
+    std::optional<QString> coupon(const refhost::CouponRequest&) override { return QString(); }
+    std::optional<int> search(const refhost::SearchRequest&) override { return std::nullopt; }
+    std::optional<int> fiscalMenu(const refhost::FiscalMenuRequest&) override { return std::nullopt; }
+};
+
+// Paints, counted: the view's repaint after a step is part of what the operator waits for.
+class PaintCounter : public QObject {
+public:
+    long painted = 0;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint && o->isWidgetType())
+            ++painted;
+        return false;
+    }
+};
+PaintCounter* g_paints = nullptr;
+
+// Lets the view paint what the step changed, at once (the bench sets the window system's
+// update delay to 0), and frees the widgets the step removed.
+void flushView()
+{
+    for (int pass = 0; pass < 2; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Runs each screen in the real dialog and hands it to the benchmark's body, which plays
+// the operator; the screen is left (without confirming) when the body returns.
+class BenchPresenter : public screen::ModalPresenter {
+public:
+    std::function<void(ui::ScreenDialog&)> body;
+    void runModal(screen::Form& form) override
+    {
+        ui::ScreenDialog dialog(form, nullptr);
+        ui::QtTimerDriver timers;
+        for (screen::ScreenTimer* t : form.timers())
+            timers.attach(*t);
+        m_top = &dialog;
+        dialog.show();
+        dialog.start();
+        flushView();
+        if (body && !form.closeRequested())
+            body(dialog);
+        for (screen::ScreenTimer* t : form.timers())
+            t->attach(nullptr);
+        m_top = nullptr;
+    }
+    void closeRequested(screen::Form&) override {}
+    void repaint(screen::Form& form) override
+    {
+        if (m_top && &m_top->form() == &form) {
+            m_top->view()->sync();
+            m_top->view()->repaint();
+        }
+    }
+
+private:
+    ui::ScreenDialog* m_top = nullptr;
+};
+
+// --- Shops ------------------------------------------------------------------------------
+
+struct Shop {
+    QString name;             // "sqlite/sample", "pg5ms/large", ...
+    RunFolder folder;         // the host's files (and the SQLite database)
+    QString moduleConnection; // what the host hands the module
+    QString hostConnection;   // the host's own connection (prices, menu), never delayed
+    DelayProxy* proxy = nullptr;
+    bool large = false;
+};
+
+// A second campaign whose combination lists products (X-Bacon with a soda, when the
+// ice cream and the ketchup are on the tray too), so that a confirmation tests a list.
+void addListCampaign(QSqlDatabase db)
+{
+    exec(db, S("INSERT INTO CAMPANHAPROMO (CDCAMPPROMO, NMCAMPPROMO, DTINIVGCAMP, DTFINVGCAMP, HRINICAMP, "
+               "HRFINCAMP, IDDIADOMINGO, IDDIASEGUNDA, IDDIATERCA, IDDIAQUARTA, IDDIAQUINTA, IDDIASEXTA, "
+               "IDDIASABADO, CDTIPOCONS, CDCLIENTE) VALUES ('CAMPLIST', 'Lista', '2020-01-01 00:00:00', "
+               "'2099-12-31 23:59:59', '0000', '2359', 'S', 'S', 'S', 'S', 'S', 'S', 'S', NULL, NULL)"));
+    exec(db, S("INSERT INTO COMBINAPROD (CDCAMPPROMO, CDPRODPRIN, CDPRODCOMB, CDPRODCOMB2, CDPRODCOMB4, "
+               "CDPRODCOMB3, CDPRODCOMBOPC, IDPERCVALOR, IDDESCACRE, VRDESCACRE, IDAPLICADESACR, HRINICOMB, "
+               "HRFINCOMB, IDDIADOMCOMB, IDDIASEGCOMB, IDDIATERCOMB, IDDIAQUACOMB, IDDIAQUICOMB, IDDIASEXCOMB, "
+               "IDDIASABCOMB) VALUES ('CAMPLIST', '1003', '2001', NULL, NULL, '3001;5001', NULL, 'P', 'D', 5, "
+               "'4', '0000', '2359', 'S', 'S', 'S', 'S', 'S', 'S', 'S')"));
+}
+
+// The generated catalogue on top of the sample shop, sellable by the reference host:
+// every product has a price and every promotion is on the menu, priced from its products.
+void addLargeCatalogue(QSqlDatabase db)
+{
+    DatabaseFixture fx(db);
+    bench::CatalogueSize size;
+    size.shopRows = false;
+    bench::buildCatalogue(fx, size);
+    exec(db, S("BEGIN"));
+    QSqlQuery price(db);
+    price.prepare(S("INSERT INTO PRECOHOST (CDFILIAL, CDPRODUTO, VRPRECO) VALUES ('01', ?, ?)"));
+    for (int p = 1; p <= size.products; ++p) {
+        price.addBindValue(bench::productCode(p));
+        price.addBindValue(1.0 + p % 50);
+        if (!price.exec())
+            fail(price.lastError().text());
+    }
+    QSqlQuery menu(db);
+    menu.prepare(S("INSERT INTO COMBOHOST (CDPRODUTO, NRORDEM, IDTIPOPRECO) VALUES (?, ?, '2')"));
+    for (int pr = 1; pr <= size.promotions; ++pr) {
+        menu.addBindValue(bench::promotionCode(pr));
+        menu.addBindValue(100 + pr);
+        if (!menu.exec())
+            fail(menu.lastError().text());
+    }
+    exec(db, S("COMMIT"));
+}
+
+QString sqliteConnection(const QString& path)
+{
+    return S("driver=QSQLITE;database=") + quoteConnectionValue(path);
+}
+
+// SQLite shops live beside the program, built once per schema.
+RunFolder sqliteShop(bool large)
+{
+    const QString root = QCoreApplication::applicationDirPath() +
+        QStringLiteral("/till_%1-%2").arg(large ? S("large") : S("sample")).arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
+    RunFolder folder{root};
+    // A finished shop carries its marker; anything else is built again from scratch.
+    const QString marker = root + S("/.built");
+    if (QFile::exists(marker))
+        return folder;
+    std::fprintf(stderr, "building %s ...\n", qPrintable(root));
+    QDir(root).removeRecursively();
+    refhost::prepareRunFolder(folder, true);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(S("QSQLITE"), S("till-build"));
+        db.setDatabaseName(folder.databasePath());
+        if (!db.open())
+            fail(db.lastError().text());
+        addListCampaign(db);
+        if (large)
+            addLargeCatalogue(db);
+        exec(db, S("ANALYZE"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(S("till-build"));
+    QFile done(marker);
+    if (!done.open(QIODevice::WriteOnly))
+        fail(S("cannot write ") + marker);
+    return folder;
+}
+
+// PostgreSQL shops: one database each, built fresh for the run.
+QString postgresShop(const ConnectionSettings& server, bool large)
+{
+    const QString database = large ? S("kvp_till_large") : S("kvp_till_sample");
+    auto open = [&](const QString& name, const QString& dbName) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(S("QPSQL"), name);
+        db.setHostName(server.host);
+        db.setPort(server.port);
+        db.setUserName(server.user);
+        db.setPassword(server.password);
+        db.setDatabaseName(dbName);
+        if (!db.open())
+            fail(db.lastError().text());
+        return db;
+    };
+    {
+        QSqlDatabase admin = open(S("till-admin"), server.database);
+        exec(admin, S("DROP DATABASE IF EXISTS ") + database);
+        exec(admin, S("CREATE DATABASE ") + database);
+        admin.close();
+    }
+    QSqlDatabase::removeDatabase(S("till-admin"));
+    {
+        std::fprintf(stderr, "building the PostgreSQL shop %s ...\n", qPrintable(database));
+        QSqlDatabase db = open(S("till-build"), database);
+        refhost::loadSampleShop(db);
+        addListCampaign(db);
+        if (large)
+            addLargeCatalogue(db);
+        exec(db, S("ANALYZE"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(S("till-build"));
+    return database;
+}
+
+QString pgConnection(const ConnectionSettings& s, int port, const QString& database)
+{
+    return QStringLiteral("driver=QPSQL;host=%1;port=%2;database=%3;user=%4")
+        .arg(s.host).arg(port).arg(database, s.user);
+}
+
+// The named connection, opened on first use.
+QSqlDatabase openOnce(const QString& name, const QString& connection)
+{
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name);
+    const ConnectionSettings s = ConnectionSettings::parse(connection);
+    QSqlDatabase db = QSqlDatabase::addDatabase(s.driver, name);
+    db.setDatabaseName(s.database);
+    db.setHostName(s.host);
+    db.setPort(s.port);
+    db.setUserName(s.user);
+    db.setPassword(s.password);
+    if (!db.open())
+        fail(db.lastError().text());
+    return db;
+}
+
+// --- One till ---------------------------------------------------------------------------
+
+std::atomic<long> g_calls{0};
+// The statements of the step being recorded: text and bound values, in order.
+struct Traced {
+    QString text;
+    QList<std::pair<QString, QVariant>> values;  // placeholder (with colon), value
+    bool write;
+};
+QList<Traced>* g_trace = nullptr;
+
+void onDataCall(const QString& call)
+{
+    ++g_calls;
+    if (!g_trace || !rdmPromocaoCombinada)
+        return;
+    if (call == QLatin1String("BEGIN") || call == QLatin1String("COMMIT")) {
+        g_trace->append({call, {}, true});
+        return;
+    }
+    for (int i = 0; i < kStmtCount; ++i) {
+        const Stmt id = static_cast<Stmt>(i);
+        if (statementName(id) != call)
+            continue;
+        SqlStatement& s = rdmPromocaoCombinada->statement(id);
+        Traced t{statementText(id, rdmPromocaoCombinada->dialect()), {}, call.startsWith(QLatin1String("acm"))};
+        for (const QString& p : s.parameters())
+            t.values.append({QLatin1Char(':') + p, s.query().boundValue(QLatin1Char(':') + p)});
+        g_trace->append(t);
+        return;
+    }
+}
+
+class Till {
+public:
+    explicit Till(const Shop& shop) : m_shop(shop)
+    {
+        m_hostConnection = S("till-host-") + shop.name;
+        openOnce(m_hostConnection, shop.hostConnection);
+        refhost::QtHostConfig config;
+        config.connectionString = shop.moduleConnection;
+        config.programFolder = shop.folder.root;
+        config.priceConnection = m_hostConnection;
+        config.clock = [] { return QDateTime(QDate(2025, 6, 14), QTime(12, 30)); };
+        const refhost::ShopCatalogue catalogue(m_hostConnection);
+        config.occurrences = [catalogue](const QString& p) { return catalogue.occurrences(p); };
+        m_combo = catalogue.combo(S("9001"));
+        m_services = std::make_unique<refhost::QtHostServices>(config, m_answers);
+        installHost(m_services.get());
+        screen::installPresenter(&m_presenter);
+    }
+    ~Till()
+    {
+        screen::installPresenter(nullptr);
+        installHost(nullptr);
+    }
+
+    // One call of the entry for the family combo; body plays the screen.
+    bool sell(std::function<void(ui::ScreenDialog&)> body)
+    {
+        m_presenter.body = std::move(body);
+        DataSet itens(S("cdsItensRet"), records::itemProd());
+        DataSet obs(S("cdsObsRet"), records::obsItens());
+        DataSet ctObs(S("cdsCtObsRet"), records::prodCtObs());
+        DataSet sold(S("cdsItensVendidos"), records::itemProd());
+        itens.emptyOrCreate();
+        obs.emptyOrCreate();
+        ctObs.emptyOrCreate();
+        sold.emptyOrCreate();
+        const refhost::Combo& c = m_combo;
+        return combinada::CriaPromocaoInteligente(itens, obs, ctObs, c.code, c.name, QString(), QString(),
+                                                 c.priceMode, c.valueOrPerc, c.adjustType, c.price, c.adjust,
+                                                 1, c.applyAdjust, false, S("1"), sold, S("A"));
+    }
+
+    const Shop& shop() const { return m_shop; }
+
+private:
+    Shop m_shop;
+    QString m_hostConnection;
+    refhost::Combo m_combo;
+    QuickAnswers m_answers;
+    BenchPresenter m_presenter;
+    std::unique_ptr<refhost::QtHostServices> m_services;
+};
+
+// Touches a control as a press on its widget does, then lets the view paint.
+void touch(ui::ScreenDialog& d, const QString& name)
+{
+    if (!d.view()->touch(name))
+        fail(S("cannot touch ") + name);
+    flushView();
+}
+
+// The tray entry made last ("bandejaNFoto" with the highest N).
+QString lastTrayEntry(ui::ScreenDialog& d)
+{
+    int best = 0;
+    for (const screen::Control* c : std::as_const(d.form()).controls()) {
+        const QString& n = c->name;
+        if (n.startsWith(QLatin1String("bandeja"), Qt::CaseInsensitive) && n.endsWith(QLatin1String("Foto"), Qt::CaseInsensitive))
+            best = std::max(best, n.mid(7, n.size() - 11).toInt());
+    }
+    if (best == 0)
+        fail(S("the tray is empty"));
+    return QStringLiteral("bandeja%1Foto").arg(best);
+}
+
+// The family combo's tray, complete: two sandwiches, two drinks, two desserts, a sauce
+// (the fries come chosen). withList puts the X-Bacon and the soda on it as well, which
+// the listing campaign needs.
+void fillTray(ui::ScreenDialog& d, bool withList)
+{
+    touch(d, S("blbMenu01"));
+    touch(d, S("imgProd01"));
+    touch(d, withList ? S("imgProd03") : S("imgProd02"));
+    touch(d, S("blbMenu03"));
+    touch(d, S("imgProd01"));
+    touch(d, S("imgProd02"));
+    touch(d, S("blbMenu04"));
+    touch(d, S("imgProd01"));
+    touch(d, S("imgProd03"));
+    touch(d, S("blbMenu05"));
+    touch(d, S("imgProd01"));
+}
+
+// --- Measuring --------------------------------------------------------------------------
+
+using Clock = std::chrono::steady_clock;
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+struct StepCounts {
+    long calls = 0;
+    long roundTrips = 0;
+    long painted = 0;
+};
+
+class Meter {
+public:
+    explicit Meter(const Shop& shop) : m_shop(shop) {}
+    void start()
+    {
+        m_calls = g_calls;
+        m_rt = m_shop.proxy ? m_shop.proxy->roundTrips() : 0;
+        m_painted = g_paints->painted;
+        m_t0 = Clock::now();
+    }
+    double stop()
+    {
+        const double s = seconds(Clock::now() - m_t0);
+        m_sum.calls += g_calls - m_calls;
+        m_sum.roundTrips += (m_shop.proxy ? m_shop.proxy->roundTrips() : 0) - m_rt;
+        m_sum.painted += g_paints->painted - m_painted;
+        ++m_steps;
+        return s;
+    }
+    void report(benchmark::State& state) const
+    {
+        const double n = std::max(1L, m_steps);
+        state.counters["stmts"] = double(m_sum.calls) / n;
+        if (m_shop.proxy)
+            state.counters["rt"] = double(m_sum.roundTrips) / n;
+        state.counters["painted"] = double(m_sum.painted) / n;
+    }
+
+private:
+    const Shop& m_shop;
+    StepCounts m_sum;
+    long m_steps = 0;
+    long m_calls = 0, m_rt = 0, m_painted = 0;
+    Clock::time_point m_t0;
+};
+
+// Runs the recorded statements bare: each distinct read once, every write, in a
+// transaction that is rolled back when the step wrote. Microseconds per run.
+double floorOf(const Shop& shop, const QList<Traced>& trace)
+{
+    if (trace.isEmpty())
+        return 0;
+    QSqlDatabase db = openOnce(S("till-floor-") + shop.name, shop.moduleConnection);
+    bool writes = false;
+    QList<Traced> steps;
+    QSet<QString> seen;
+    for (const Traced& t : trace) {
+        if (t.text == QLatin1String("BEGIN") || t.text == QLatin1String("COMMIT")) {
+            writes = true;
+            continue;
+        }
+        QString key = t.text;
+        for (const auto& [p, v] : t.values)
+            key += QLatin1Char('\x1f') + v.toString();
+        if (!t.write && seen.contains(key))
+            continue;
+        seen.insert(key);
+        writes = writes || t.write;
+        steps.append(t);
+    }
+    std::map<QString, std::unique_ptr<QSqlQuery>> prepared;
+    for (const Traced& t : steps) {
+        auto& q = prepared[t.text];
+        if (!q) {
+            q = std::make_unique<QSqlQuery>(db);
+            q->setForwardOnly(true);
+            if (!q->prepare(t.text))
+                fail(q->lastError().text());
+        }
+    }
+    auto once = [&] {
+        if (writes)
+            db.transaction();
+        for (const Traced& t : steps) {
+            QSqlQuery& q = *prepared[t.text];
+            for (const auto& [p, v] : t.values)
+                q.bindValue(p, v);
+            if (!q.exec())
+                fail(q.lastError().text());
+            while (q.next())
+                benchmark::DoNotOptimize(q.value(0));
+            q.finish();
+        }
+        if (writes)
+            db.rollback();
+    };
+    once();
+    const int runs = shop.proxy && shop.name.contains(QLatin1String("ms/")) ? 3 : 20;
+    const auto t0 = Clock::now();
+    for (int i = 0; i < runs; ++i)
+        once();
+    return seconds(Clock::now() - t0) / runs * 1e6;
+}
+
+// Records one step's statements, then runs the step's loop.
+struct Recorder {
+    QList<Traced> trace;
+    bool done = false;
+    void begin()
+    {
+        if (!done)
+            g_trace = &trace;
+    }
+    void end()
+    {
+        if (g_trace == &trace) {
+            g_trace = nullptr;
+            done = true;
+        }
+    }
+};
+
+void finish(benchmark::State& state, const Meter& meter, const Shop& shop, const Recorder& rec)
+{
+    // KVP_BENCH_TRACE=1 lists the statements of each step on standard error.
+    if (qEnvironmentVariableIsSet("KVP_BENCH_TRACE")) {
+        std::fprintf(stderr, "%s:\n", qPrintable(shop.name));
+        for (const Traced& t : rec.trace) {
+            QStringList values;
+            for (const auto& [p, v] : t.values)
+                values << v.toString();
+            std::fprintf(stderr, "  %s (%s)\n", qPrintable(t.text.simplified().left(60)), qPrintable(values.join(S(", "))));
+        }
+    }
+    meter.report(state);
+    state.counters["floor_us"] = floorOf(shop, rec.trace);
+}
+
+using Step = std::function<void(benchmark::State&, Till&)>;
+
+// One measured step: its statements recorded (the first time), its time reported.
+void timed(benchmark::State& state, Meter& meter, Recorder& rec, const std::function<void()>& step)
+{
+    rec.begin();
+    meter.start();
+    step();
+    state.SetIterationTime(meter.stop());
+    rec.end();
+}
+
+// --- The steps --------------------------------------------------------------------------
+
+void openWarm(benchmark::State& state, Till& till)
+{
+    Meter meter(till.shop());
+    Recorder rec;
+    till.sell({});  // the process's first open is open_cold's business
+    for (auto _ : state) {
+        double t = 0;
+        rec.begin();
+        meter.start();
+        till.sell([&](ui::ScreenDialog&) {
+            t = meter.stop();
+            rec.end();
+        });
+        state.SetIterationTime(t);
+    }
+    finish(state, meter, till.shop(), rec);
+}
+
+void groupTouch(benchmark::State& state, Till& till)
+{
+    Meter meter(till.shop());
+    Recorder rec;
+    till.sell([&](ui::ScreenDialog& d) {
+        int i = 0;
+        for (auto _ : state)
+            timed(state, meter, rec, [&] { touch(d, i++ % 2 ? S("blbMenu01") : S("blbMenu03")); });
+    });
+    finish(state, meter, till.shop(), rec);
+}
+
+// A sandwich on the tray and off again; timeRemoval says which half is measured.
+void productTouch(benchmark::State& state, Till& till, bool timeRemoval)
+{
+    Meter meter(till.shop());
+    Recorder rec;
+    till.sell([&](ui::ScreenDialog& d) {
+        touch(d, S("blbMenu01"));
+        for (auto _ : state) {
+            const auto add = [&] { touch(d, S("imgProd01")); };
+            timeRemoval ? add() : timed(state, meter, rec, add);
+            const auto remove = [&, entry = lastTrayEntry(d)] { touch(d, entry); };
+            timeRemoval ? timed(state, meter, rec, remove) : remove();
+        }
+    });
+    finish(state, meter, till.shop(), rec);
+}
+
+void confirm(benchmark::State& state, Till& till, bool withList)
+{
+    Meter meter(till.shop());
+    Recorder rec;
+    for (auto _ : state) {
+        bool closed = false;
+        till.sell([&](ui::ScreenDialog& d) {
+            fillTray(d, withList);
+            timed(state, meter, rec, [&] { d.view()->touch(S("bldConfirmar")); });
+            closed = d.form().closeRequested();
+        });
+        if (!closed)
+            fail(S("the confirmation did not go through"));
+    }
+    finish(state, meter, till.shop(), rec);
+}
+
+long peakRssKb()
+{
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// The demo sale of the reference host's scripts, as kvp_host --script plays it.
+QString demoScript()
+{
+    QFile f(QStringLiteral(KVP_DEMO_SCRIPT));
+    if (!f.open(QIODevice::ReadOnly))
+        fail(S("cannot read ") + f.fileName());
+    QStringList lines;
+    for (QString line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("screenshot")) || line.startsWith(QLatin1String("show")))
+            continue;
+        const qsizetype capture = line.indexOf(QLatin1String(" > "));
+        if (capture > 0)
+            line.truncate(capture);
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void scriptedSale(benchmark::State& state, const Shop& shop)
+{
+    const refhost::Script script = refhost::Script::parse(demoScript(), S("demo.kvs"));
+    Meter meter(shop);
+    QString out;
+    for (auto _ : state) {
+        out.clear();
+        QTextStream stream(&out);
+        refhost::ScriptRun run(script, stream);
+        refhost::ScriptRunOptions options;
+        options.folder = shop.folder;
+        options.connectionString = shop.moduleConnection;
+        meter.start();
+        const bool ok = run.run(options);
+        state.SetIterationTime(meter.stop());
+        if (!ok)
+            fail(run.failureText());
+    }
+    meter.report(state);
+    state.counters["peak_MB"] = double(peakRssKb()) / 1024.0;
+}
+
+// --- The first open of a process ----------------------------------------------------------
+
+// Child mode: one open, printed as "seconds calls painted".
+int coldOpenChild(const QStringList& args)
+{
+    Shop shop;
+    shop.name = S("cold");
+    shop.folder.root = args.value(0);
+    shop.moduleConnection = args.value(1);
+    shop.hostConnection = args.value(2);
+    setDataCallHook(onDataCall);
+    Till till(shop);
+    Meter meter(shop);
+    double t = 0;
+    meter.start();
+    till.sell([&](ui::ScreenDialog&) { t = meter.stop(); });
+    std::printf("%.9f %ld %ld\n", t, g_calls.load(), g_paints->painted);
+    std::fflush(stdout);
+    return 0;
+}
+
+void openCold(benchmark::State& state, const Shop& shop)
+{
+    long calls = 0, rt = 0;
+    long painted = 0;
+    long runs = 0;
+    for (auto _ : state) {
+        const long rt0 = shop.proxy ? shop.proxy->roundTrips() : 0;
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {S("--cold-open"), shop.folder.root, shop.moduleConnection, shop.hostConnection});
+        if (!child.waitForFinished(120000) || child.exitCode() != 0)
+            fail(S("cold open failed: ") + QString::fromUtf8(child.readAllStandardError()));
+        const QStringList parts = QString::fromUtf8(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+        state.SetIterationTime(parts.value(0).toDouble());
+        calls += parts.value(1).toLong();
+        painted += parts.value(2).toLong();
+        rt += (shop.proxy ? shop.proxy->roundTrips() : 0) - rt0;
+        ++runs;
+    }
+    const double n = std::max(1L, runs);
+    state.counters["stmts"] = double(calls) / n;
+    state.counters["painted"] = double(painted) / n;
+    if (shop.proxy)
+        state.counters["rt"] = double(rt) / n;
+}
+
+// --- Registration ---------------------------------------------------------------------------
+
+std::vector<std::unique_ptr<Shop>> g_shops;
+
+void registerShop(const Shop& s, bool everyStep)
+{
+    g_shops.push_back(std::make_unique<Shop>(s));
+    const Shop* shop = g_shops.back().get();
+    const bool slow = shop->name.contains(QLatin1String("ms/"));
+    auto add = [&](const char* step, std::function<void(benchmark::State&)> body) {
+        auto* b = benchmark::RegisterBenchmark(QString(shop->name + S("/") + S(step)).toStdString().c_str(),
+                                               [body](benchmark::State& st) { body(st); });
+        b->UseManualTime()->Unit(benchmark::kMicrosecond);
+        if (slow)
+            b->Iterations(std::string(step).rfind("open_cold", 0) == 0 ? 3 : 10);
+    };
+    auto withTill = [shop](Step step) {
+        return [shop, step](benchmark::State& st) {
+            Till till(*shop);
+            step(st, till);
+        };
+    };
+    add("open_cold", [shop](benchmark::State& st) { openCold(st, *shop); });
+    add("open_warm", withTill(openWarm));
+    add("group_touch", withTill(groupTouch));
+    add("product_touch", withTill([](benchmark::State& st, Till& t) { productTouch(st, t, false); }));
+    add("tray_removal", withTill([](benchmark::State& st, Till& t) { productTouch(st, t, true); }));
+    add("confirm_campaign", withTill([](benchmark::State& st, Till& t) { confirm(st, t, false); }));
+    add("confirm_campaign_list", withTill([](benchmark::State& st, Till& t) { confirm(st, t, true); }));
+    if (everyStep || !slow)
+        add("whole_sale", [shop](benchmark::State& st) { scriptedSale(st, *shop); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Paint as soon as asked, so that a step's repaint is part of the step.
+    qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    QApplication app(argc, argv);
+    PaintCounter paints;
+    g_paints = &paints;
+    app.installEventFilter(&paints);
+    if (argc > 1 && QByteArray(argv[1]) == "--cold-open")
+        return coldOpenChild(app.arguments().mid(2));
+
+    setDataCallHook(onDataCall);
+    try {
+        for (const bool large : {false, true}) {
+            const QString size = large ? S("large") : S("sample");
+            Shop shop;
+            shop.large = large;
+            shop.folder = sqliteShop(large);
+            shop.name = S("sqlite/") + size;
+            shop.moduleConnection = shop.hostConnection = sqliteConnection(shop.folder.databasePath());
+            registerShop(shop, true);
+        }
+        const QString pg = qEnvironmentVariable("KVP_BENCH_PG");
+        if (!pg.isEmpty()) {
+            ConnectionSettings server = ConnectionSettings::parse(S("driver=QPSQL;") + pg);
+            static DelayProxy direct(server.port, 0), oneMs(server.port, 1), fiveMs(server.port, 5);
+            for (const bool large : {false, true}) {
+                const QString database = postgresShop(server, large);
+                const QString size = large ? S("large") : S("sample");
+                Shop shop;
+                shop.large = large;
+                shop.folder = sqliteShop(large);
+                shop.hostConnection = pgConnection(server, server.port, database);
+                const std::pair<const char*, DelayProxy*> links[] = {{"pg", &direct}, {"pg1ms", &oneMs}, {"pg5ms", &fiveMs}};
+                for (const auto& [label, proxy] : links) {
+                    if (large && proxy != &direct)
+                        continue;  // the delayed runs show the round trips; the sample shop does
+                    shop.name = S(label) + S("/") + size;
+                    shop.proxy = proxy;
+                    shop.moduleConnection = pgConnection(server, proxy->port(), database);
+                    registerShop(shop, proxy == &direct);
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "benchmark set-up failed: %s\n", e.what());
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    setDataCallHook({});
+    freeDataModule();
+    std::fflush(stdout);
+    // The proxies' threads are still waiting on their sockets.
+    std::_Exit(0);
+}
