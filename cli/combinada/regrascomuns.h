@@ -1412,6 +1412,11 @@ struct RegrasComuns {
             return;  // no host parameters: empty branch, store and till codes
         }
         t.cdsParametrosQmt.setData(DataPacket::loadFromFile(arquivo));
+        // A file without its record would open the screen on a blank branch with zero
+        // prices: refuse it by name instead.
+        if (t.cdsParametrosQmt.isEmpty()) {
+            throw DataSetError(QStringLiteral("%1: the file holds no record").arg(arquivo));
+        }
         t.cdsParametrosQmt.first();
 
         static const char* const campos[] = {

@@ -88,6 +88,22 @@ TEST_F(Startup, ACorruptParameterFileIsAClearError)
                  DataSetError);
 }
 
+TEST_F(Startup, AParameterFileWithoutARecordIsRefusedByName)
+{
+    const QString path = QDir(programFolder()).filePath(S("PARAMETROSQMT.CDS"));
+    DataPacket empty = DataPacket::loadFromFile(path);
+    empty.rows.clear();
+    empty.saveToFile(path);
+    RecordingScreen s;
+    try {
+        s.InicializaForm(itensRet, S("PROMO"), S("COMBO"), QString(), S("1"), S("V"), S("D"), 10, 0,
+                         1, false, itensVendidos);
+        FAIL() << "a parameter file without its record opened the screen";
+    } catch (const DataSetError& e) {
+        EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+    }
+}
+
 TEST_F(Startup, WithoutAParameterFileTheCodesStayEmpty)
 {
     ASSERT_TRUE(QFile::remove(QDir(programFolder()).filePath(S("PARAMETROSQMT.CDS"))));
