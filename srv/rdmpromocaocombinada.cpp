@@ -13,6 +13,8 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+#include <algorithm>
+
 #include <sql.h>
 #include <sqlext.h>
 
@@ -81,16 +83,18 @@ int itemRecordWidth(const QString& name)
 
 // A column's meaning (text, number, date) is the module's where it knows the column; its
 // size is always the shop's: the driver's length, else the item record's width (SQLite
-// reports no lengths), else no limit. Our own schema's widths never cut a shop's data.
-FieldDef resultField(const QSqlField& field, const QString& name)
+// reports no lengths; guessed then), else no limit. Our own schema's widths never cut a
+// shop's data.
+FieldDef resultField(const QSqlField& field, const QString& name, bool& guessed)
 {
     const FieldDef fromDriver = fieldFromDriver(field, name);
     FieldDef def = catalogueField(name).value_or(fromDriver);
     def.name = name;
-    if (def.type == FieldType::String)
-        def.size = fromDriver.type == FieldType::String && field.length() > 0
-            ? field.length()
-            : itemRecordWidth(name);
+    guessed = false;
+    if (def.type == FieldType::String) {
+        guessed = !(fromDriver.type == FieldType::String && field.length() > 0);
+        def.size = guessed ? itemRecordWidth(name) : field.length();
+    }
     return def;
 }
 
@@ -213,9 +217,12 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
                                           .arg(record.count())
                                           .arg(fields.size()));
             m_resultFields = fields;
+            m_widthGuessed = QList<bool>(fields.size(), false);
         }
         for (int i = 0; fields.isEmpty() && i < record.count(); ++i) {
-            m_resultFields.append(resultField(record.field(i), record.fieldName(i).toUpper()));
+            bool guessed = false;
+            m_resultFields.append(resultField(record.field(i), record.fieldName(i).toUpper(), guessed));
+            m_widthGuessed.append(guessed);
         }
     }
     DataPacket packet;
@@ -223,8 +230,19 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
     while (m_query.next()) {
         Row row;
         row.reserve(packet.fields.size());
-        for (int i = 0; i < packet.fields.size(); ++i)
-            row.append(coerceToField(packet.fields.at(i), m_query.value(i)));
+        for (int i = 0; i < packet.fields.size(); ++i) {
+            FieldDef& field = packet.fields[i];
+            if (!m_widthGuessed.at(i)) {
+                row.append(coerceToField(field, m_query.value(i)));
+                continue;
+            }
+            FieldDef open = field;
+            open.size = 0;
+            const QVariant value = coerceToField(open, m_query.value(i));
+            if (field.size > 0)  // no width at all stays no limit
+                field.size = std::max(field.size, static_cast<int>(value.toString().size()));
+            row.append(value);
+        }
         packet.rows.append(std::move(row));
     }
     const QSqlError error = m_query.lastError();

@@ -83,8 +83,10 @@ public:
     // upper-cased (PostgreSQL folds unquoted names to lower case); fields come from
     // fields when given, else types from the column catalogue (the driver's for columns
     // it does not know) and text widths from the driver, or the item record where the
-    // driver reports none. A text longer than its field raises. The structure is worked
-    // out on the first run and kept.
+    // driver reports none. A text longer than a width the driver reported raises; a width
+    // only taken from the item record grows to the longest text, so that one long name
+    // does not cost a whole list (the line refuses it when it is chosen). The structure
+    // is worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
     void release() { m_query.finish(); }
@@ -96,7 +98,8 @@ private:
     QSqlQuery m_query;
     QStringList m_parameters;
     QSet<QString> m_bound;
-    FieldDefs m_resultFields;  // a prepared statement's columns do not change between runs
+    FieldDefs m_resultFields;
+    QList<bool> m_widthGuessed;  // text widths the driver did not report  // a prepared statement's columns do not change between runs
 };
 
 class TrdmPromocaoCombinada {
