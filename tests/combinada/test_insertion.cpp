@@ -280,6 +280,19 @@ TEST_F(Insertion, DataServiceErrorsAreLoggedAsWellAsShownAndLeaveNoHalfLine)
     EXPECT_EQ(screen->nrSeqItem, 0);  // the next line still gets number 1
 }
 
+TEST_F(Insertion, AnOwnDiscountStopsACentUnderTheLineWithoutACoupon)
+{
+    // The price lookup's discount is larger than the line: the line keeps one cent, for
+    // every promotion sold.
+    sellable(S("A1"), 10.00, 15.00);
+    addGroup(S("G1"), {S("A1")}, quantity(2));
+    start(S("2"), 2);
+    touch(S("A1"));
+    ASSERT_EQ(lineCount(), 1);
+    EXPECT_DOUBLE_EQ(money(1, "VRDESCONTO"), 19.99);
+    EXPECT_TRUE(text(1, "CDCUPOMDESCQMT").isEmpty());
+}
+
 using ShowErrors = Selection;
 
 TEST_F(ShowErrors, AFailedGroupLoadIsLoggedAsWellAsShown)

@@ -216,6 +216,21 @@ TEST_P(Combination, TypedCampaignsComeFirstAndAreNeverMixed)
     EXPECT_EQ(campaigns("CLI", "GOLD"), L{S("ALL")});       // no campaign of the type
 }
 
+TEST_P(Combination, AnEmptyArgumentIsAnEmptyTextNotNull)
+{
+    // A walk-in sale passes no customer and no consumer: they must match the shop's row
+    // of empty codes, which a NULL never equals.
+    db().insert(S("CONSUMIDOR"), {{"CDCLIENTE", V("")}, {"CDCONSUMIDOR", V("")}, {"CDTIPOCONS", V("BAL")}});
+    campaign("ALL");
+    combination("ALL", {.value = 50.0});
+    campaign("COUNTER", V("BAL"));
+    combination("COUNTER", {.value = 2.0});
+    register_({"M", "C"});
+    const DataResult r = getCampanhaPromo(S("01"), S("001"), QString(), QString());
+    ASSERT_FALSE(r.isError()) << r.errorText().toStdString();
+    EXPECT_EQ(column(r.asPacket(), "CDCAMPPROMO"), L{S("COUNTER")});
+}
+
 TEST_P(Combination, ListedProductsAreFoundInsideLongerTexts)
 {
     campaign("ALLOF");
