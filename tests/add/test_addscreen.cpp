@@ -40,6 +40,37 @@ TEST_F(Grid, FifteenSlotsFillThreeRowsOfFiveAndPageByFifteen)
     EXPECT_EQ(addGrid().first(), S("P001"));
 }
 
+TEST_F(Grid, PagingUpStopsAtTheFirstPageAndHiddenGroupButtonsHoldNoGroup)
+{
+    products(S("GA"), 31);
+    innerGroup(S("GA"), {});
+    for (int g = 2; g <= 12; ++g)
+        innerGroup(S("G%1").arg(g, 2, 10, QLatin1Char('0')), {});
+    auto& s = openAdd();
+    s.bbbProdAbaixoClick();
+    s.bbbProdAbaixoClick();
+    EXPECT_EQ(addGrid(), QStringList{S("P031")});
+    s.bbbProdAcimaClick();  // pages up count from the second page: back to the first
+    EXPECT_EQ(addGrid().first(), S("P001"));
+    s.bbbProdAcimaClick();  // already on the first page: stays there
+    EXPECT_EQ(addGrid().first(), S("P001"));
+    EXPECT_EQ(addGrid().size(), 15);
+    EXPECT_TRUE(warnings().isEmpty()) << warnings().join(S(" | ")).toStdString();
+
+    // The second page of groups shows two; the other eight buttons are hidden and carry
+    // no group a touch could select.
+    s.bbbAbaixoClick();
+    int shown = 0;
+    for (int i = 1; i <= add::kBotoesGrupo; ++i) {
+        const screen::Control& b = s.blbMenu(i);
+        if (b.visible)
+            ++shown;
+        else
+            EXPECT_TRUE(b.groupCode.isEmpty()) << "button " << i;
+    }
+    EXPECT_LT(shown, add::kBotoesGrupo);
+}
+
 TEST_F(Grid, ExactlyFifteenShowNoDownAndZeroPricedProductsNeverShow)
 {
     products(S("GA"), 15);
@@ -128,6 +159,23 @@ TEST_F(Choice, TrayEntriesUseTheSmallerMeasuresAndRemovalTakesOneLine)
     s.bbbBandejaUpClick();
     EXPECT_EQ(s.controlesBandeja().first()->bounds.top, 0);
     EXPECT_FALSE(s.bbbBandejaUp.visible);
+}
+
+TEST_F(Choice, RemovingALineLeavesTheOtherLinesQuantities)
+{
+    sellable(S("A1"), 10);
+    sellable(S("A2"), 12);
+    innerGroup(S("GA"), {S("A1"), S("A2")}, 3);
+    auto& s = openAdd(S("2"), 2);
+    touchAdd(s, S("A1"));
+    touchAdd(s, S("A2"));
+    touchAdd(s, S("A1"));
+    s.BandejaClick(*s.controlesBandeja().first());
+    ASSERT_EQ(s.cdsItemProd.recordCount(), 2);
+    for (s.cdsItemProd.first(); !s.cdsItemProd.eof(); s.cdsItemProd.next()) {
+        EXPECT_DOUBLE_EQ(s.cdsItemProd.asFloat(S("QTPRODVEND")), 2.0);
+        EXPECT_DOUBLE_EQ(s.cdsItemProd.asFloat(S("QTPRODVALIDA")), 1.0);
+    }
 }
 
 TEST_F(Choice, AnExclusiveSetLocksItsOtherGroupAndOpensOnlyWhenTheGroupIsEmpty)
