@@ -42,6 +42,21 @@ TEST_F(PreSelection, PlacedOnceAndTheMenuMovesPastTheLastGroupServed)
     EXPECT_EQ(s.blbMenu(3).color, combinada::corGrupoSelecionado);
 }
 
+TEST_F(PreSelection, WhenTheMenuDoesNotMoveTheSelectedGroupKeepsItsSettings)
+{
+    // The pre-selected group is on the menu's second page: the menu stays on the first
+    // group, and so do the settings a touch is checked against.
+    shop(12);
+    preSelected(S("G11"), S("P11"));
+    auto& s = start();
+    s.activated();
+    EXPECT_EQ(column("CDPRODUTO"), QStringList{S("P11")});
+    EXPECT_EQ(s.stCdGrupoAtual, S("G1"));
+    touch(S("P1"));
+    EXPECT_TRUE(warnings().isEmpty()) << warnings().join(S(" | ")).toStdString();
+    EXPECT_EQ(column("CDGRUPROMOC"), (QStringList{S("G11"), S("G1")}));
+}
+
 TEST_F(PreSelection, AFullGroupStillTakesItAndAHiddenNextButtonFallsBackToTheFirst)
 {
     for (const char* p : {"P1", "P2", "P2B"})
