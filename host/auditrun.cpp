@@ -2,6 +2,7 @@
 
 #include "auditoria.h"
 #include "connectionstring.h"
+#include "rdmpromocaocombinada.h"
 #include "dialogdriver.h"
 #include "qthostservices.h"
 
@@ -93,14 +94,7 @@ int runAudit(const AuditRunOptions& options, QTextStream& out, QString& error)
     }
     int status = 1;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, kAuditConnection);
-        db.setDatabaseName(settings.database);
-        db.setHostName(settings.host);
-        if (settings.port >= 0)
-            db.setPort(settings.port);
-        db.setUserName(settings.user);
-        db.setPassword(settings.password);
-        db.setConnectOptions(settings.options);
+        QSqlDatabase db = addDatabase(settings, kAuditConnection);
         if (!db.open())
             error = QStringLiteral("cannot open the shop database: %1").arg(db.lastError().text());
         else

@@ -2,6 +2,7 @@
 
 #include "answers.h"
 #include "connectionstring.h"
+#include "rdmpromocaocombinada.h"
 #include "itemrecord.h"
 #include "kvp510.h"
 #include "observationdialog.h"
@@ -529,14 +530,7 @@ bool ScriptRun::run(const ScriptRunOptions& options)
     }
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, kShopConnection);
-        db.setDatabaseName(settings.database);
-        db.setHostName(settings.host);
-        if (settings.port >= 0)
-            db.setPort(settings.port);
-        db.setUserName(settings.user);
-        db.setPassword(settings.password);
-        db.setConnectOptions(settings.options);
+        QSqlDatabase db = addDatabase(settings, kShopConnection);
         if (!db.open()) {
             fail(0, QStringLiteral("cannot open the shop database: %1").arg(db.lastError().text()));
         } else {

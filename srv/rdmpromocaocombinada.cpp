@@ -100,6 +100,19 @@ FieldDef resultField(const QSqlField& field, const QString& name, bool& guessed)
 
 }  // namespace
 
+QSqlDatabase addDatabase(const ConnectionSettings& settings, const QString& name)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, name);
+    db.setDatabaseName(settings.database);
+    db.setHostName(settings.host);
+    if (settings.port >= 0)
+        db.setPort(settings.port);
+    db.setUserName(settings.user);
+    db.setPassword(settings.password);
+    db.setConnectOptions(settings.options);
+    return db;
+}
+
 // --- Dialect --------------------------------------------------------------------------
 
 QString odbcDbmsName(const QSqlDatabase& db)
@@ -431,13 +444,7 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
             QStringLiteral("Cannot connect to the database: the file %1 does not exist").arg(settings.database));
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
-    QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, m_connectionName);
-    db.setDatabaseName(settings.database);
-    db.setHostName(settings.host);
-    db.setPort(settings.port);
-    db.setUserName(settings.user);
-    db.setPassword(settings.password);
-    db.setConnectOptions(settings.options);
+    addDatabase(settings, m_connectionName);
 }
 
 void TrdmPromocaoCombinada::adcPromocaoCombinadaAfterConnect()

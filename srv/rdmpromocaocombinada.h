@@ -28,6 +28,9 @@ public:
     QString message() const { return QString::fromUtf8(what()); }
 };
 
+// A connection named name, set up from the settings, not yet opened.
+QSqlDatabase addDatabase(const ConnectionSettings& settings, const QString& name);
+
 // Which dialect a connection speaks: Qt's own answer, or for ODBC the driver's
 // SQL_DBMS_NAME when Qt does not know it. Raises DataModuleError for other databases.
 Dialect detectDialect(const QSqlDatabase& db);
