@@ -36,10 +36,7 @@ void TfrmPromoCombAdd::bpbProd01Click(Control* sender)
                 !cdsProdutoPromoAux.locate(QStringLiteral("CDPRODUTO"), produto)) {
                 return;
             }
-            if (ColocaProduto(produto, sender, false) != Colocacao::Inserido) {
-                return;
-            }
-            ConcluiGrupo();
+            ColocaProduto(produto, sender, false);
         }
         if (combinaAntes == kS) {
             AtualizaProdCombinado(cdsProdutoPromoAux.asString(QStringLiteral("CDGRUPROMOC")));
@@ -165,7 +162,7 @@ void TfrmPromoCombAdd::bldConfirmarClick()
     const SemFiltro semFiltroGrupos(cdsAuxGrupProdCombo);
     try {
         cdsItemProd.clearFilter();
-        if (!combinada::detail::RegrasComuns<TfrmPromoCombAdd>::SelecaoCompleta(*this)) {
+        if (!SelecaoCompleta()) {
             return;
         }
         // The screen closes only on a record that was stored: a failure leaves it open.

@@ -7,7 +7,7 @@
 
 #include "form.h"
 #include "modulevarsadd.h"
-#include "regrascomuns.h"
+#include "operacoescomuns.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "dataset.h"
@@ -109,10 +109,6 @@ public:
     virtual void VerificaPreSelecionados();
 
 protected:
-private:
-    friend struct combinada::detail::RegrasComuns<TfrmPromoCombAdd>;
-
-    int m_serialBandeja = 0;
 };
 
 }  // namespace kvp::add

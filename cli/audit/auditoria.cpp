@@ -8,7 +8,7 @@
 #include "hostservices.h"
 #include "itemrecord.h"
 #include "messages.h"
-#include "regrascomuns.h"
+#include "regrasarquivos.h"
 #include "regrasvenda.h"
 #include "srv_kvp510.h"
 #include "textformat.h"
@@ -26,8 +26,8 @@ using namespace combinada::detail;
 
 void Estacao::leArquivosDoHost()
 {
-    RegrasComuns<Estacao>::LeParametros(*this);
-    RegrasComuns<Estacao>::LeAliquotas(*this);
+    RegrasArquivos<Estacao>::LeParametros(*this);
+    RegrasArquivos<Estacao>::LeAliquotas(*this);
 }
 
 namespace {

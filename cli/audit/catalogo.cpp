@@ -2,7 +2,7 @@
 
 #include "dataset.h"
 #include "hostservices.h"
-#include "regrascomuns.h"
+#include "regrascupom.h"
 
 #include <QSqlError>
 

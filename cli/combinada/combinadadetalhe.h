@@ -1,7 +1,7 @@
 #pragma once
 
 // Small pieces the two combination screens share in their sources; installed only
-// because the shared rules (regrascomuns.h) use them.
+// because the shared rules (regras*.h) use them.
 
 #include "dataresult.h"
 #include "dataset.h"
@@ -119,6 +119,33 @@ inline QString textoErro(const std::exception& e)
 inline bool marcado(const DataSet& ds, const QString& campo)
 {
     return ds.asString(campo) == kS;
+}
+
+// Sets a field the dataset has; the add screen's reduced records leave some out.
+inline void gravaSeHouver(DataSet& ds, const QString& campo, const QVariant& valor)
+{
+    if (ds.hasField(campo)) {
+        ds.setValue(campo, valor);
+    }
+}
+
+// Loads a dataset from one slot of a dialog's answer; anything but a data packet there
+// leaves it empty.
+inline void carregaResposta(DataSet& ds, const QVariant& valor)
+{
+    if (valor.canConvert<DataPacket>()) {
+        const DataPacket pacote = valor.value<DataPacket>();
+        if (pacote.hasStructure()) {
+            ds.setData(pacote);
+            return;
+        }
+    }
+    ds.emptyOrCreate();
+}
+
+inline bool temLinhas(const DataSet* ds)
+{
+    return ds && ds->isActive() && !ds->isEmpty();
 }
 
 }  // namespace kvp::combinada::detail

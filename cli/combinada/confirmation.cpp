@@ -3,7 +3,6 @@
 // divided, and the screen closes with the selection confirmed.
 
 #include "combinadadetalhe.h"
-#include "regrascomuns.h"
 #include "tfrmpromocaocombinada.h"
 
 #include "hostservices.h"
@@ -35,7 +34,7 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
     try {
         itens.clearFilter();
         cdsItemProdAux.copyFrom(itens);
-        if (!detail::RegrasComuns<TfrmPromocaoCombinada>::SelecaoCompleta(*this)) {
+        if (!SelecaoCompleta()) {
             return;
         }
         // Everything below either completes or leaves the lines, the tray and the

@@ -1,6 +1,6 @@
 // Pricing of the selection screen: the division of a fixed promotion price among the
 // items. The price lookup and the shared portion of combined products are in
-// regrascomuns.h.
+// regraspreco.h.
 
 #include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"

@@ -51,10 +51,10 @@ void TfrmPromocaoCombinada::bpbProd01Click(Control* sender)
                 if (!PromocaoAninhada(produto, sender, false)) {
                     return;
                 }
-            } else if (ColocaProduto(produto, sender, false) != Colocacao::Inserido) {
-                return;
+                ConcluiGrupo();
+            } else {
+                ColocaProduto(produto, sender, false);
             }
-            ConcluiGrupo();
         }
         if (combinaAntes == kS) {
             AtualizaProdCombinado(cdsProdutoPromoAux.asString(QStringLiteral("CDGRUPROMOC")));
@@ -133,35 +133,11 @@ bool TfrmPromocaoCombinada::PromocaoAninhada(const QString& cdProduto, const Con
             bool& flag;
             ~FimAdicao() { flag = false; }
         } fim{boProdutoAdd};
-        const QString precoClie =
-            add.isNullValue(QStringLiteral("VRPRECOCLIE"))
-                ? QString()
-                : QString::number(add.asFloat(QStringLiteral("VRPRECOCLIE")), 'g', 17);
-        if (!AddProduto(add.asString(QStringLiteral("CDARVPROD")), codigo,
-                        add.asString(QStringLiteral("NMPRODUTO")), grupo, grupoOrigem,
-                        add.asString(QStringLiteral("CDFAMILISALD")),
-                        add.asString(QStringLiteral("IDPESAPROD")),
-                        add.asString(QStringLiteral("SGUNIDADE")),
-                        add.asString(QStringLiteral("IDOBRPRODSELEC")),
-                        add.asString(QStringLiteral("STOBSPEDIDO")),
-                        add.asString(QStringLiteral("STOBSDIGITADA")),
-                        add.asFloat(QStringLiteral("QTTARAPROD")),
-                        add.asFloat(QStringLiteral("VRUNVENDAEST")),
-                        add.asFloat(QStringLiteral("VRACRESCIMO")),
-                        add.asFloat(QStringLiteral("VRDESCONTO")), nrSeqItemAdd,
-                        add.asString(QStringLiteral("NRSEQ")).toInt(), kN, cdsItemObsAdd,
-                        cdsPromoCtObsAdd, stIdImpGrPromoAtual,
-                        add.asString(QStringLiteral("IDIMPGRPROMO")), cdProduto, precoClie,
-                        paiImprime)) {
+        detail::InsercaoProduto ins = InsercaoAninhada(grupo, grupoOrigem, cdProduto, paiImprime);
+        ins.opcoes.figura = fonte;
+        if (!AddProduto(ins)) {
             return false;
         }
-        boProdutoAdd = false;
-        CriaProdBandeja(add.asString(QStringLiteral("CDARVPROD")),
-                        add.asString(QStringLiteral("NMPRODUTO")), QString(),
-                        add.asString(QStringLiteral("STOBSPEDIDO")),
-                        add.asString(QStringLiteral("IDPESAPROD")), kN, nrQtdeItemAtual,
-                        add.asFloat(QStringLiteral("VRUNVENDAEST")), nrSeqItem,
-                        cdsItemProd.recordCount(), fonte);
     }
     SetdoQtdeMult(0);
 
@@ -175,6 +151,43 @@ bool TfrmPromocaoCombinada::PromocaoAninhada(const QString& cdProduto, const Con
         }
     }
     return true;
+}
+
+detail::InsercaoProduto TfrmPromocaoCombinada::InsercaoAninhada(const QString& grupo,
+                                                                const QString& grupoOrigem,
+                                                                const QString& cdProdPai,
+                                                                bool paiImprime)
+{
+    const DataSet& add = cdsProdutosAdd;
+    detail::InsercaoProduto ins;
+    ins.produto = {add.asString(QStringLiteral("CDARVPROD")),
+                   add.asString(QStringLiteral("CDPRODUTO")),
+                   add.asString(QStringLiteral("NMPRODUTO")),
+                   add.asString(QStringLiteral("CDFAMILISALD")),
+                   add.asString(QStringLiteral("IDPESAPROD")),
+                   add.asString(QStringLiteral("SGUNIDADE")),
+                   add.asString(QStringLiteral("IDOBRPRODSELEC")),
+                   add.asFloat(QStringLiteral("QTTARAPROD"))};
+    ins.grupo = {grupo, grupoOrigem, stIdImpGrPromoAtual,
+                 add.asString(QStringLiteral("IDIMPGRPROMO"))};
+    ins.observacoes = {kN,
+                       add.asString(QStringLiteral("STOBSPEDIDO")),
+                       add.asString(QStringLiteral("STOBSDIGITADA")),
+                       &cdsItemObsAdd,
+                       &cdsPromoCtObsAdd,
+                       add.asString(QStringLiteral("NRSEQ")).toInt()};
+    ins.preco = {add.asFloat(QStringLiteral("VRUNVENDAEST")),
+                 add.asFloat(QStringLiteral("VRACRESCIMO")),
+                 add.asFloat(QStringLiteral("VRDESCONTO")),
+                 add.isNullValue(QStringLiteral("VRPRECOCLIE"))
+                     ? QString()
+                     : QString::number(add.asFloat(QStringLiteral("VRPRECOCLIE")), 'g', 17)};
+    ins.opcoes.nrItemAdd = nrSeqItemAdd;
+    ins.opcoes.cdProdPai = cdProdPai;
+    ins.opcoes.impProdPai = paiImprime;
+    // Each line has its entry in the tray, at the price it came with.
+    ins.opcoes.entradaBandeja = true;
+    return ins;
 }
 
 }  // namespace kvp::combinada

@@ -1,6 +1,6 @@
 #pragma once
 
-// What the two combination screens declare to share their behaviour (regrascomuns.h):
+// What the two combination screens declare to share their behaviour (regras*.h):
 // the module variables an operation reaches, the measures of a tray entry, and the
 // state both keep under the same names.
 
@@ -11,6 +11,8 @@
 #include <QString>
 
 namespace kvp::combinada::detail {
+
+using screen::Control;
 
 // The module-wide variables one screen's operations read and write.
 struct VariaveisModulo {
@@ -90,6 +92,7 @@ struct EstadoComum {
     int nrSeqItCancObs = 0;
     int nrSeqItCancCtObs = 0;
     int nrSeqBandeja = 0;
+    int nrSerialBandeja = 0;  // names the tray's controls, each name once
     double nrQtdeItemAtual = 0;
     double nrQtdeInserida = 0;
     bool boPreSelVerificado = false;
@@ -119,8 +122,5 @@ struct EstadoComum {
 
 // How placing one chosen product ended.
 enum class Colocacao { Inserido, Recusado, Abandonado };
-
-template <class Tela>
-struct RegrasComuns;
 
 }  // namespace kvp::combinada::detail

@@ -7,7 +7,7 @@
 
 #include "form.h"
 #include "modulevars.h"
-#include "regrascomuns.h"
+#include "operacoescomuns.h"
 
 #include "dataset.h"
 #include "itemrecord.h"
@@ -199,13 +199,12 @@ public:
 
 protected:
 private:
-    friend struct detail::RegrasComuns<TfrmPromocaoCombinada>;
-
     // The lines of a nested promotion; false when one of them was refused.
     bool PromocaoAninhada(const QString& cdProduto, const Control* fonte, bool preSelecao);
+    // The insertion of the nested promotion's line that cdsProdutosAdd stands on.
+    detail::InsercaoProduto InsercaoAninhada(const QString& grupo, const QString& grupoOrigem,
+                                             const QString& cdProdPai, bool paiImprime);
     void AplicaCampanha();
-
-    int m_serialBandeja = 0;
 };
 
 }  // namespace kvp::combinada

@@ -1,5 +1,5 @@
 // Removal from the selection screen's tray: a line, or the whole set added with it from a
-// nested promotion. Building and scrolling the entries is shared (regrascomuns.h).
+// nested promotion. Building and scrolling the entries is shared (regrasbandeja.h).
 
 #include "combinadadetalhe.h"
 #include "tfrmpromocaocombinada.h"

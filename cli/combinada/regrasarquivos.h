@@ -1,0 +1,144 @@
+#pragma once
+
+// The host's files as the screens read them at start-up: the parameter file and the
+// printer's tax-rate file in the program folder, and the product pictures under the
+// shop's data folder. Tela needs only the fields of the same names; the promotion audit
+// reads the files through these too.
+
+#include "combinadadetalhe.h"
+
+#include "dataset.h"
+#include "hostservices.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+namespace kvp::combinada::detail {
+
+// The picture file among a folder's entries, matched without regard to case: shops copy
+// "P5120102002.BMP" for what the screen asks as "p5120102002.bmp".
+inline QString procuraArquivo(const QDir& pasta, const QStringList& entradas, const QString& nome)
+{
+    for (const QString& e : entradas) {
+        if (e.compare(nome, Qt::CaseInsensitive) == 0) {
+            return pasta.filePath(e);
+        }
+    }
+    return {};
+}
+
+// A flag of the parameter file: the host writes booleans as "S"/"N", "T"/"F",
+// "True"/"False" or 1/0.
+inline bool comoBooleano(const DataSet& ds, const QString& campo)
+{
+    const QString v = ds.asString(campo).trimmed().toUpper();
+    return v == kS || v == QLatin1String("T") || v == QLatin1String("TRUE") ||
+           v == QLatin1String("1") || v == QLatin1String("Y");
+}
+
+template <class Tela>
+struct RegrasArquivos {
+    static QDir PastaFiguras(const Tela& t)
+    {
+        // The parameter's folder ends with a separator; QDir does not mind when it does not.
+        return QDir(QDir(t.stDsDirCad).filePath(QStringLiteral("dados/img/produto")));
+    }
+
+    static QString FiguraProduto(const Tela& t, const QString& cdArvProd,
+                                 const QStringList& entradas)
+    {
+        const QDir pasta = t.PastaFiguras();
+        if (!entradas.isEmpty()) {
+            const QString candidatos[] = {QStringLiteral("p") + cdArvProd + QStringLiteral(".bmp"),
+                                          QStringLiteral("Produto.bmp"),
+                                          QStringLiteral("Producto.bmp"),
+                                          QStringLiteral("Product.bmp")};
+            for (const QString& nome : candidatos) {
+                const QString caminho = procuraArquivo(pasta, entradas, nome);
+                if (!caminho.isEmpty()) {
+                    return caminho;
+                }
+            }
+        }
+        return t.imgSemImagem.picture;
+    }
+
+    static void LeParametros(Tela& t)
+    {
+        const QString arquivo =
+            QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
+        if (!QFileInfo::exists(arquivo)) {
+            return;  // no host parameters: empty branch, store and till codes
+        }
+        t.cdsParametrosQmt.setData(DataPacket::loadFromFile(arquivo));
+        // A file without its record would open the screen on a blank branch with zero
+        // prices: refuse it by name instead.
+        if (t.cdsParametrosQmt.isEmpty()) {
+            throw DataSetError(QStringLiteral("%1: the file holds no record").arg(arquivo));
+        }
+        t.cdsParametrosQmt.first();
+
+        static const char* const campos[] = {
+            "INCOR1",        "INCOR2",          "IDESQUEMA",      "CDFILIAL",      "CDLOJA",
+            "UTILIZAIMPFIS", "IDTIPOIMPFIS",    "SISTEMAQMTNFCE", "SISTEMAQMTSAT", "IDCOLETOR",
+            "DSDIRCAD",      "IDUTTABPRECLVDC", "CDCAIXA",        "IDSOLOBSPED",   "NRCONFTELA",
+            "IDFECHACUPOM",  "IDAPLPREDIFCOMB", "IDADESAOREFTRIB"};
+        // The multiplier and the scale are the main screen's alone.
+        static const char* const camposPesagem[] = {"CTMULTIPLICADOR", "IDTIPOBAL", "CDPORTABAL",
+                                                    "NRVELOCBAL"};
+        auto exige = [&](const char* campo) {
+            if (!t.cdsParametrosQmt.hasField(QLatin1String(campo))) {
+                throw DataSetError(
+                    QStringLiteral("%1: field '%2' not found").arg(arquivo, QLatin1String(campo)));
+            }
+        };
+        for (const char* campo : campos) {
+            exige(campo);
+        }
+        if constexpr (Tela::kPesaEMultiplica) {
+            for (const char* campo : camposPesagem) {
+                exige(campo);
+            }
+        }
+
+        const DataSet& p = t.cdsParametrosQmt;
+        t.stIdEsquema = p.asString(QStringLiteral("IDESQUEMA"));
+        t.stCdFilial = p.asString(QStringLiteral("CDFILIAL"));
+        t.stCdLoja = p.asString(QStringLiteral("CDLOJA"));
+        t.boUtilizaImpFis = comoBooleano(p, QStringLiteral("UTILIZAIMPFIS"));
+        t.nrIdTipoImpFis = p.asInteger(QStringLiteral("IDTIPOIMPFIS"));
+        t.boSistemaQmtNfce = comoBooleano(p, QStringLiteral("SISTEMAQMTNFCE"));
+        t.boSistemaQmtSat = comoBooleano(p, QStringLiteral("SISTEMAQMTSAT"));
+        t.stIdColetor = p.asString(QStringLiteral("IDCOLETOR"));
+        t.stDsDirCad = p.asString(QStringLiteral("DSDIRCAD"));
+        t.stIdUtTabPrecLvdc = p.asString(QStringLiteral("IDUTTABPRECLVDC"));
+        t.stCdCaixa = p.asString(QStringLiteral("CDCAIXA"));
+        t.stIdSolObsPed = p.asString(QStringLiteral("IDSOLOBSPED"));
+        t.stNrConfTela = p.asString(QStringLiteral("NRCONFTELA"));
+        t.stIdFechaCupom = p.asString(QStringLiteral("IDFECHACUPOM"));
+        t.stIdAplPreDifComb = p.asString(QStringLiteral("IDAPLPREDIFCOMB"));
+        t.stIdAdesaoRefTrib = p.asString(QStringLiteral("IDADESAOREFTRIB"));
+        if constexpr (Tela::kPesaEMultiplica) {
+            t.nrCtMultiplicador = p.asInteger(QStringLiteral("CTMULTIPLICADOR"));
+            t.stIdTipoBal = p.asString(QStringLiteral("IDTIPOBAL"));
+            t.stCdPortaBal = p.asString(QStringLiteral("CDPORTABAL"));
+            t.stNrVelocBal = p.asString(QStringLiteral("NRVELOCBAL"));
+        }
+    }
+
+    static void LeAliquotas(Tela& t)
+    {
+        const QString arquivo =
+            QDir(host().programFolder()).filePath(QStringLiteral("Dados/Cadastros/AliqImpFis.cds"));
+        if (!QFileInfo::exists(arquivo)) {
+            return;
+        }
+        t.cdsAliqImpFis.setData(DataPacket::loadFromFile(arquivo));
+        t.cdsAliqImpFis.addIndex(QStringLiteral("idxIdAliqVrAliq"),
+                                 QStringLiteral("IDALIQIMPFIS;VRALIQIMPFIS"));
+    }
+};
+
+}  // namespace kvp::combinada::detail
