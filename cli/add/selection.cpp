@@ -20,32 +20,10 @@ using combinada::detail::textoErro;
 void TfrmPromoCombAdd::bpbProd01Click(Control* sender)
 {
     const ChangeScope changes(*this);
-    try {
-        if (!cdsProdutoPromo.isActive()) {
-            return;  // no group has been loaded: nothing to choose from
-        }
-        cdsProdutoPromoAux.copyFrom(cdsProdutoPromo);
-        cdsProdutoPromoAux.first();
-        const QString combinaAntes = stIdCombinaProd;
-
-        if (Valida_Quantid()) {
-            const QString produto = sender ? sender->productCode : QString();
-            // Only a product of the group's list can be placed: an empty slot would
-            // otherwise place the list's first product.
-            if (produto.isEmpty() ||
-                !cdsProdutoPromoAux.locate(QStringLiteral("CDPRODUTO"), produto)) {
-                return;
-            }
-            ColocaProduto(produto, sender, false);
-        }
-        if (combinaAntes == kS) {
-            AtualizaProdCombinado(cdsProdutoPromoAux.asString(QStringLiteral("CDGRUPROMOC")));
-        }
-    } catch (const SilentAbort&) {
-        // Told already.
-    } catch (const std::exception& e) {
-        MostraErro(textoErro(e));
-    }
+    EscolheProduto([sender] { return sender ? sender->productCode : QString(); },
+                   [this, sender](const QString& produto) {
+                       return ColocaProduto(produto, sender, false) == Colocacao::Inserido;
+                   });
 }
 
 bool TfrmPromoCombAdd::Valida_Quantid()
@@ -62,42 +40,6 @@ bool TfrmPromoCombAdd::Valida_Quantid()
         return false;
     }
     return true;
-}
-
-void TfrmPromoCombAdd::BandejaClick(Control& sender)
-{
-    const ChangeScope changes(*this);
-    DataSet& itens = cdsItemProd;
-    const SemFiltro semFiltro(itens);
-    const int tag = sender.tag;
-    const QString nrSeq = QString::number(tag);
-    itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
-    if (itens.isEmpty()) {
-        RemoveProdBandeja(tag);  // an entry whose line is gone already
-        return;
-    }
-    if (marcado(itens, QStringLiteral("IDOBRPRODSELEC"))) {
-        Avisa(msgPadrao.Msg(QStringLiteral("PROD_OBR")));
-        return;
-    }
-    RemoveProdBandeja(tag);
-    itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
-    RemoveObservacoes(nrSeq);
-    DesfazPrecoLinha();
-    LogKvp510(QStringLiteral("PRODUTO EXCLUÍDO: ") + itens.asString(QStringLiteral("CDPRODUTO")) +
-              QStringLiteral(" - ") + itens.asString(QStringLiteral("NMPRODUTO")));
-    const QString mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
-    const QString grupo = itens.asString(QStringLiteral("CDGRUPROMOC"));
-    removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
-    itens.remove();
-    itens.clearFilter();
-
-    DesbloqueiaSeVazio(grupo, mutex);
-    // Only a group whose products share one portion has lines to re-share. The tray has
-    // scrolled once already, as the up arrow does, when its entry was removed.
-    if (stIdCombinaProd == kS) {
-        AtualizaProdCombinado(grupo);
-    }
 }
 
 void TfrmPromoCombAdd::VerificaPreSelecionados()

@@ -46,39 +46,9 @@ void TfrmPromoCombAdd::InicializaForm(DataSet& /*cdsItensRet*/, const QString& s
                                       bool /*boAplicaAjuste*/, DataSet& cdsItensVendidos)
 {
     const ChangeScope changes(*this);
-
-    cdsItemsVendidos.copyFrom(cdsItensVendidos);
-    nrSeqItem = cdsItemsVendidos.recordCount();
-
-    // The selection screen that opened this one has connected it already.
-    ensureDataModule();
-
-    LeParametros();
-    LeAliquotas();
-
-    vrSomaProdutos = 0;
-    vrAjustePromo = 0;
-    nrQtdeItemAtual = 0;
-    nrSeqItCanc = 0;
-    nrSeqItCancObs = 0;
-    nrSeqItCancCtObs = 0;
-    nrSeqBandeja = 0;
-    vrDescCupom = 0;
-    vrLimiteCupom = 0;
-    stCdCupomDesc.clear();
-    vrAjustePreco = vrAjustePromoArg;
-    stIdPercValorPreco = stIdValorPercArg;
-
-    combinada::detail::LeChavesFilial(stCdFilial, stIdExibeProd, stIdUtCupomDesc);
-
-    cdsCupomDescVenda.emptyOrCreate();
-    cdsObsItens.emptyOrCreate();
-    cdsProdCtObs.emptyOrCreate();
-
-    LogKvp510(QStringLiteral("FILIAL: ") + stCdFilial);
-    LogKvp510(QStringLiteral("PROMOÇÃO: ") + stCdProdPromoArg + QStringLiteral(" - ") +
-              stNmProdPromo);
-    nrQtdeInserida = 0;
+    // The selection screen that opened this one has connected the data module already.
+    IniciaComum(cdsItensVendidos);
+    ZeraSelecao(stCdProdPromoArg, stNmProdPromo, stIdValorPercArg, vrAjustePromoArg);
 }
 
 void TfrmPromoCombAdd::FormShow()

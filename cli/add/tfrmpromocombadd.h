@@ -56,8 +56,6 @@ public:
 
     // ------------------------------------------------------------------ controls
     // (those both screens have come with OperacoesComuns)
-    QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
-
     TMessages msgPadrao = promoCombAddMessages();
 
     // ------------------------------------------------------------------ datasets
@@ -90,9 +88,6 @@ public:
     // ------------------------------------------------------------------ product grid
     void MontaMenuProduto(const QString& cdGrupo, bool recarrega);
     void LimpaMenuProduto();
-
-    // Removes the entry's one item line; bound to every entry's picture.
-    void BandejaClick(Control& sender);
 
     // ------------------------------------------------------------------ product choice
     // A touch on a grid picture. A product that is itself a combined promotion is placed

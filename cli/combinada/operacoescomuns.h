@@ -27,6 +27,7 @@
 #include "dataset.h"
 #include "hostservices.h"
 #include "oplog.h"
+#include "rdmpromocaocombinada.h"
 
 #include <QDir>
 #include <QString>
@@ -208,6 +209,17 @@ public:
         RegrasGrupos<Tela>::DesbloqueiaGrupo(tela(), stCdGrupo, stCdGrupMutex);
     }
 
+    // The tray's entries: five controls per item line, in creation order.
+    QList<Control*> controlesBandeja() { return this->children(scbBandeja.name); }
+
+    // Removal of the entry's item line (or of the set a nested promotion added with it);
+    // bound to every entry's picture.
+    void BandejaClick(Control& sender)
+    {
+        const ChangeScope changes(tela());
+        RegrasBandeja<Tela>::BandejaClick(tela(), sender);
+    }
+
     void CriaProdBandeja(const QString& stCodigo, const QString& stNome, const QString& ignorado,
                          const QString& stObs, const QString& stIdPesa, const QString& stQtdeReal,
                          double nrQtde, double vrUnitario, int ignoradoNr, int nrPosicao,
@@ -240,6 +252,80 @@ public:
     }
 
 protected:
+    // The start-up both screens run first: the items already sold, the data module, and
+    // the host's parameter and tax-rate files.
+    void IniciaComum(DataSet& cdsItensVendidos)
+    {
+        Tela& t = tela();
+        t.cdsItemsVendidos.copyFrom(cdsItensVendidos);
+        t.nrSeqItem = t.cdsItemsVendidos.recordCount();
+        ensureDataModule();
+        LeParametros();
+        LeAliquotas();
+    }
+
+    // The rest of the start-up both share: the running totals and numbers at zero, the
+    // branch's switches, empty observations and coupons.
+    void ZeraSelecao(const QString& stCdProdPromo, const QString& stNmProdPromo,
+                     const QString& stIdValorPerc, double vrAjustePromo)
+    {
+        Tela& t = tela();
+        t.vrSomaProdutos = 0;
+        t.vrAjustePromo = 0;
+        t.nrQtdeItemAtual = 0;
+        t.nrSeqItCanc = 0;
+        t.nrSeqItCancObs = 0;
+        t.nrSeqItCancCtObs = 0;
+        t.nrSeqBandeja = 0;
+        t.vrDescCupom = 0;
+        t.vrLimiteCupom = 0;
+        t.stCdCupomDesc.clear();
+        t.vrAjustePreco = vrAjustePromo;
+        t.stIdPercValorPreco = stIdValorPerc;
+        LeChavesFilial(t.stCdFilial, t.stIdExibeProd, t.stIdUtCupomDesc);
+        t.cdsCupomDescVenda.emptyOrCreate();
+        t.cdsObsItens.emptyOrCreate();
+        t.cdsProdCtObs.emptyOrCreate();
+        LogKvp510(QStringLiteral("FILIAL: ") + t.stCdFilial);
+        LogKvp510(QStringLiteral("PROMOÇÃO: ") + stCdProdPromo + QStringLiteral(" - ") +
+                  stNmProdPromo);
+        t.nrQtdeInserida = 0;
+    }
+
+    // A touch on a product: when the group can take one, the product `produto()` names is
+    // placed by `coloca` (false when it was not) if the group's list offers it; then a
+    // group whose products share one portion shares it again.
+    template <class Produto, class Coloca>
+    void EscolheProduto(Produto&& produto, Coloca&& coloca)
+    {
+        Tela& t = tela();
+        try {
+            if (!t.cdsProdutoPromo.isActive()) {
+                return;  // no group has been loaded: nothing to choose from
+            }
+            t.cdsProdutoPromoAux.copyFrom(t.cdsProdutoPromo);
+            t.cdsProdutoPromoAux.first();
+            const QString combinaAntes = t.stIdCombinaProd;
+            if (t.Valida_Quantid()) {
+                const QString codigo = produto();
+                // Only a product of the group's list can be placed; an empty slot or an
+                // outside code would otherwise place the list's first product.
+                if (codigo.isEmpty() ||
+                    !t.cdsProdutoPromoAux.locate(QStringLiteral("CDPRODUTO"), codigo) ||
+                    !coloca(codigo)) {
+                    return;
+                }
+            }
+            if (combinaAntes == kS) {
+                AtualizaProdCombinado(t.cdsProdutoPromoAux.asString(QStringLiteral("CDGRUPROMOC")));
+            }
+        } catch (const SilentAbort&) {
+            // Told already.
+        } catch (const std::exception& e) {
+            MostraErro(textoErro(e));
+        }
+    }
+
     void DesfazPrecoLinha() { RegrasPreco<Tela>::DesfazPrecoLinha(tela()); }
     void DesbloqueiaSeVazio(const QString& grupo, const QString& mutex)
     {

@@ -27,43 +27,26 @@ void TfrmPromocaoCombinada::bpbProd01Click(Control* sender)
         ~Libera() { emCurso = false; }
     } libera{boProcessandoProd};
 
-    try {
-        if (!cdsProdutoPromo.isActive()) {
-            return;  // no group has been loaded: nothing to choose from
+    auto produto = [this, sender] {
+        QString codigo = sender ? sender->productCode : QString();
+        if (!sender && !stCdProdExterno.isEmpty()) {
+            codigo = stCdProdExterno;
         }
-        cdsProdutoPromoAux.copyFrom(cdsProdutoPromo);
-        cdsProdutoPromoAux.first();
-        const QString combinaAntes = stIdCombinaProd;
-
-        if (Valida_Quantid()) {
-            QString produto = sender ? sender->productCode : QString();
-            if (!sender && !stCdProdExterno.isEmpty()) {
-                produto = stCdProdExterno;
+        stCdProdExterno.clear();
+        return codigo;
+    };
+    // A product that is itself a promotion brings its own lines.
+    auto coloca = [this, sender](const QString& codigo) {
+        if (codigo != stCdProdPromo && detail::VerificaPromo(stCdFilial, codigo)) {
+            if (!PromocaoAninhada(codigo, sender, false)) {
+                return false;
             }
-            stCdProdExterno.clear();
-            // Only a product of the group's list can be placed; an empty slot or an outside
-            // code would otherwise place the list's first product.
-            if (produto.isEmpty() ||
-                !cdsProdutoPromoAux.locate(QStringLiteral("CDPRODUTO"), produto)) {
-                return;
-            }
-            if (produto != stCdProdPromo && detail::VerificaPromo(stCdFilial, produto)) {
-                if (!PromocaoAninhada(produto, sender, false)) {
-                    return;
-                }
-                ConcluiGrupo();
-            } else {
-                ColocaProduto(produto, sender, false);
-            }
+            ConcluiGrupo();
+            return true;
         }
-        if (combinaAntes == kS) {
-            AtualizaProdCombinado(cdsProdutoPromoAux.asString(QStringLiteral("CDGRUPROMOC")));
-        }
-    } catch (const SilentAbort&) {
-        // Told already.
-    } catch (const std::exception& e) {
-        MostraErro(textoErro(e));
-    }
+        return ColocaProduto(codigo, sender, false) == Colocacao::Inserido;
+    };
+    EscolheProduto(produto, coloca);
 }
 
 bool TfrmPromocaoCombinada::CriaPromoCombAdd(

@@ -9,6 +9,7 @@
 #include "control.h"
 #include "dataset.h"
 #include "hostservices.h"
+#include "oplog.h"
 #include "textformat.h"
 
 #include <QList>
@@ -27,6 +28,56 @@ inline void rolaConteudo(const QList<Control*>& controles, int passo)
 
 template <class Tela>
 struct RegrasBandeja {
+    // A touch on an entry's picture removes its item line, or the whole set of lines a
+    // nested promotion added with it (observations included). An obligatory product
+    // stays, with a warning.
+    static void BandejaClick(Tela& t, const Control& sender)
+    {
+        DataSet& itens = t.cdsItemProd;
+        const SemFiltro semFiltro(itens);
+        const int tag = sender.tag;
+        const QString nrSeq = QString::number(tag);
+        itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
+        if (itens.isEmpty()) {
+            t.RemoveProdBandeja(tag);  // an entry whose line is gone already
+            return;
+        }
+        // Only the selection screen's lines come in sets.
+        const QString campoConjunto = QStringLiteral("NRSEQITEMADD");
+        const int conjunto = itens.hasField(campoConjunto) ? itens.asInteger(campoConjunto) : 0;
+        QString mutex;
+        QString grupo;
+        if (conjunto < 1) {
+            if (marcado(itens, QStringLiteral("IDOBRPRODSELEC"))) {
+                t.Avisa(t.msgPadrao.Msg(QStringLiteral("PROD_OBR")));
+                return;
+            }
+            t.RemoveProdBandeja(tag);
+            itens.applyFilter(Filter::eq(QStringLiteral("NRSEQ"), nrSeq));
+            t.RemoveObservacoes(nrSeq);
+            t.DesfazPrecoLinha();
+            LogKvp510(QStringLiteral("PRODUTO EXCLUÍDO: ") +
+                      itens.asString(QStringLiteral("CDPRODUTO")) + QStringLiteral(" - ") +
+                      itens.asString(QStringLiteral("NMPRODUTO")));
+            mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
+            grupo = itens.asString(QStringLiteral("CDGRUPROMOC"));
+            t.removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
+            itens.remove();
+        } else {
+            itens.applyFilter(Filter::eq(campoConjunto, conjunto));
+            itens.first();
+            mutex = itens.asString(QStringLiteral("CDGRUPMUTEX"));
+            grupo = itens.asString(QStringLiteral("CDGRUPROMOC"));
+            RemoveConjunto(t);
+        }
+        itens.clearFilter();
+        t.DesbloqueiaSeVazio(grupo, mutex);
+        // Only a group whose products share one portion has lines to re-share.
+        if (t.stIdCombinaProd == kS) {
+            t.AtualizaProdCombinado(grupo);
+        }
+    }
+
     static void CriaProdBandeja(Tela& t, const QString& stCodigo, const QString& stNome,
                                 const QString& /*ignorado*/, const QString& stObs,
                                 const QString& stIdPesa, const QString& stQtdeReal, double nrQtde,
@@ -96,6 +147,22 @@ struct RegrasBandeja {
         if (t.controlesBandeja().size() / 5 > 4) {
             rolaConteudo(t.controlesBandeja(), -m.passo);
             t.bbbBandejaUp.visible = true;
+        }
+    }
+
+    // Every line the items are filtered to, each with its entry, observations, share of
+    // the price line and coupon.
+    static void RemoveConjunto(Tela& t)
+    {
+        DataSet& itens = t.cdsItemProd;
+        while (!itens.isEmpty()) {
+            itens.first();
+            const QString seqLinha = itens.asString(QStringLiteral("NRSEQ"));
+            t.DesfazPrecoLinha();
+            t.RemoveProdBandeja(seqLinha.toInt());
+            t.RemoveObservacoes(seqLinha);
+            t.removeCupomVenda(itens.asString(QStringLiteral("CDCUPOMDESCQMT")));
+            itens.remove();
         }
     }
 

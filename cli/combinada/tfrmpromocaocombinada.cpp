@@ -46,45 +46,13 @@ void TfrmPromocaoCombinada::InicializaForm(
     DataSet& cdsItensVendidos)
 {
     const ChangeScope changes(*this);
-
-    cdsItemsVendidos.copyFrom(cdsItensVendidos);
-    nrSeqItem = cdsItemsVendidos.recordCount();
-
-    ensureDataModule();
-
-    LeParametros();
-    LeAliquotas();
-
+    IniciaComum(cdsItensVendidos);
     imgBandLaranja.visible = true;
-
-    vrSomaProdutos = 0;
-    vrAjustePromo = 0;
-    nrQtdeItemAtual = 0;
     nrQtdeMult = 0;
-    nrSeqItCanc = 0;
-    nrSeqItCancObs = 0;
-    nrSeqItCancCtObs = 0;
-    nrSeqBandeja = 0;
-    vrDescCupom = 0;
-    vrLimiteCupom = 0;
-    stCdCupomDesc.clear();
-    vrAjustePreco = vrAjustePromoArg;
-    stIdPercValorPreco = stIdValorPercArg;
     boPreSelVerificado = false;
-
-    detail::LeChavesFilial(stCdFilial, stIdExibeProd, stIdUtCupomDesc);
     boProdutoAdd = false;
-
-    cdsCupomDescVenda.emptyOrCreate();
-    cdsObsItens.emptyOrCreate();
-    cdsProdCtObs.emptyOrCreate();
-
-    LogKvp510(QStringLiteral("FILIAL: ") + stCdFilial);
-    LogKvp510(QStringLiteral("PROMOÇÃO: ") + stCdProdPromoArg + QStringLiteral(" - ") +
-              stNmProdPromo);
-
+    ZeraSelecao(stCdProdPromoArg, stNmProdPromo, stIdValorPercArg, vrAjustePromoArg);
     host().ControleAcess(nrCtMultiplicador, QVariant(), stVerificaAcesso);
-    nrQtdeInserida = 0;
 }
 
 void TfrmPromocaoCombinada::FormShow()

@@ -75,9 +75,6 @@ public:
     Control& blbFiltro = component(QStringLiteral("blbFiltro"));
     Control& spbQtde = component(QStringLiteral("spbQtde"));
 
-    // The tray's entries: five controls per item line, in creation order.
-    QList<Control*> controlesBandeja() { return children(scbBandeja.name); }
-
     // The typed-shortcut timer, 400 ms, off until a digit is typed.
     screen::ScreenTimer& tmrDataHora =
         addTimer(QStringLiteral("tmrDataHora"), 400, [this] { tmrDataHoraTimer(); });
@@ -147,10 +144,6 @@ public:
 
     void DividePrecoProduto();
     bool RetornaFrac(double valor) const;
-
-    // Removal of the entry's item line (or of the whole set added with it); bound to
-    // every entry's picture.
-    void BandejaClick(Control& sender);
 
     // ------------------------------------------------------------------ product choice
     // A touch on a grid picture, or (sender nullptr) the product in stCdProdExterno.
