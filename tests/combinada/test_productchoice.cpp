@@ -351,6 +351,23 @@ TEST_F(Choice, CombinedProductsShareThePortionEvenWhenTheGroupIsFull)
     EXPECT_EQ(s.controlesBandeja().size(), 10);
 }
 
+// A touch that places nothing leaves the shares of a combined group as they were.
+TEST_F(Choice, ARefusedProductDoesNotShareACombinedGroupAgain)
+{
+    sellable(S("A1"), 10);
+    sellable(S("B1"), 7);
+    GroupSpec setup = quantity(3);
+    setup.combines = S("S");
+    addGroup(S("G1"), {S("A1"), S("B1")}, setup);
+    host.setPriceFailure(S("B1"), S("BLOQUEADO"));
+    start();
+    touch(S("A1"));
+    const QStringList antes = column("NRSEQ");
+    touch(S("B1"));
+    EXPECT_EQ(lineCount(), 1);
+    EXPECT_EQ(column("NRSEQ"), antes);
+}
+
 TEST_F(Choice, WithoutTheAddScreenANestedPromotionAddsNothing)
 {
     nestedPromotion(S("N1"));
