@@ -68,6 +68,18 @@ struct Preco {
     double valor = 0;
 };
 
+// Why none of a group's products can be chosen, product by product.
+QString motivosProdutos(const GrupoAvaliado& g)
+{
+    QStringList m;
+    for (const Oferta& o : g.produtos) {
+        if (!o.disponivel) {
+            m << QStringLiteral("%1 %2: %3").arg(o.codigo, o.nome, o.motivo);
+        }
+    }
+    return m.isEmpty() ? QStringLiteral("o grupo não tem produtos") : m.join(QStringLiteral("; "));
+}
+
 class Auditor {
 public:
     Auditor(const Estacao& e, const OpcoesAuditoria& o, Catalogo& c)
@@ -84,8 +96,36 @@ private:
         QSet<QString> produtos;  // every product it can hand back, nested ones included
     };
 
+    // One promotion's findings while it is judged: each is noted with the promotion's
+    // names, and the first that stops the sale says why it does not sell.
+    struct Relato {
+        const Auditor& auditor;
+        QString promocao;
+        QString nome;
+        QString camada;  // says when the branch's own settings replace the general ones
+        Avaliacao av;
+        QList<Achado> locais;
+
+        void anota(Gravidade g, const QString& motivo, const GrupoAvaliado* grupo = nullptr,
+                   const QString& produto = QString(), const QString& nomeProduto = QString());
+    };
+
     Avaliacao avalia(const QString& promocao, const QString& nome, bool aninhada,
                      QList<Achado>* achados);
+    // Products, as the grid lists them and a touch takes them.
+    void avaliaProdutos(Relato& r, QList<GrupoAvaliado>& lista, bool aninhada,
+                        const QString& modoPromo);
+    void avaliaQuantidades(Relato& r, const QList<GrupoAvaliado>& lista,
+                           const QHash<QString, QList<const GrupoAvaliado*>>& conjuntos);
+    void avaliaConjuntos(Relato& r, const QHash<QString, QList<const GrupoAvaliado*>>& conjuntos);
+    // Pre-selected products: where they land and whether they can be placed.
+    void avaliaPreSelecionados(Relato& r, const QList<GrupoAvaliado>& lista,
+                               QHash<QString, QSet<QString>>& fixos);
+    // Obligatory products, with the pre-selected ones, against their group's quantity.
+    void avaliaObrigatorios(Relato& r, const QList<GrupoAvaliado>& lista,
+                            QHash<QString, QSet<QString>>& fixos);
+    // Nesting that comes back to itself.
+    void avaliaCiclos(Relato& r, const QList<GrupoAvaliado>& lista);
     QList<GrupoAvaliado> grupos(const QString& promocao, bool aninhada);
     void julgaProduto(const QString& promocao, bool aninhada, const QString& modo, Oferta& o,
                       bool ultimo, QSet<QString>& entregues);
@@ -294,43 +334,75 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
             return *it;
         }
     }
-    Avaliacao av;
-    QList<Achado> locais;
-    auto anota = [&](Gravidade g, const QString& motivo, const GrupoAvaliado* grupo = nullptr,
-                     const QString& produto = QString(), const QString& nomeProduto = QString()) {
-        Achado a = achado(promocao, nome, g, motivo);
-        if (grupo) {
-            a.grupo = grupo->codigo;
-            a.nomeGrupo = grupo->nome;
-        }
-        a.produto = produto;
-        a.nomeProduto = nomeProduto;
-        if (g == Gravidade::NaoVende && av.vende) {
-            av.vende = false;
-            av.motivo = motivo;
-        }
-        locais.append(a);
-    };
     const QString modoPromo = modo(promocao);
-    const QString camada =
-        m_catalogo.camadaDaFilial(m_filial, promocao)
-            ? QStringLiteral(" (configuração própria da filial %1, que substitui a geral)").arg(m_filial)
-            : QString();
+    Relato r{*this,
+             promocao,
+             nome,
+             m_catalogo.camadaDaFilial(m_filial, promocao)
+                 ? QStringLiteral(" (configuração própria da filial %1, que substitui a geral)")
+                       .arg(m_filial)
+                 : QString(),
+             {},
+             {}};
 
     QList<GrupoAvaliado> lista = grupos(promocao, aninhada);
     if (lista.isEmpty()) {
-        anota(Gravidade::NaoVende,
-              QStringLiteral("A promoção não tem nenhum grupo válido em %1 com produtos "
-                             "cadastrados: a confirmação nunca é aceita.")
-                  .arg(formatDate(host().now(), host().formatSettings())) + camada);
+        r.anota(Gravidade::NaoVende,
+                QStringLiteral("A promoção não tem nenhum grupo válido em %1 com produtos "
+                               "cadastrados: a confirmação nunca é aceita.")
+                        .arg(formatDate(host().now(), host().formatSettings())) +
+                    r.camada);
+    }
+    avaliaProdutos(r, lista, aninhada, modoPromo);
+    QHash<QString, QList<const GrupoAvaliado*>> conjuntos;
+    for (const GrupoAvaliado& g : lista) {
+        if (!g.mutex.isEmpty()) {
+            conjuntos[g.mutex].append(&g);
+        }
+    }
+    avaliaQuantidades(r, lista, conjuntos);
+    avaliaConjuntos(r, conjuntos);
+    QHash<QString, QSet<QString>> fixos;  // group -> pre-selected or obligatory products
+    avaliaPreSelecionados(r, lista, fixos);
+    avaliaObrigatorios(r, lista, fixos);
+    if (!aninhada) {
+        avaliaCiclos(r, lista);
     }
 
-    // Products, as the grid lists them and a touch takes them.
+    if (aninhada) {
+        m_aninhadas.insert(promocao, r.av);
+    } else if (achados) {
+        campanhas(promocao, nome, r.av.produtos, r.locais);
+        achados->append(r.locais);
+    }
+    return r.av;
+}
+
+void Auditor::Relato::anota(Gravidade g, const QString& motivo, const GrupoAvaliado* grupo,
+                            const QString& produto, const QString& nomeProduto)
+{
+    Achado a = auditor.achado(promocao, nome, g, motivo);
+    if (grupo) {
+        a.grupo = grupo->codigo;
+        a.nomeGrupo = grupo->nome;
+    }
+    a.produto = produto;
+    a.nomeProduto = nomeProduto;
+    if (g == Gravidade::NaoVende && av.vende) {
+        av.vende = false;
+        av.motivo = motivo;
+    }
+    locais.append(a);
+}
+
+void Auditor::avaliaProdutos(Relato& r, QList<GrupoAvaliado>& lista, bool aninhada,
+                             const QString& modoPromo)
+{
     for (GrupoAvaliado& g : lista) {
         DataSet ds(QStringLiteral("cdsProdutoPromo"));
-        ds.setData(pacote(getProdutoPromoComb(g.codigo, promocao, m_filial,
-                                              m_estacao.stNrConfTela, g.seq),
-                          "getProdutoPromoComb"));
+        ds.setData(pacote(
+            getProdutoPromoComb(g.codigo, r.promocao, m_filial, m_estacao.stNrConfTela, g.seq),
+            "getProdutoPromoComb"));
         const int n = ds.recordCount();
         int i = 0;
         for (ds.first(); !ds.eof(); ds.next()) {
@@ -340,55 +412,46 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
             o.nome = ds.asString(QStringLiteral("NMPRODUTO"));
             o.obrigatorio = marcado(ds, QStringLiteral("IDOBRPRODSELEC"));
             m_nomes.insert(o.codigo, o.nome);
-            julgaProduto(promocao, aninhada, modoPromo, o, i == n, av.produtos);
+            julgaProduto(r.promocao, aninhada, modoPromo, o, i == n, r.av.produtos);
             if (o.disponivel) {
                 ++g.disponiveis;
             }
             g.produtos.append(o);
             if (aninhada && ehPromocao(o.codigo)) {
-                anota(Gravidade::Suspeita,
-                      o.codigo == promocao
-                          ? QStringLiteral("A promoção aninhada oferece a si mesma: na tela de "
-                                           "adição ela seria vendida como produto comum, sem "
-                                           "seus componentes.")
-                          : QStringLiteral("A promoção aninhada oferece outra promoção "
-                                           "combinada, %1: na tela de adição ela seria vendida "
-                                           "como produto comum, sem seus componentes.")
-                                .arg(o.codigo),
-                      &g, o.codigo, o.nome);
+                r.anota(Gravidade::Suspeita,
+                        o.codigo == r.promocao
+                            ? QStringLiteral("A promoção aninhada oferece a si mesma: na tela de "
+                                             "adição ela seria vendida como produto comum, sem "
+                                             "seus componentes.")
+                            : QStringLiteral("A promoção aninhada oferece outra promoção "
+                                             "combinada, %1: na tela de adição ela seria vendida "
+                                             "como produto comum, sem seus componentes.")
+                                  .arg(o.codigo),
+                        &g, o.codigo, o.nome);
             }
         }
     }
+}
 
-    // Quantities: what each group demands against what it can offer.
-    QHash<QString, QList<const GrupoAvaliado*>> conjuntos;
-    for (const GrupoAvaliado& g : lista) {
-        if (!g.mutex.isEmpty()) {
-            conjuntos[g.mutex].append(&g);
-        }
-    }
-    auto motivosProdutos = [](const GrupoAvaliado& g) {
-        QStringList m;
-        for (const Oferta& o : g.produtos) {
-            if (!o.disponivel) {
-                m << QStringLiteral("%1 %2: %3").arg(o.codigo, o.nome, o.motivo);
-            }
-        }
-        return m.isEmpty() ? QStringLiteral("o grupo não tem produtos")
-                           : m.join(QStringLiteral("; "));
-    };
+// Quantities: what each group demands against what it can offer.
+void Auditor::avaliaQuantidades(Relato& r, const QList<GrupoAvaliado>& lista,
+                                const QHash<QString, QList<const GrupoAvaliado*>>& conjuntos)
+{
     for (const GrupoAvaliado& g : lista) {
         if (g.minimo > g.quantidade) {
-            anota(Gravidade::Suspeita,
-                  g.quantidade > 0
-                      ? QStringLiteral("O mínimo do grupo (%1) é maior que a sua quantidade (%2): "
-                                       "a confirmação não exige o mínimo e a escolha para na "
-                                       "quantidade.")
-                            .arg(numero(g.minimo), numero(g.quantidade)) + camada
-                      : QStringLiteral("O grupo não tem quantidade e pede um mínimo de %1: a "
-                                       "confirmação não exige o mínimo.")
-                            .arg(numero(g.minimo)) + camada,
-                  &g);
+            r.anota(
+                Gravidade::Suspeita,
+                g.quantidade > 0
+                    ? QStringLiteral("O mínimo do grupo (%1) é maior que a sua quantidade (%2): "
+                                     "a confirmação não exige o mínimo e a escolha para na "
+                                     "quantidade.")
+                              .arg(numero(g.minimo), numero(g.quantidade)) +
+                          r.camada
+                    : QStringLiteral("O grupo não tem quantidade e pede um mínimo de %1: a "
+                                     "confirmação não exige o mínimo.")
+                              .arg(numero(g.minimo)) +
+                          r.camada,
+                &g);
         }
         if (g.exigida > 0 && g.disponiveis == 0) {
             const GrupoAvaliado* alternativa = nullptr;
@@ -402,28 +465,36 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
                                "escolhido (%2)")
                     .arg(numero(g.exigida), motivosProdutos(g));
             if (alternativa) {
-                anota(Gravidade::VendeEmParte,
-                      base + QStringLiteral(". Só se vende escolhendo o grupo exclusivo %1.")
-                                 .arg(alternativa->nome) + camada,
-                      &g);
+                r.anota(Gravidade::VendeEmParte,
+                        base +
+                            QStringLiteral(". Só se vende escolhendo o grupo exclusivo %1.")
+                                .arg(alternativa->nome) +
+                            r.camada,
+                        &g);
             } else if (g.mutex.isEmpty()) {
-                anota(Gravidade::NaoVende, base + QLatin1Char('.') + camada, &g);
+                r.anota(Gravidade::NaoVende, base + QLatin1Char('.') + r.camada, &g);
             }
         } else if (g.disponiveis > 0 && g.quantidade > g.disponiveis) {
-            anota(Gravidade::Suspeita,
-                  QStringLiteral("O grupo pede %1 produto(s) e oferece só %2: o operador terá "
-                                 "de repetir produtos.")
-                      .arg(numero(g.quantidade), numero(g.disponiveis)) + camada,
-                  &g);
+            r.anota(Gravidade::Suspeita,
+                    QStringLiteral("O grupo pede %1 produto(s) e oferece só %2: o operador terá "
+                                   "de repetir produtos.")
+                            .arg(numero(g.quantidade), numero(g.disponiveis)) +
+                        r.camada,
+                    &g);
         } else if (g.quantidade == 0 && g.exigida == 0 && g.disponiveis == 0 &&
                    !g.produtos.isEmpty()) {
-            anota(Gravidade::Suspeita,
-                  QStringLiteral("O grupo opcional não oferece nenhum produto que possa ser "
-                                 "escolhido (%1).")
-                      .arg(motivosProdutos(g)),
-                  &g);
+            r.anota(Gravidade::Suspeita,
+                    QStringLiteral("O grupo opcional não oferece nenhum produto que possa ser "
+                                   "escolhido (%1).")
+                        .arg(motivosProdutos(g)),
+                    &g);
         }
     }
+}
+
+void Auditor::avaliaConjuntos(Relato& r,
+                              const QHash<QString, QList<const GrupoAvaliado*>>& conjuntos)
+{
     // An exclusive set whose groups all demand products none of them can offer: no
     // choice excuses the others, so the confirmation is never reached.
     for (auto it = conjuntos.cbegin(); it != conjuntos.cend(); ++it) {
@@ -440,25 +511,25 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
             for (const GrupoAvaliado* g : *it) {
                 motivos << QStringLiteral("%1: %2").arg(g->nome, motivosProdutos(*g));
             }
-            Achado a = achado(promocao, nome, Gravidade::NaoVende,
-                              QStringLiteral("Os grupos mutuamente exclusivos %1 (%2) exigem "
-                                             "produtos e nenhum deles pode ser completado: a "
-                                             "confirmação nunca é alcançada (%3).")
-                                  .arg(it.key(), nomes.join(QStringLiteral(", ")),
-                                       motivos.join(QStringLiteral(" | "))) + camada);
-            a.grupo = it.key();
-            if (av.vende) {
-                av.vende = false;
-                av.motivo = a.motivo;
-            }
-            locais.append(a);
+            GrupoAvaliado conjunto;
+            conjunto.codigo = it.key();
+            r.anota(Gravidade::NaoVende,
+                    QStringLiteral("Os grupos mutuamente exclusivos %1 (%2) exigem produtos e "
+                                   "nenhum deles pode ser completado: a confirmação nunca é "
+                                   "alcançada (%3).")
+                            .arg(it.key(), nomes.join(QStringLiteral(", ")),
+                                 motivos.join(QStringLiteral(" | "))) +
+                        r.camada,
+                    &conjunto);
         }
     }
+}
 
-    // Pre-selected and obligatory products.
+void Auditor::avaliaPreSelecionados(Relato& r, const QList<GrupoAvaliado>& lista,
+                                    QHash<QString, QSet<QString>>& fixos)
+{
     DataSet pre(QStringLiteral("cdsPreSelecionados"));
-    pre.setData(pacote(getPreSelecionados(m_filial, promocao), "getPreSelecionados"));
-    QHash<QString, QSet<QString>> fixos;  // group -> pre-selected or obligatory products
+    pre.setData(pacote(getPreSelecionados(m_filial, r.promocao), "getPreSelecionados"));
     QHash<QString, QString> mutexPre;     // exclusive set -> group of its first pre-selection
     for (pre.first(); !pre.eof(); pre.next()) {
         const QString cdGrupo = pre.asString(QStringLiteral("CDGRUPROMOC"));
@@ -471,12 +542,13 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
             }
         }
         if (!g) {
-            anota(Gravidade::Suspeita,
-                  QStringLiteral("O produto pré-selecionado pertence ao grupo %1, que a promoção "
-                                 "não tem válido nesta filial: a pré-seleção o coloca em outro "
-                                 "grupo.")
-                      .arg(cdGrupo) + camada,
-                  nullptr, cdProduto, m_nomes.value(cdProduto));
+            r.anota(Gravidade::Suspeita,
+                    QStringLiteral("O produto pré-selecionado pertence ao grupo %1, que a promoção "
+                                   "não tem válido nesta filial: a pré-seleção o coloca em outro "
+                                   "grupo.")
+                            .arg(cdGrupo) +
+                        r.camada,
+                    nullptr, cdProduto, m_nomes.value(cdProduto));
             continue;
         }
         const Oferta* o = nullptr;
@@ -485,33 +557,39 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
                 o = &x;
             }
         }
-        if (!o && cdProduto != promocao) {
-            anota(Gravidade::Suspeita,
-                  QStringLiteral("O produto pré-selecionado não está entre os produtos do grupo: "
-                                 "a pré-seleção coloca outro produto no lugar dele.") + camada,
-                  g, cdProduto, m_nomes.value(cdProduto));
+        if (!o && cdProduto != r.promocao) {
+            r.anota(Gravidade::Suspeita,
+                    QStringLiteral("O produto pré-selecionado não está entre os produtos do grupo: "
+                                   "a pré-seleção coloca outro produto no lugar dele.") +
+                        r.camada,
+                    g, cdProduto, m_nomes.value(cdProduto));
             continue;
         }
         fixos[g->codigo].insert(cdProduto);
         if (o && !o->disponivel) {
-            anota(Gravidade::VendeEmParte,
-                  QStringLiteral("O produto pré-selecionado não pode ser colocado (%1).")
-                      .arg(o->motivo),
-                  g, o->codigo, o->nome);
+            r.anota(Gravidade::VendeEmParte,
+                    QStringLiteral("O produto pré-selecionado não pode ser colocado (%1).")
+                        .arg(o->motivo),
+                    g, o->codigo, o->nome);
         }
         if (!g->mutex.isEmpty()) {
             const QString primeiro = mutexPre.value(g->mutex);
             if (primeiro.isEmpty()) {
                 mutexPre.insert(g->mutex, g->codigo);
             } else if (primeiro != g->codigo) {
-                anota(Gravidade::Suspeita,
-                      QStringLiteral("Há produtos pré-selecionados em dois grupos mutuamente "
-                                     "exclusivos (%1 e %2): o segundo é recusado.")
-                          .arg(primeiro, g->codigo),
-                      g, cdProduto, m_nomes.value(cdProduto));
+                r.anota(Gravidade::Suspeita,
+                        QStringLiteral("Há produtos pré-selecionados em dois grupos mutuamente "
+                                       "exclusivos (%1 e %2): o segundo é recusado.")
+                            .arg(primeiro, g->codigo),
+                        g, cdProduto, m_nomes.value(cdProduto));
             }
         }
     }
+}
+
+void Auditor::avaliaObrigatorios(Relato& r, const QList<GrupoAvaliado>& lista,
+                                 QHash<QString, QSet<QString>>& fixos)
+{
     for (const GrupoAvaliado& g : lista) {
         for (const Oferta& o : g.produtos) {
             if (o.obrigatorio) {
@@ -520,52 +598,47 @@ Auditor::Avaliacao Auditor::avalia(const QString& promocao, const QString& nome,
         }
         const qsizetype n = fixos.value(g.codigo).size();
         if (g.quantidade > 0 && n > g.quantidade) {
-            anota(Gravidade::Suspeita,
-                  QStringLiteral("O grupo tem %1 produtos pré-selecionados ou obrigatórios e "
-                                 "quantidade %2: o grupo passa da sua quantidade.")
-                      .arg(n)
-                      .arg(numero(g.quantidade)) + camada,
-                  &g);
+            r.anota(Gravidade::Suspeita,
+                    QStringLiteral("O grupo tem %1 produtos pré-selecionados ou obrigatórios e "
+                                   "quantidade %2: o grupo passa da sua quantidade.")
+                            .arg(n)
+                            .arg(numero(g.quantidade)) +
+                        r.camada,
+                    &g);
         }
     }
-    for (const auto& [cdGrupo, cdProduto] : m_catalogo.obrigatoriosForaDoGrupo(m_filial, promocao)) {
+    for (const auto& [cdGrupo, cdProduto] :
+         m_catalogo.obrigatoriosForaDoGrupo(m_filial, r.promocao)) {
         GrupoAvaliado g;
         g.codigo = cdGrupo;
-        anota(Gravidade::Suspeita,
-              QStringLiteral("O produto está marcado como obrigatório no grupo %1, mas não é "
-                             "produto desse grupo: a marcação não tem efeito.")
-                  .arg(cdGrupo) + camada,
-              &g, cdProduto, m_nomes.value(cdProduto));
+        r.anota(Gravidade::Suspeita,
+                QStringLiteral("O produto está marcado como obrigatório no grupo %1, mas não é "
+                               "produto desse grupo: a marcação não tem efeito.")
+                        .arg(cdGrupo) +
+                    r.camada,
+                &g, cdProduto, m_nomes.value(cdProduto));
     }
+}
 
-    // Nesting that comes back to itself.
-    if (!aninhada) {
-        for (const GrupoAvaliado& g : lista) {
-            for (const Oferta& o : g.produtos) {
-                if (o.codigo == promocao || !ehPromocao(o.codigo)) {
-                    continue;
-                }
-                QSet<QString> vistos;
-                const QString via = ciclo(o.codigo, o.codigo, vistos);
-                if (!via.isEmpty()) {
-                    anota(Gravidade::Suspeita,
-                          QStringLiteral("A promoção aninhada %1 aninha a si mesma (%2 → %1): "
-                                         "na tela de adição ela seria vendida como produto "
-                                         "comum, sem seus componentes.")
-                              .arg(o.codigo, via),
-                          &g, o.codigo, o.nome);
-                }
+void Auditor::avaliaCiclos(Relato& r, const QList<GrupoAvaliado>& lista)
+{
+    for (const GrupoAvaliado& g : lista) {
+        for (const Oferta& o : g.produtos) {
+            if (o.codigo == r.promocao || !ehPromocao(o.codigo)) {
+                continue;
+            }
+            QSet<QString> vistos;
+            const QString via = ciclo(o.codigo, o.codigo, vistos);
+            if (!via.isEmpty()) {
+                r.anota(Gravidade::Suspeita,
+                        QStringLiteral("A promoção aninhada %1 aninha a si mesma (%2 → %1): "
+                                       "na tela de adição ela seria vendida como produto "
+                                       "comum, sem seus componentes.")
+                            .arg(o.codigo, via),
+                        &g, o.codigo, o.nome);
             }
         }
     }
-
-    if (aninhada) {
-        m_aninhadas.insert(promocao, av);
-    } else if (achados) {
-        campanhas(promocao, nome, av.produtos, locais);
-        achados->append(locais);
-    }
-    return av;
 }
 
 // A campaign whose main product the promotion hands back, while one of its partners is
