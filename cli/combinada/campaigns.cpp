@@ -24,6 +24,130 @@ bool emCentavos(double valor)
     return std::round(valor * 100) != 0;
 }
 
+// The promotion's own price of the line the items stand on, its discount cleared; a
+// failed lookup keeps the price the line has rather than the price of whatever product
+// was looked up before.
+double reprecifica(TfrmPromocaoCombinada& t)
+{
+    DataSet& itens = t.cdsItemProd;
+    t.cdsRetornaPreco.emptyOrCreate();
+    t.ConsultaPreco(itens.asString(QStringLiteral("CDPRODUTO")), QString(), kS);
+    double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
+    if (!t.cdsRetornaPreco.isEmpty()) {
+        t.cdsRetornaPreco.first();
+        preco = t.cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+    }
+    itens.edit();
+    itens.setValue(QStringLiteral("VRUNVENDAEST"), preco);
+    itens.setValue(QStringLiteral("VRDESCONTO"), 0.0);
+    itens.post();
+    return preco;
+}
+
+// What the campaign is worked out on: every line's price ("4"), or the price of the one
+// product it names (the items then stand on that line).
+double baseCampanha(TfrmPromocaoCombinada& t, const QString& aplica)
+{
+    DataSet& itens = t.cdsItemProd;
+    if (aplica == QLatin1String("4")) {
+        double base = 0;
+        for (itens.first(); !itens.eof(); itens.next()) {
+            base += reprecifica(t);
+        }
+        return base;
+    }
+    const DataSet& campanha = t.cdsCampanhaPromo;
+    QString alvo;
+    if (aplica == QLatin1String("1")) {
+        alvo = campanha.asString(QStringLiteral("CDPRODPRIN"));
+    } else if (aplica == QLatin1String("2")) {
+        alvo = campanha.asString(QStringLiteral("CDPRODCOMB"));
+    } else if (aplica == QLatin1String("3")) {
+        alvo = campanha.asString(QStringLiteral("CDPRODCOMB2"));
+    } else if (aplica == QLatin1String("5")) {
+        alvo = campanha.asString(QStringLiteral("CDPRODCOMB4"));
+    }
+    if (!alvo.isEmpty()) {
+        itens.locate(QStringLiteral("CDPRODUTO"), alvo);
+    }
+    return reprecifica(t);
+}
+
+struct AjusteCampanha {
+    double desconto = 0;
+    double acrescimo = 0;
+};
+
+// The campaign's discount or surcharge on its base, per promotion. An item never becomes
+// free, whether the campaign gives a value or a percentage.
+AjusteCampanha ajusteCampanha(const DataSet& campanha, double base)
+{
+    const QString tipo = campanha.asString(QStringLiteral("IDDESCACRE"));
+    const QString percValor = campanha.asString(QStringLiteral("IDPERCVALOR"));
+    const double valor = campanha.asFloat(QStringLiteral("VRDESCACRE"));
+    const double proporcional =
+        percValor == QLatin1String("P") ? Trunc2(valor * (base / 100)) : valor;
+    AjusteCampanha a;
+    if (percValor == QLatin1String("P") || percValor == QLatin1String("V")) {
+        if (tipo == QLatin1String("D")) {
+            a.desconto = proporcional;
+        } else if (tipo == QLatin1String("A")) {
+            a.acrescimo = proporcional;
+        }
+    }
+    if (a.desconto >= base) {
+        a.desconto = std::max(0.0, base - 0.01);
+    }
+    return a;
+}
+
+// A campaign over all items is shared in proportion to the prices; the cents the shares
+// leave go to the first line with the largest share.
+void reparteCampanha(TfrmPromocaoCombinada& t, const AjusteCampanha& ajuste, double base)
+{
+    DataSet& itens = t.cdsItemProd;
+    const double m = t.nrQtdePromo;
+    double totalDesconto = 0;
+    double totalAcrescimo = 0;
+    double maiorDesconto = 0;
+    double maiorAcrescimo = 0;
+    QString produtoMaior;
+    for (itens.first(); !itens.eof(); itens.next()) {
+        const double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
+        const double d = Trunc2(preco * ajuste.desconto / base) * m;
+        const double a = Trunc2(preco * ajuste.acrescimo / base) * m;
+        itens.edit();
+        itens.setValue(QStringLiteral("VRDESCONTO"), d);
+        itens.setValue(QStringLiteral("VRACRESCIMO"), a);
+        itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
+        itens.post();
+        totalDesconto += d;
+        totalAcrescimo += a;
+        if (produtoMaior.isEmpty() || d > maiorDesconto || a > maiorAcrescimo) {
+            maiorDesconto = std::max(maiorDesconto, d);
+            maiorAcrescimo = std::max(maiorAcrescimo, a);
+            produtoMaior = itens.asString(QStringLiteral("CDPRODUTO"));
+        }
+    }
+    const double restoDesconto = Trunc2(ajuste.desconto) * m - Trunc2(totalDesconto);
+    const double restoAcrescimo = Trunc2(ajuste.acrescimo) * m - Trunc2(totalAcrescimo);
+    if (emCentavos(restoDesconto) && itens.locate(QStringLiteral("CDPRODUTO"), produtoMaior)) {
+        const double novo = itens.asFloat(QStringLiteral("VRDESCONTO")) + restoDesconto;
+        if (novo < itens.asFloat(QStringLiteral("VRUNVENDAEST")) * m) {
+            itens.edit();
+            itens.setValue(QStringLiteral("VRDESCONTO"), novo);
+            itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
+            itens.post();
+        }
+    }
+    if (emCentavos(restoAcrescimo) && itens.locate(QStringLiteral("CDPRODUTO"), produtoMaior)) {
+        itens.edit();
+        itens.setValue(QStringLiteral("VRACRESCIMO"),
+                       itens.asFloat(QStringLiteral("VRACRESCIMO")) + restoAcrescimo);
+        itens.post();
+    }
+}
+
 }  // namespace
 
 void TfrmPromocaoCombinada::ValidaCampanhaPromocional()
@@ -85,123 +209,23 @@ void TfrmPromocaoCombinada::AplicaCampanha()
     DataSet& itens = cdsItemProd;
     const double m = nrQtdePromo;
     QString campanha;
-
-    // The promotion's own price of a product; a failed lookup keeps the price the line
-    // has rather than the price of whatever product was looked up before.
-    auto reprecifica = [&] {
-        cdsRetornaPreco.emptyOrCreate();
-        ConsultaPreco(itens.asString(QStringLiteral("CDPRODUTO")), QString(), kS);
-        double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
-        if (!cdsRetornaPreco.isEmpty()) {
-            cdsRetornaPreco.first();
-            preco = cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
-        }
-        itens.edit();
-        itens.setValue(QStringLiteral("VRUNVENDAEST"), preco);
-        itens.setValue(QStringLiteral("VRDESCONTO"), 0.0);
-        itens.post();
-        return preco;
-    };
-
+    // The first campaign whose combination passes is the one applied.
     for (candidatas.first(); !candidatas.eof(); candidatas.next()) {
         if (!Vd_Combinacoes()) {
             continue;
         }
         campanha = candidatas.asString(QStringLiteral("CDCAMPPROMO"));
         const QString aplica = candidatas.asString(QStringLiteral("IDAPLICADESACR"));
-        const bool todos = aplica == QLatin1String("4");
-
-        double base = 0;
-        if (todos) {
-            for (itens.first(); !itens.eof(); itens.next()) {
-                base += reprecifica();
-            }
-        } else {
-            QString alvo;
-            if (aplica == QLatin1String("1")) {
-                alvo = candidatas.asString(QStringLiteral("CDPRODPRIN"));
-            } else if (aplica == QLatin1String("2")) {
-                alvo = candidatas.asString(QStringLiteral("CDPRODCOMB"));
-            } else if (aplica == QLatin1String("3")) {
-                alvo = candidatas.asString(QStringLiteral("CDPRODCOMB2"));
-            } else if (aplica == QLatin1String("5")) {
-                alvo = candidatas.asString(QStringLiteral("CDPRODCOMB4"));
-            }
-            if (!alvo.isEmpty()) {
-                itens.locate(QStringLiteral("CDPRODUTO"), alvo);
-            }
-            base = reprecifica();
-        }
-
-        const QString tipo = candidatas.asString(QStringLiteral("IDDESCACRE"));
-        const QString percValor = candidatas.asString(QStringLiteral("IDPERCVALOR"));
-        const double valor = candidatas.asFloat(QStringLiteral("VRDESCACRE"));
-        double desconto = 0;
-        double acrescimo = 0;
-        if (tipo == QLatin1String("D") && percValor == QLatin1String("P")) {
-            desconto = Trunc2(valor * (base / 100));
-        } else if (tipo == QLatin1String("D") && percValor == QLatin1String("V")) {
-            desconto = valor;
-        } else if (tipo == QLatin1String("A") && percValor == QLatin1String("P")) {
-            acrescimo = Trunc2(valor * (base / 100));
-        } else if (tipo == QLatin1String("A") && percValor == QLatin1String("V")) {
-            acrescimo = valor;
-        }
-        // An item never becomes free, whether the campaign gives a value or a percentage.
-        if (desconto >= base) {
-            desconto = std::max(0.0, base - 0.01);
-        }
-
-        if (!todos) {
+        const double base = baseCampanha(*this, aplica);
+        const AjusteCampanha ajuste = ajusteCampanha(candidatas, base);
+        if (aplica != QLatin1String("4")) {
             itens.edit();
-            itens.setValue(QStringLiteral("VRDESCONTO"), m * desconto);
-            itens.setValue(QStringLiteral("VRACRESCIMO"), m * acrescimo);
+            itens.setValue(QStringLiteral("VRDESCONTO"), m * ajuste.desconto);
+            itens.setValue(QStringLiteral("VRACRESCIMO"), m * ajuste.acrescimo);
             itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
             itens.post();
         } else if (base > 0) {
-            // Shared in proportion to the prices; the cents the shares leave go to the
-            // first line with the largest share.
-            double totalDesconto = 0;
-            double totalAcrescimo = 0;
-            double maiorDesconto = 0;
-            double maiorAcrescimo = 0;
-            QString produtoMaior;
-            for (itens.first(); !itens.eof(); itens.next()) {
-                const double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
-                const double d = Trunc2(preco * desconto / base) * m;
-                const double a = Trunc2(preco * acrescimo / base) * m;
-                itens.edit();
-                itens.setValue(QStringLiteral("VRDESCONTO"), d);
-                itens.setValue(QStringLiteral("VRACRESCIMO"), a);
-                itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
-                itens.post();
-                totalDesconto += d;
-                totalAcrescimo += a;
-                if (produtoMaior.isEmpty() || d > maiorDesconto || a > maiorAcrescimo) {
-                    maiorDesconto = std::max(maiorDesconto, d);
-                    maiorAcrescimo = std::max(maiorAcrescimo, a);
-                    produtoMaior = itens.asString(QStringLiteral("CDPRODUTO"));
-                }
-            }
-            const double restoDesconto = Trunc2(desconto) * m - Trunc2(totalDesconto);
-            const double restoAcrescimo = Trunc2(acrescimo) * m - Trunc2(totalAcrescimo);
-            if (emCentavos(restoDesconto) &&
-                itens.locate(QStringLiteral("CDPRODUTO"), produtoMaior)) {
-                const double novo = itens.asFloat(QStringLiteral("VRDESCONTO")) + restoDesconto;
-                if (novo < itens.asFloat(QStringLiteral("VRUNVENDAEST")) * m) {
-                    itens.edit();
-                    itens.setValue(QStringLiteral("VRDESCONTO"), novo);
-                    itens.setValue(QStringLiteral("IDDESCCAMP"), kS);
-                    itens.post();
-                }
-            }
-            if (emCentavos(restoAcrescimo) &&
-                itens.locate(QStringLiteral("CDPRODUTO"), produtoMaior)) {
-                itens.edit();
-                itens.setValue(QStringLiteral("VRACRESCIMO"),
-                               itens.asFloat(QStringLiteral("VRACRESCIMO")) + restoAcrescimo);
-                itens.post();
-            }
+            reparteCampanha(*this, ajuste, base);
         }
         break;
     }
