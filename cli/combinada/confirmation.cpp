@@ -82,6 +82,23 @@ void TfrmPromocaoCombinada::ConcluiConfirmacao()
     unidade.conclui();
 }
 
+namespace {
+
+bool algumaLinhaSemValor(DataSet& itens)
+{
+    for (itens.first(); !itens.eof(); itens.next()) {
+        const double liquido = Trunc2(itens.asFloat(QStringLiteral("QTPRODVEND")) *
+                                          itens.asFloat(QStringLiteral("VRUNVENDAEST")) -
+                                      itens.asFloat(QStringLiteral("VRDESCONTO")));
+        if (liquido < 0.01) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 // The discount of groups that take none moves, in equal shares, to the lines of the
 // groups that do.
 void TfrmPromocaoCombinada::RedistribuiDesconto()
@@ -153,15 +170,9 @@ void TfrmPromocaoCombinada::RedistribuiDesconto()
             itens.post();
         }
         itens.clearFilter();
-        for (itens.first(); !itens.eof(); itens.next()) {
-            const double liquido = Trunc2(itens.asFloat(QStringLiteral("QTPRODVEND")) *
-                                              itens.asFloat(QStringLiteral("VRUNVENDAEST")) -
-                                          itens.asFloat(QStringLiteral("VRDESCONTO")));
-            if (liquido < 0.01) {
-                // A line worth less than a cent: the redistribution is undone whole.
-                itens.setData(cdsItemProdAux.data());
-                break;
-            }
+        // A line worth less than a cent: the redistribution is undone whole.
+        if (algumaLinhaSemValor(itens)) {
+            itens.setData(cdsItemProdAux.data());
         }
     }
 }
