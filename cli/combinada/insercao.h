@@ -67,6 +67,17 @@ struct InsercaoProduto {
     } opcoes;
 };
 
+// The product a row of a product list or of the add screen's items describes, under the
+// field names both share.
+inline InsercaoProduto::Produto produtoDaLinha(const DataSet& ds)
+{
+    return {
+        ds.asString(QStringLiteral("CDARVPROD")),      ds.asString(QStringLiteral("CDPRODUTO")),
+        ds.asString(QStringLiteral("NMPRODUTO")),      ds.asString(QStringLiteral("CDFAMILISALD")),
+        ds.asString(QStringLiteral("IDPESAPROD")),     ds.asString(QStringLiteral("SGUNIDADE")),
+        ds.asString(QStringLiteral("IDOBRPRODSELEC")), ds.asFloat(QStringLiteral("QTTARAPROD"))};
+}
+
 // The discount of a new line for all its units, and the coupon it carries.
 struct DescontoLinha {
     double desconto = 0;

@@ -143,14 +143,7 @@ detail::InsercaoProduto TfrmPromocaoCombinada::InsercaoAninhada(const QString& g
 {
     const DataSet& add = cdsProdutosAdd;
     detail::InsercaoProduto ins;
-    ins.produto = {add.asString(QStringLiteral("CDARVPROD")),
-                   add.asString(QStringLiteral("CDPRODUTO")),
-                   add.asString(QStringLiteral("NMPRODUTO")),
-                   add.asString(QStringLiteral("CDFAMILISALD")),
-                   add.asString(QStringLiteral("IDPESAPROD")),
-                   add.asString(QStringLiteral("SGUNIDADE")),
-                   add.asString(QStringLiteral("IDOBRPRODSELEC")),
-                   add.asFloat(QStringLiteral("QTTARAPROD"))};
+    ins.produto = detail::produtoDaLinha(add);
     ins.grupo = {grupo, grupoOrigem, stIdImpGrPromoAtual,
                  add.asString(QStringLiteral("IDIMPGRPROMO"))};
     ins.observacoes = {kN,

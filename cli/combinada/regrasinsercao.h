@@ -382,14 +382,7 @@ private:
     static InsercaoProduto InsercaoEscolhida(Tela& t, const DataSet& produtos)
     {
         InsercaoProduto ins;
-        ins.produto = {produtos.asString(QStringLiteral("CDARVPROD")),
-                       produtos.asString(QStringLiteral("CDPRODUTO")),
-                       produtos.asString(QStringLiteral("NMPRODUTO")),
-                       produtos.asString(QStringLiteral("CDFAMILISALD")),
-                       produtos.asString(QStringLiteral("IDPESAPROD")),
-                       produtos.asString(QStringLiteral("SGUNIDADE")),
-                       produtos.asString(QStringLiteral("IDOBRPRODSELEC")),
-                       produtos.asFloat(QStringLiteral("QTTARAPROD"))};
+        ins.produto = produtoDaLinha(produtos);
         const QString grupo = produtos.asString(QStringLiteral("CDGRUPROMOC"));
         ins.grupo = {grupo, grupo, t.stIdImpGrPromoAtual, kN};
         ins.observacoes.pedeObs = kS;

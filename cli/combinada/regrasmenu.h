@@ -147,17 +147,23 @@ struct RegrasMenu {
         botao.down = true;
     }
 
-    static void bbbAbaixoClick(Tela& t)
+    // The menu rebuilt on the page the groups stand on, its first group selected.
+    static void MostraPaginaGrupos(Tela& t)
     {
-        if (!t.cdsGrupProdCombo.eof()) {
-            ++t.nrPaginaGrupo;
-        }
         t.MontaMenuGrupo(false);
         Control& primeiro = t.blbMenu(1);
         t.blbMenu01Click(primeiro);
         t.SetDown(primeiro);
         t.nrBotaoGrupoAtual = 1;
         t.nrBotaoGrupoAnterior = 1;
+    }
+
+    static void bbbAbaixoClick(Tela& t)
+    {
+        if (!t.cdsGrupProdCombo.eof()) {
+            ++t.nrPaginaGrupo;
+        }
+        MostraPaginaGrupos(t);
     }
 
     static void bbbAcimaClick(Tela& t)
@@ -173,12 +179,7 @@ struct RegrasMenu {
                 t.cdsGrupProdCombo.setRecNo(linha);
             }
         }
-        t.MontaMenuGrupo(false);
-        Control& primeiro = t.blbMenu(1);
-        t.blbMenu01Click(primeiro);
-        t.SetDown(primeiro);
-        t.nrBotaoGrupoAtual = 1;
-        t.nrBotaoGrupoAnterior = 1;
+        MostraPaginaGrupos(t);
     }
 
     static double ObterQtdInserida(Tela& t)
