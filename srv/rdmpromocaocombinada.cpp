@@ -346,6 +346,7 @@ void closeSession(TrdmPromocaoCombinada::Session& session)
         st.reset();
     for (auto& st : session.own)
         st.reset();
+    session.batches.clear();
     if (QSqlDatabase::contains(session.connectionName)) {
         {
             QSqlDatabase db = QSqlDatabase::database(session.connectionName, false);
@@ -379,6 +380,7 @@ TrdmPromocaoCombinada::~TrdmPromocaoCombinada()
         g_kept->fileId = m_fileId;
         g_kept->statements = std::move(m_statements);
         g_kept->own = std::move(m_own);
+        g_kept->batches = std::move(m_batches);
         static const bool closesAtExit = [] {
             qAddPostRoutine(closeKeptSession);
             return true;
@@ -409,6 +411,7 @@ bool TrdmPromocaoCombinada::adoptKeptSession(const QString& connectionString)
     m_keepable = true;
     m_statements = std::move(session->statements);
     m_own = std::move(session->own);
+    m_batches = std::move(session->batches);
     return true;
 }
 
@@ -426,6 +429,7 @@ void TrdmPromocaoCombinada::dropStatements()
         s.reset();
     for (auto& s : m_own)
         s.reset();
+    m_batches.clear();
 }
 
 void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
@@ -581,6 +585,18 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
             throw DataModuleError(QStringLiteral("The database is not connected"));
         slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("adqVerificaPromo"),
                                               sqltext::verificaPromo(m_dialect));
+    }
+    return *slot;
+}
+
+SqlStatement& TrdmPromocaoCombinada::batchStatement(Stmt id, int rows)
+{
+    auto& slot = m_batches[{id, rows}];
+    if (!slot) {
+        if (!m_connected)
+            throw DataModuleError(QStringLiteral("The database is not connected"));
+        slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(id),
+                                              sqltext::insertRows(id, rows));
     }
     return *slot;
 }

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -136,6 +137,9 @@ public:
     // same with the shared statements): one text for both, prepared on first use.
     enum class Own { VerificaPromo, kCount };
     SqlStatement& ownStatement(Own id);
+    // SQLite and PostgreSQL: the multi-row INSERT of an insert statement for rows rows,
+    // under the statement's name, prepared on first use and kept like the others.
+    SqlStatement& batchStatement(Stmt id, int rows);
 
     // P_DATA: today at midnight by the host's clock, in the form that compares correctly
     // with this dialect's date columns.
@@ -165,6 +169,7 @@ public:
         Dialect dialect = Dialect::Sqlite;
         std::array<std::unique_ptr<SqlStatement>, kStmtCount> statements;
         std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> own;
+        std::map<std::pair<Stmt, int>, std::unique_ptr<SqlStatement>> batches;
         qint64 fileId = -1;  // SQLite: the database file's inode, to see it replaced
     };
 
@@ -184,6 +189,7 @@ private:
     Dialect m_dialect = Dialect::Sqlite;
     std::array<std::unique_ptr<SqlStatement>, kStmtCount> m_statements;
     std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> m_own;
+    std::map<std::pair<Stmt, int>, std::unique_ptr<SqlStatement>> m_batches;
 };
 
 // The one shared module; empty when none exists.

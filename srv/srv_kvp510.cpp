@@ -4,6 +4,9 @@
 #include "textformat.h"
 
 #include <QHash>
+
+#include <algorithm>
+#include <functional>
 #include <QSqlError>
 
 namespace kvp {
@@ -136,6 +139,52 @@ void inTransaction(TrdmPromocaoCombinada& m, Body&& body)
         throw;
     }
     m.commitWork();
+}
+
+// One row's values for an insert: the names of the statement's single row, suffixed
+// with the row's place in a multi-row insert.
+class RowBinding {
+public:
+    RowBinding(SqlStatement& s, const QString& suffix) : m_s(s), m_suffix(suffix) {}
+    void bind(const char* name, const QVariant& value) { m_s.bind(QLatin1String(name) + m_suffix, value); }
+    void bindText(const char* name, const QString& value) { m_s.bindText(QLatin1String(name) + m_suffix, value); }
+
+private:
+    SqlStatement& m_s;
+    const QString& m_suffix;
+};
+
+// Rows of one multi-row insert: enough to save the round trips of a tray, few enough
+// for SQLite's limit of host parameters.
+constexpr int kRowsPerInsert = 50;
+
+// Inserts a row per record of items, all or none. The shops' dialects run their one-row
+// text per record; SQLite and PostgreSQL take the rows in multi-row inserts, one round
+// trip for a whole tray.
+void insertRows(TrdmPromocaoCombinada& m, Stmt stmt, DataSet& items,
+                const std::function<void(RowBinding&, int number)>& bindRow)
+{
+    const bool batched = m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql;
+    const int total = items.recordCount();
+    const auto run = [&] {
+        int number = 1;
+        items.first();
+        while (!items.eof()) {
+            const int rows = batched ? std::min(kRowsPerInsert, total - number + 1) : 1;
+            SqlStatement& s = batched ? m.batchStatement(stmt, rows) : m.statement(stmt);
+            for (int r = 1; r <= rows; ++r, ++number, items.next()) {
+                const QString suffix = batched ? QStringLiteral("_%1").arg(r) : QString();
+                RowBinding row(s, suffix);
+                bindRow(row, number);
+            }
+            s.execute();
+        }
+    };
+    // A single statement stands or falls whole by itself.
+    if (batched && total <= kRowsPerInsert)
+        run();
+    else
+        inTransaction(m, run);
 }
 
 QVariant textOrNull(const DataSet& ds, const QString& field)
@@ -308,16 +357,11 @@ DataResult setItemPromoComb(const QString& filial, const QString& caixa, const D
             return DataResult::empty();
         DataSet& items = m.cdsItemPromoComb;
         items.setData(itens);
-        auto& insert = m.statement(Stmt::acmInsPromoCombTmp);
-        inTransaction(m, [&] {
-            int number = 1;
-            for (items.first(); !items.eof(); items.next(), ++number) {
-                insert.bindText("CDFILIAL", filial);
-                insert.bindText("CDCAIXA", caixa);
-                insert.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
-                insert.bindText("NRSEQPROMOCOMB", Ajusta(QString::number(number), 5));
-                insert.execute();
-            }
+        insertRows(m, Stmt::acmInsPromoCombTmp, items, [&](RowBinding& row, int number) {
+            row.bindText("CDFILIAL", filial);
+            row.bindText("CDCAIXA", caixa);
+            row.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
+            row.bindText("NRSEQPROMOCOMB", Ajusta(QString::number(number), 5));
         });
         return DataResult::empty();
     });
@@ -431,18 +475,16 @@ DataResult setPromoCombAux(const QString& filial, const QString& caixa, const Da
                         QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(greatest));
                 number = Ajusta(QString::number(value + 1), 3);
             }
-            auto& insert = m.statement(Stmt::acmInsPromocaoCombAux);
-            for (items.first(); !items.eof(); items.next()) {
-                insert.bindText("CDFILIAL", filial);
-                insert.bindText("CDCAIXA", caixa);
-                insert.bind("CDPRODPROMOCAO", textOrNull(items, QStringLiteral("CDPRODVENDA")));
-                insert.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
-                insert.bind("VRUNITVEND", items.asFloat(QStringLiteral("VRUNVENDAEST")));
-                insert.bind("QTPRODVEND", items.asFloat(QStringLiteral("QTPRODVEND")));
-                insert.bind("VRDESITVEND", items.asFloat(QStringLiteral("VRDESCONTO")));
-                insert.bindText("NRSEQPRODCOM", number);
-                insert.execute();
-            }
+            insertRows(m, Stmt::acmInsPromocaoCombAux, items, [&](RowBinding& row, int) {
+                row.bindText("CDFILIAL", filial);
+                row.bindText("CDCAIXA", caixa);
+                row.bind("CDPRODPROMOCAO", textOrNull(items, QStringLiteral("CDPRODVENDA")));
+                row.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
+                row.bind("VRUNITVEND", items.asFloat(QStringLiteral("VRUNVENDAEST")));
+                row.bind("QTPRODVEND", items.asFloat(QStringLiteral("QTPRODVEND")));
+                row.bind("VRDESITVEND", items.asFloat(QStringLiteral("VRDESCONTO")));
+                row.bindText("NRSEQPRODCOM", number);
+            });
         });
         return DataResult::empty();
     });
