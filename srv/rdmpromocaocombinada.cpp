@@ -30,7 +30,10 @@ TrdmPromocaoCombinada* rdmPromocaoCombinada = nullptr;
 
 namespace {
 DataCallHook g_dataCallHook;
+const SqlStatement* g_hooked = nullptr;
 }
+
+const SqlStatement* hookedStatement() { return g_hooked; }
 
 void setDataCallHook(DataCallHook hook) { g_dataCallHook = std::move(hook); }
 
@@ -172,6 +175,7 @@ SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& name, const QS
 
 void SqlStatement::prepare(const QString& text)
 {
+    m_text = text;
     m_parameters = placeholderNames(text);
     m_query.setForwardOnly(true);
     if (!m_query.prepare(text))
@@ -204,7 +208,16 @@ void SqlStatement::execute()
     if (!missing.isEmpty())
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
                                   .arg(m_name, missing.join(QStringLiteral(", "))));
-    dataCallHook(m_name);
+    if (g_dataCallHook) {
+        g_hooked = this;
+        try {
+            g_dataCallHook(m_name);
+        } catch (...) {
+            g_hooked = nullptr;
+            throw;
+        }
+        g_hooked = nullptr;
+    }
     if (!m_query.exec())
         throw DataModuleError(sqlErrorText(m_query.lastError()));
 }
@@ -583,8 +596,21 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
     if (!slot) {
         if (!m_connected)
             throw DataModuleError(QStringLiteral("The database is not connected"));
-        slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("adqVerificaPromo"),
-                                              sqltext::verificaPromo(m_dialect));
+        switch (id) {
+        case Own::VerificaPromo:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("adqVerificaPromo"),
+                                                  sqltext::verificaPromo(m_dialect));
+            break;
+        case Own::Roteiro:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqRotLocal),
+                                                  sqltext::roteiro(m_dialect));
+            break;
+        case Own::PreSelecPadr:
+        case Own::kCount:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPreSelecPadr),
+                                                  sqltext::preSelecPadr(m_dialect));
+            break;
+        }
     }
     return *slot;
 }

@@ -51,6 +51,10 @@ public:
 using DataCallHook = std::function<void(const QString& call)>;
 void setDataCallHook(DataCallHook hook);
 void dataCallHook(const QString& call);
+class SqlStatement;
+// While the hook runs: the statement about to run, its values bound (benchmarks trace
+// it); nullptr for a transaction's begin and commit.
+const SqlStatement* hookedStatement();
 
 // One prepared statement, bound by name.
 //
@@ -66,6 +70,7 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     const QString& name() const { return m_name; }
+    const QString& text() const { return m_text; }
     const QStringList& parameters() const { return m_parameters; }
 
     // Binds a value to every occurrence of name (given without the colon).
@@ -93,12 +98,14 @@ public:
     // is worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
+    QVariant boundValue(const QString& name) const { return m_query.boundValue(QLatin1Char(':') + name); }
     void release() { m_query.finish(); }
 
 private:
     void prepare(const QString& text);
 
     QString m_name;
+    QString m_text;
     QSqlQuery m_query;
     QStringList m_parameters;
     QSet<QString> m_bound;
@@ -135,7 +142,7 @@ public:
     SqlStatement& statement(Stmt id);
     // The statements that only SQLite and PostgreSQL run (the shops' dialects answer the
     // same with the shared statements): one text for both, prepared on first use.
-    enum class Own { VerificaPromo, kCount };
+    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, kCount };
     SqlStatement& ownStatement(Own id);
     // SQLite and PostgreSQL: the multi-row INSERT of an insert statement for rows rows,
     // under the statement's name, prepared on first use and kept like the others.

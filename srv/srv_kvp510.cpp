@@ -78,6 +78,13 @@ bool guardedFlag(Body&& body)
     }
 }
 
+// SQLite and PostgreSQL: texts of our own may answer in one query what the shops'
+// dialects ask in several.
+bool ownDialect(const TrdmPromocaoCombinada& m)
+{
+    return m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql;
+}
+
 DataPacket runPacket(SqlStatement& s, const FieldDefs& fields = {})
 {
     s.execute();
@@ -164,7 +171,7 @@ constexpr int kRowsPerInsert = 50;
 void insertRows(TrdmPromocaoCombinada& m, Stmt stmt, DataSet& items,
                 const std::function<void(RowBinding&, int number)>& bindRow)
 {
-    const bool batched = m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql;
+    const bool batched = ownDialect(m);
     const int total = items.recordCount();
     const auto run = [&] {
         int number = 1;
@@ -222,6 +229,12 @@ DataResult getGrupoPromoComb(const QString& promocao, const QString& filial)
 {
     return guarded([&](TrdmPromocaoCombinada& m) {
         DataPacket groups = groupsOf(m, filial, promocao);
+        if (ownDialect(m)) {
+            auto& text = m.ownStatement(TrdmPromocaoCombinada::Own::Roteiro);
+            text.bindText("P_CDPRODUTO", promocao);
+            text.bindText("P_CDFILIAL", filial);
+            return DataResult::packets({std::move(groups), runPacket(text)});
+        }
         auto& local = m.statement(Stmt::adqRotLocal);
         local.bindText("P_CDPRODUTO", promocao);
         local.bindText("P_CDFILIAL", filial);
@@ -238,7 +251,7 @@ DataResult getGrupoPromoComb(const QString& promocao, const QString& filial)
 bool getVerificaPromo(const QString& filial, const QString& produto)
 {
     return guardedFlag([&](TrdmPromocaoCombinada& m) {
-        if (m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql) {
+        if (ownDialect(m)) {
             auto& s = m.ownStatement(TrdmPromocaoCombinada::Own::VerificaPromo);
             s.bindText("P_CDFILIAL", filial);
             s.bindText("P_CDPRODPROMOCAO", produto);
@@ -329,7 +342,16 @@ DataResult getPreSelecionados(const QString& filial, const QString& promocao)
         fil.bindText("P_CDPRODPROMOCAO", promocao);
         fil.bindText("P_CDFILIAL", filial);
         DataPacket own = runPacket(fil);
-        if (!own.rows.isEmpty() || branchHasGroups(m, filial, promocao))
+        if (!own.rows.isEmpty())
+            return DataResult::packet(std::move(own));
+        if (ownDialect(m)) {
+            auto& gen = m.ownStatement(TrdmPromocaoCombinada::Own::PreSelecPadr);
+            gen.bindText("P_CDPRODPROMOCAO", promocao);
+            gen.bindText("P_CDFILIAL", filial);
+            gen.bind("P_DATA", m.dateParameter());
+            return DataResult::packet(runPacket(gen));
+        }
+        if (branchHasGroups(m, filial, promocao))
             return DataResult::packet(std::move(own));
         auto& gen = m.statement(Stmt::adqPreSelecPadr);
         gen.bindText("P_CDPRODPROMOCAO", promocao);

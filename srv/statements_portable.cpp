@@ -143,6 +143,41 @@ const char* const kVerificaPromo = R"sql(SELECT 1
                                INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
                                WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC)))sql";
 
+// A promotion's text: the branch's own where it has a row, else the general one, in one
+// query (the same column from whichever table answers).
+const char* const kRoteiro = R"sql(SELECT TXROTFABLOC As ROTEIRO
+  FROM DESCROTLOCAL
+ WHERE CDPRODUTO = :P_CDPRODUTO
+   AND CDFILIAL  = :P_CDFILIAL
+UNION ALL
+SELECT TXROTFAB As ROTEIRO
+  FROM DESCROTEIRO
+ WHERE CDPRODUTO = :P_CDPRODUTO
+   AND NOT EXISTS (SELECT 1 FROM DESCROTLOCAL
+                    WHERE CDPRODUTO = :P_CDPRODUTO
+                      AND CDFILIAL  = :P_CDFILIAL))sql";
+
+// The general pre-selected products, none when the branch has valid groups of its own
+// (they govern then): adqPreSelecPadr with adqGrupPromoFili's test, in one query.
+const char* const kPreSelecPadr = R"sql(SELECT DP.CDGRUPROMOC, DP.CDPRODUTO
+   FROM DESGRUPROMOCPR DP
+LEFT JOIN GRUPROMOCPROD GP ON DP.CDGRUPROMOC = GP.CDGRUPROMOC
+	AND DP.CDPRODPROMOCAO = GP.CDPRODPROMOCAO
+WHERE DP.CDPRODPROMOCAO = :P_CDPRODPROMOCAO
+	AND DP.IDPRODPRESELEC = 'S'
+	AND NOT EXISTS (SELECT 1
+	                  FROM GRUPROMOCPRFIL PF
+	                 INNER JOIN GRUPROMOC G ON G.CDGRUPROMOC = PF.CDGRUPROMOC
+	                 WHERE PF.CDFILIAL = :P_CDFILIAL
+	                   AND PF.CDPRODPROMOCAO = :P_CDPRODPROMOCAO
+	                   AND (({PDATA} BETWEEN {DT:PF.DTINIVGGRPROFIL} AND {DT:PF.DTFINVGGRPROFIL})
+	                        OR (PF.DTINIVGGRPROFIL IS NULL AND PF.DTFINVGGRPROFIL IS NULL))
+	                   AND EXISTS (SELECT 1
+	                                 FROM PRODGRUPROMOC PG
+	                                INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
+	                                WHERE PG.CDGRUPROMOC = G.CDGRUPROMOC))
+ORDER BY CASE WHEN GP.NRORDPROMOGRUP IS NULL THEN 1000 ELSE GP.NRORDPROMOGRUP END)sql";
+
 // clang-format on
 
 QString produtoPromoCombo(bool branch)
@@ -247,6 +282,16 @@ QString portable(Stmt stmt, Dialect dialect)
 QString verificaPromo(Dialect dialect)
 {
     return expand(QString::fromUtf8(kVerificaPromo), dialect);
+}
+
+QString roteiro(Dialect dialect)
+{
+    return expand(QString::fromUtf8(kRoteiro), dialect);
+}
+
+QString preSelecPadr(Dialect dialect)
+{
+    return expand(QString::fromUtf8(kPreSelecPadr), dialect);
 }
 
 QString insertRows(Stmt stmt, int rows)
