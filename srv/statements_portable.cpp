@@ -100,16 +100,20 @@ const char* const kCampPromo = R"sql(SELECT P.CDCAMPPROMO, P.CDPRODPRIN, P.CDPRO
         OR NOT EXISTS ({NAMED:P.CDPRODCOMB3}
                        SELECT 1
                          FROM NAMED
-                        INNER JOIN PRODUTO A ON A.CDPRODUTO = SUBSTR(P.CDPRODCOMB3, NAMED.S, NAMED.N)
-                        WHERE A.CDPRODUTO NOT IN (SELECT CDPRODUTO FROM PROMOCAOCOMBTMP
-                                                   WHERE CDFILIAL = :P_CDFILIAL
-                                                     AND CDCAIXA  = :P_CDCAIXA)))
+                        WHERE EXISTS (SELECT 1
+                                        FROM PRODUTO A
+                                       WHERE A.CDPRODUTO = SUBSTR(P.CDPRODCOMB3, NAMED.S, NAMED.N)
+                                         AND A.CDPRODUTO NOT IN (SELECT CDPRODUTO FROM PROMOCAOCOMBTMP
+                                                                  WHERE CDFILIAL = :P_CDFILIAL
+                                                                    AND CDCAIXA  = :P_CDCAIXA))))
  ORDER BY P.VRDESCACRE DESC)sql";
 
 // The product list of a combination (CDPRODCOMB3) names every product whose code occurs
 // anywhere in its text. Its products are found through the key, one look-up per piece of
 // the text (start S, length N, the empty piece included), so the cost follows the list's
 // length and not the catalogue's: the shops' texts test every product against the list.
+// Each look-up is a subquery of its own: as a join SQLite would build a filter over
+// every product first.
 const char* const kNamedPieces = R"sql(WITH RECURSIVE NAMED(S, N) AS (
          SELECT 1, 0
          UNION ALL
