@@ -8,6 +8,7 @@
 //   {TODAY}   the server's current date at midnight
 //   {DT:col}  a date column, normalised on SQLite so that any stored date form compares
 //   {NAMED:col}  the pieces of a product list (kNamedPieces), opening a subquery
+//   {BRANCHGROUPS}  the branch's valid groups of its own (kBranchGroups)
 //   INSTR(a, b)  position of b inside a, 0 when absent (strpos on PostgreSQL)
 
 #include "statements.h"
@@ -122,10 +123,9 @@ const char* const kNamedPieces = R"sql(WITH RECURSIVE NAMED(S, N) AS (
            FROM NAMED
           WHERE S <= LENGTH(%1)))sql";
 
-// Whether a product is a promotion: whether adqGrupPromoFili or adqGrupPromo would find a
-// group, asked once, through the keys, without reading the groups.
-const char* const kVerificaPromo = R"sql(SELECT 1
- WHERE EXISTS (SELECT 1
+// Whether the branch has valid groups of its own (which govern then): what
+// adqGrupPromoFili would find, without reading the groups. Written {BRANCHGROUPS}.
+const char* const kBranchGroups = R"sql(SELECT 1
                  FROM GRUPROMOCPRFIL PF
                 INNER JOIN GRUPROMOC GP ON GP.CDGRUPROMOC = PF.CDGRUPROMOC
                 WHERE PF.CDFILIAL = :P_CDFILIAL
@@ -135,7 +135,12 @@ const char* const kVerificaPromo = R"sql(SELECT 1
                   AND EXISTS (SELECT 1
                                 FROM PRODGRUPROMOC PG
                                INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
-                               WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC))
+                               WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC))sql";
+
+// Whether a product is a promotion: whether adqGrupPromoFili or adqGrupPromo would find a
+// group, asked once, through the keys, without reading the groups.
+const char* const kVerificaPromo = R"sql(SELECT 1
+ WHERE EXISTS ({BRANCHGROUPS})
     OR EXISTS (SELECT 1
                  FROM GRUPROMOCPROD PF
                 INNER JOIN GRUPROMOC GP ON GP.CDGRUPROMOC = PF.CDGRUPROMOC
@@ -160,27 +165,6 @@ SELECT TXROTFAB As ROTEIRO
    AND NOT EXISTS (SELECT 1 FROM DESCROTLOCAL
                     WHERE CDPRODUTO = :P_CDPRODUTO
                       AND CDFILIAL  = :P_CDFILIAL))sql";
-
-// The general pre-selected products, none when the branch has valid groups of its own
-// (they govern then): adqPreSelecPadr with adqGrupPromoFili's test, in one query.
-const char* const kPreSelecPadr = R"sql(SELECT DP.CDGRUPROMOC, DP.CDPRODUTO
-   FROM DESGRUPROMOCPR DP
-LEFT JOIN GRUPROMOCPROD GP ON DP.CDGRUPROMOC = GP.CDGRUPROMOC
-	AND DP.CDPRODPROMOCAO = GP.CDPRODPROMOCAO
-WHERE DP.CDPRODPROMOCAO = :P_CDPRODPROMOCAO
-	AND DP.IDPRODPRESELEC = 'S'
-	AND NOT EXISTS (SELECT 1
-	                  FROM GRUPROMOCPRFIL PF
-	                 INNER JOIN GRUPROMOC G ON G.CDGRUPROMOC = PF.CDGRUPROMOC
-	                 WHERE PF.CDFILIAL = :P_CDFILIAL
-	                   AND PF.CDPRODPROMOCAO = :P_CDPRODPROMOCAO
-	                   AND (({PDATA} BETWEEN {DT:PF.DTINIVGGRPROFIL} AND {DT:PF.DTFINVGGRPROFIL})
-	                        OR (PF.DTINIVGGRPROFIL IS NULL AND PF.DTFINVGGRPROFIL IS NULL))
-	                   AND EXISTS (SELECT 1
-	                                 FROM PRODGRUPROMOC PG
-	                                INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
-	                                WHERE PG.CDGRUPROMOC = G.CDGRUPROMOC))
-ORDER BY CASE WHEN GP.NRORDPROMOGRUP IS NULL THEN 1000 ELSE GP.NRORDPROMOGRUP END)sql";
 
 // clang-format on
 
@@ -226,6 +210,7 @@ QString campPromo(bool typed)
 
 QString expand(QString text, Dialect dialect)
 {
+    text.replace(QStringLiteral("{BRANCHGROUPS}"), QString::fromUtf8(kBranchGroups));
     static const QRegularExpression named(QStringLiteral("\\{NAMED:([^}]+)\\}"));
     for (auto m = named.match(text); m.hasMatch(); m = named.match(text))
         text.replace(m.capturedStart(), m.capturedLength(), QString::fromUtf8(kNamedPieces).arg(m.captured(1)));
@@ -295,7 +280,10 @@ QString roteiro(Dialect dialect)
 
 QString preSelecPadr(Dialect dialect)
 {
-    return expand(QString::fromUtf8(kPreSelecPadr), dialect);
+    // The shared text, with no rows where the branch's own groups govern.
+    return expand(QString::fromUtf8(mssql(Stmt::adqPreSelecPadr))
+                      .replace(QStringLiteral("\nORDER BY"), QStringLiteral("\n\tAND NOT EXISTS ({BRANCHGROUPS})\nORDER BY")),
+                  dialect);
 }
 
 QString insertRows(Stmt stmt, int rows)
