@@ -606,10 +606,10 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
                                                   sqltext::roteiro(m_dialect));
             break;
         case Own::PreSelecPadr:
-        case Own::kCount:
             slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPreSelecPadr),
                                                   sqltext::preSelecPadr(m_dialect));
             break;
+        case Own::kCount: throw DataModuleError(QStringLiteral("No such statement"));
         }
     }
     return *slot;

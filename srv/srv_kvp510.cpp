@@ -4,10 +4,10 @@
 #include "textformat.h"
 
 #include <QHash>
+#include <QSqlError>
 
 #include <algorithm>
 #include <functional>
-#include <QSqlError>
 
 namespace kvp {
 namespace {
