@@ -416,17 +416,13 @@ void onDataCall(const QString& call)
         g_trace->append({call, {}, true});
         return;
     }
-    for (int i = 0; i < kStmtCount; ++i) {
-        const Stmt id = static_cast<Stmt>(i);
-        if (statementName(id) != call)
-            continue;
-        SqlStatement& s = rdmPromocaoCombinada->statement(id);
-        Traced t{statementText(id, rdmPromocaoCombinada->dialect()), {}, call.startsWith(QLatin1String("acm"))};
-        for (const QString& p : s.parameters())
-            t.values.append({QLatin1Char(':') + p, s.query().boundValue(QLatin1Char(':') + p)});
-        g_trace->append(t);
+    const SqlStatement* s = hookedStatement();
+    if (!s)
         return;
-    }
+    Traced t{s->text(), {}, call.startsWith(QLatin1String("acm"))};
+    for (const QString& p : s->parameters())
+        t.values.append({QLatin1Char(':') + p, s->boundValue(p)});
+    g_trace->append(t);
 }
 
 class Till {

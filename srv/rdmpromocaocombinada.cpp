@@ -30,7 +30,10 @@ TrdmPromocaoCombinada* rdmPromocaoCombinada = nullptr;
 
 namespace {
 DataCallHook g_dataCallHook;
+const SqlStatement* g_hooked = nullptr;
 }
+
+const SqlStatement* hookedStatement() { return g_hooked; }
 
 void setDataCallHook(DataCallHook hook) { g_dataCallHook = std::move(hook); }
 
@@ -172,6 +175,7 @@ SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& name, const QS
 
 void SqlStatement::prepare(const QString& text)
 {
+    m_text = text;
     m_parameters = placeholderNames(text);
     m_query.setForwardOnly(true);
     if (!m_query.prepare(text))
@@ -204,7 +208,16 @@ void SqlStatement::execute()
     if (!missing.isEmpty())
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
                                   .arg(m_name, missing.join(QStringLiteral(", "))));
-    dataCallHook(m_name);
+    if (g_dataCallHook) {
+        g_hooked = this;
+        try {
+            g_dataCallHook(m_name);
+        } catch (...) {
+            g_hooked = nullptr;
+            throw;
+        }
+        g_hooked = nullptr;
+    }
     if (!m_query.exec())
         throw DataModuleError(sqlErrorText(m_query.lastError()));
 }
@@ -346,6 +359,7 @@ void closeSession(TrdmPromocaoCombinada::Session& session)
         st.reset();
     for (auto& st : session.own)
         st.reset();
+    session.batches.clear();
     if (QSqlDatabase::contains(session.connectionName)) {
         {
             QSqlDatabase db = QSqlDatabase::database(session.connectionName, false);
@@ -379,6 +393,7 @@ TrdmPromocaoCombinada::~TrdmPromocaoCombinada()
         g_kept->fileId = m_fileId;
         g_kept->statements = std::move(m_statements);
         g_kept->own = std::move(m_own);
+        g_kept->batches = std::move(m_batches);
         static const bool closesAtExit = [] {
             qAddPostRoutine(closeKeptSession);
             return true;
@@ -409,6 +424,7 @@ bool TrdmPromocaoCombinada::adoptKeptSession(const QString& connectionString)
     m_keepable = true;
     m_statements = std::move(session->statements);
     m_own = std::move(session->own);
+    m_batches = std::move(session->batches);
     return true;
 }
 
@@ -426,6 +442,7 @@ void TrdmPromocaoCombinada::dropStatements()
         s.reset();
     for (auto& s : m_own)
         s.reset();
+    m_batches.clear();
 }
 
 void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
@@ -579,8 +596,33 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
     if (!slot) {
         if (!m_connected)
             throw DataModuleError(QStringLiteral("The database is not connected"));
-        slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("adqVerificaPromo"),
-                                              sqltext::verificaPromo(m_dialect));
+        switch (id) {
+        case Own::VerificaPromo:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("adqVerificaPromo"),
+                                                  sqltext::verificaPromo(m_dialect));
+            break;
+        case Own::Roteiro:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqRotLocal),
+                                                  sqltext::roteiro(m_dialect));
+            break;
+        case Own::PreSelecPadr:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPreSelecPadr),
+                                                  sqltext::preSelecPadr(m_dialect));
+            break;
+        case Own::kCount: throw DataModuleError(QStringLiteral("No such statement"));
+        }
+    }
+    return *slot;
+}
+
+SqlStatement& TrdmPromocaoCombinada::batchStatement(Stmt id, int rows)
+{
+    auto& slot = m_batches[{id, rows}];
+    if (!slot) {
+        if (!m_connected)
+            throw DataModuleError(QStringLiteral("The database is not connected"));
+        slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(id),
+                                              sqltext::insertRows(id, rows));
     }
     return *slot;
 }

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -50,6 +51,10 @@ public:
 using DataCallHook = std::function<void(const QString& call)>;
 void setDataCallHook(DataCallHook hook);
 void dataCallHook(const QString& call);
+class SqlStatement;
+// While the hook runs: the statement about to run, its values bound (benchmarks trace
+// it); nullptr for a transaction's begin and commit.
+const SqlStatement* hookedStatement();
 
 // One prepared statement, bound by name.
 //
@@ -65,6 +70,7 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     const QString& name() const { return m_name; }
+    const QString& text() const { return m_text; }
     const QStringList& parameters() const { return m_parameters; }
 
     // Binds a value to every occurrence of name (given without the colon).
@@ -92,12 +98,14 @@ public:
     // is worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
+    QVariant boundValue(const QString& name) const { return m_query.boundValue(QLatin1Char(':') + name); }
     void release() { m_query.finish(); }
 
 private:
     void prepare(const QString& text);
 
     QString m_name;
+    QString m_text;
     QSqlQuery m_query;
     QStringList m_parameters;
     QSet<QString> m_bound;
@@ -134,8 +142,11 @@ public:
     SqlStatement& statement(Stmt id);
     // The statements that only SQLite and PostgreSQL run (the shops' dialects answer the
     // same with the shared statements): one text for both, prepared on first use.
-    enum class Own { VerificaPromo, kCount };
+    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, kCount };
     SqlStatement& ownStatement(Own id);
+    // SQLite and PostgreSQL: the multi-row INSERT of an insert statement for rows rows,
+    // under the statement's name, prepared on first use and kept like the others.
+    SqlStatement& batchStatement(Stmt id, int rows);
 
     // P_DATA: today at midnight by the host's clock, in the form that compares correctly
     // with this dialect's date columns.
@@ -165,6 +176,7 @@ public:
         Dialect dialect = Dialect::Sqlite;
         std::array<std::unique_ptr<SqlStatement>, kStmtCount> statements;
         std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> own;
+        std::map<std::pair<Stmt, int>, std::unique_ptr<SqlStatement>> batches;
         qint64 fileId = -1;  // SQLite: the database file's inode, to see it replaced
     };
 
@@ -184,6 +196,7 @@ private:
     Dialect m_dialect = Dialect::Sqlite;
     std::array<std::unique_ptr<SqlStatement>, kStmtCount> m_statements;
     std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> m_own;
+    std::map<std::pair<Stmt, int>, std::unique_ptr<SqlStatement>> m_batches;
 };
 
 // The one shared module; empty when none exists.

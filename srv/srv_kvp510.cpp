@@ -6,6 +6,9 @@
 #include <QHash>
 #include <QSqlError>
 
+#include <algorithm>
+#include <functional>
+
 namespace kvp {
 namespace {
 
@@ -75,6 +78,13 @@ bool guardedFlag(Body&& body)
     }
 }
 
+// SQLite and PostgreSQL: texts of our own may answer in one query what the shops'
+// dialects ask in several.
+bool ownDialect(const TrdmPromocaoCombinada& m)
+{
+    return m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql;
+}
+
 DataPacket runPacket(SqlStatement& s, const FieldDefs& fields = {})
 {
     s.execute();
@@ -138,6 +148,52 @@ void inTransaction(TrdmPromocaoCombinada& m, Body&& body)
     m.commitWork();
 }
 
+// One row's values for an insert: the names of the statement's single row, suffixed
+// with the row's place in a multi-row insert.
+class RowBinding {
+public:
+    RowBinding(SqlStatement& s, const QString& suffix) : m_s(s), m_suffix(suffix) {}
+    void bind(const char* name, const QVariant& value) { m_s.bind(QLatin1String(name) + m_suffix, value); }
+    void bindText(const char* name, const QString& value) { m_s.bindText(QLatin1String(name) + m_suffix, value); }
+
+private:
+    SqlStatement& m_s;
+    const QString& m_suffix;
+};
+
+// Rows of one multi-row insert: enough to save the round trips of a tray, few enough
+// for SQLite's limit of host parameters.
+constexpr int kRowsPerInsert = 50;
+
+// Inserts a row per record of items, all or none. The shops' dialects run their one-row
+// text per record; SQLite and PostgreSQL take the rows in multi-row inserts, one round
+// trip for a whole tray.
+void insertRows(TrdmPromocaoCombinada& m, Stmt stmt, DataSet& items,
+                const std::function<void(RowBinding&, int number)>& bindRow)
+{
+    const bool batched = ownDialect(m);
+    const int total = items.recordCount();
+    const auto run = [&] {
+        int number = 1;
+        items.first();
+        while (!items.eof()) {
+            const int rows = batched ? std::min(kRowsPerInsert, total - number + 1) : 1;
+            SqlStatement& s = batched ? m.batchStatement(stmt, rows) : m.statement(stmt);
+            for (int r = 1; r <= rows; ++r, ++number, items.next()) {
+                const QString suffix = batched ? QStringLiteral("_%1").arg(r) : QString();
+                RowBinding row(s, suffix);
+                bindRow(row, number);
+            }
+            s.execute();
+        }
+    };
+    // A single statement stands or falls whole by itself.
+    if (batched && total <= kRowsPerInsert)
+        run();
+    else
+        inTransaction(m, run);
+}
+
 QVariant textOrNull(const DataSet& ds, const QString& field)
 {
     if (ds.isNullValue(field))
@@ -173,6 +229,12 @@ DataResult getGrupoPromoComb(const QString& promocao, const QString& filial)
 {
     return guarded([&](TrdmPromocaoCombinada& m) {
         DataPacket groups = groupsOf(m, filial, promocao);
+        if (ownDialect(m)) {
+            auto& text = m.ownStatement(TrdmPromocaoCombinada::Own::Roteiro);
+            text.bindText("P_CDPRODUTO", promocao);
+            text.bindText("P_CDFILIAL", filial);
+            return DataResult::packets({std::move(groups), runPacket(text)});
+        }
         auto& local = m.statement(Stmt::adqRotLocal);
         local.bindText("P_CDPRODUTO", promocao);
         local.bindText("P_CDFILIAL", filial);
@@ -189,7 +251,7 @@ DataResult getGrupoPromoComb(const QString& promocao, const QString& filial)
 bool getVerificaPromo(const QString& filial, const QString& produto)
 {
     return guardedFlag([&](TrdmPromocaoCombinada& m) {
-        if (m.dialect() == Dialect::Sqlite || m.dialect() == Dialect::PostgreSql) {
+        if (ownDialect(m)) {
             auto& s = m.ownStatement(TrdmPromocaoCombinada::Own::VerificaPromo);
             s.bindText("P_CDFILIAL", filial);
             s.bindText("P_CDPRODPROMOCAO", produto);
@@ -280,7 +342,16 @@ DataResult getPreSelecionados(const QString& filial, const QString& promocao)
         fil.bindText("P_CDPRODPROMOCAO", promocao);
         fil.bindText("P_CDFILIAL", filial);
         DataPacket own = runPacket(fil);
-        if (!own.rows.isEmpty() || branchHasGroups(m, filial, promocao))
+        if (!own.rows.isEmpty())
+            return DataResult::packet(std::move(own));
+        if (ownDialect(m)) {
+            auto& gen = m.ownStatement(TrdmPromocaoCombinada::Own::PreSelecPadr);
+            gen.bindText("P_CDPRODPROMOCAO", promocao);
+            gen.bindText("P_CDFILIAL", filial);
+            gen.bind("P_DATA", m.dateParameter());
+            return DataResult::packet(runPacket(gen));
+        }
+        if (branchHasGroups(m, filial, promocao))
             return DataResult::packet(std::move(own));
         auto& gen = m.statement(Stmt::adqPreSelecPadr);
         gen.bindText("P_CDPRODPROMOCAO", promocao);
@@ -308,16 +379,11 @@ DataResult setItemPromoComb(const QString& filial, const QString& caixa, const D
             return DataResult::empty();
         DataSet& items = m.cdsItemPromoComb;
         items.setData(itens);
-        auto& insert = m.statement(Stmt::acmInsPromoCombTmp);
-        inTransaction(m, [&] {
-            int number = 1;
-            for (items.first(); !items.eof(); items.next(), ++number) {
-                insert.bindText("CDFILIAL", filial);
-                insert.bindText("CDCAIXA", caixa);
-                insert.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
-                insert.bindText("NRSEQPROMOCOMB", Ajusta(QString::number(number), 5));
-                insert.execute();
-            }
+        insertRows(m, Stmt::acmInsPromoCombTmp, items, [&](RowBinding& row, int number) {
+            row.bindText("CDFILIAL", filial);
+            row.bindText("CDCAIXA", caixa);
+            row.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
+            row.bindText("NRSEQPROMOCOMB", Ajusta(QString::number(number), 5));
         });
         return DataResult::empty();
     });
@@ -431,18 +497,16 @@ DataResult setPromoCombAux(const QString& filial, const QString& caixa, const Da
                         QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(greatest));
                 number = Ajusta(QString::number(value + 1), 3);
             }
-            auto& insert = m.statement(Stmt::acmInsPromocaoCombAux);
-            for (items.first(); !items.eof(); items.next()) {
-                insert.bindText("CDFILIAL", filial);
-                insert.bindText("CDCAIXA", caixa);
-                insert.bind("CDPRODPROMOCAO", textOrNull(items, QStringLiteral("CDPRODVENDA")));
-                insert.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
-                insert.bind("VRUNITVEND", items.asFloat(QStringLiteral("VRUNVENDAEST")));
-                insert.bind("QTPRODVEND", items.asFloat(QStringLiteral("QTPRODVEND")));
-                insert.bind("VRDESITVEND", items.asFloat(QStringLiteral("VRDESCONTO")));
-                insert.bindText("NRSEQPRODCOM", number);
-                insert.execute();
-            }
+            insertRows(m, Stmt::acmInsPromocaoCombAux, items, [&](RowBinding& row, int) {
+                row.bindText("CDFILIAL", filial);
+                row.bindText("CDCAIXA", caixa);
+                row.bind("CDPRODPROMOCAO", textOrNull(items, QStringLiteral("CDPRODVENDA")));
+                row.bind("CDPRODUTO", textOrNull(items, QStringLiteral("CDPRODUTO")));
+                row.bind("VRUNITVEND", items.asFloat(QStringLiteral("VRUNVENDAEST")));
+                row.bind("QTPRODVEND", items.asFloat(QStringLiteral("QTPRODVEND")));
+                row.bind("VRDESITVEND", items.asFloat(QStringLiteral("VRDESCONTO")));
+                row.bindText("NRSEQPRODCOM", number);
+            });
         });
         return DataResult::empty();
     });

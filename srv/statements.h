@@ -74,6 +74,13 @@ QString portable(Stmt stmt, Dialect dialect);
 // SQLite and PostgreSQL: whether a product is a combined promotion (valid groups with
 // products at the branch or in general), in one keyed query.
 QString verificaPromo(Dialect dialect);
+// SQLite and PostgreSQL: adqRotLocal, else adqRoteiro, in one query.
+QString roteiro(Dialect dialect);
+// SQLite and PostgreSQL: adqPreSelecPadr, empty when adqGrupPromoFili finds a group.
+QString preSelecPadr(Dialect dialect);
+// SQLite and PostgreSQL: an insert statement's rows rows in one INSERT, the placeholders
+// of row n (from 1) named with the suffix _n (CDPRODUTO_2).
+QString insertRows(Stmt stmt, int rows);
 }  // namespace sqltext
 
 }  // namespace kvp

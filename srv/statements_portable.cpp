@@ -7,6 +7,8 @@
 //   {PDATA}   the bound date P_DATA (bound as 'yyyy-MM-dd HH:mm:ss' text)
 //   {TODAY}   the server's current date at midnight
 //   {DT:col}  a date column, normalised on SQLite so that any stored date form compares
+//   {NAMED:col}  the pieces of a product list (kNamedPieces), opening a subquery
+//   {BRANCHGROUPS}  the branch's valid groups of its own (kBranchGroups)
 //   INSTR(a, b)  position of b inside a, 0 when absent (strpos on PostgreSQL)
 
 #include "statements.h"
@@ -96,18 +98,34 @@ const char* const kCampPromo = R"sql(SELECT P.CDCAMPPROMO, P.CDPRODPRIN, P.CDPRO
                       AND T.CDCAIXA  = :P_CDCAIXA
                       AND INSTR(P.CDPRODCOMBOPC, A.CDPRODUTO) <> 0))
    AND (P.CDPRODCOMB3 IS NULL
-        OR NOT EXISTS (SELECT 1
-                         FROM PRODUTO A
-                        WHERE INSTR(P.CDPRODCOMB3, A.CDPRODUTO) <> 0
-                          AND A.CDPRODUTO NOT IN (SELECT CDPRODUTO FROM PROMOCAOCOMBTMP
-                                                   WHERE CDFILIAL = :P_CDFILIAL
-                                                     AND CDCAIXA  = :P_CDCAIXA)))
+        OR NOT EXISTS ({NAMED:P.CDPRODCOMB3}
+                       SELECT 1
+                         FROM NAMED
+                        WHERE EXISTS (SELECT 1
+                                        FROM PRODUTO A
+                                       WHERE A.CDPRODUTO = SUBSTR(P.CDPRODCOMB3, NAMED.S, NAMED.N)
+                                         AND A.CDPRODUTO NOT IN (SELECT CDPRODUTO FROM PROMOCAOCOMBTMP
+                                                                  WHERE CDFILIAL = :P_CDFILIAL
+                                                                    AND CDCAIXA  = :P_CDCAIXA))))
  ORDER BY P.VRDESCACRE DESC)sql";
 
-// Whether a product is a promotion: whether adqGrupPromoFili or adqGrupPromo would find a
-// group, asked once, through the keys, without reading the groups.
-const char* const kVerificaPromo = R"sql(SELECT 1
- WHERE EXISTS (SELECT 1
+// The product list of a combination (CDPRODCOMB3) names every product whose code occurs
+// anywhere in its text. Its products are found through the key, one look-up per piece of
+// the text (start S, length N, the empty piece included), so the cost follows the list's
+// length and not the catalogue's: the shops' texts test every product against the list.
+// Each look-up is a subquery of its own: as a join SQLite would build a filter over
+// every product first.
+const char* const kNamedPieces = R"sql(WITH RECURSIVE NAMED(S, N) AS (
+         SELECT 1, 0
+         UNION ALL
+         SELECT CASE WHEN N < LENGTH(%1) - S + 1 THEN S ELSE S + 1 END,
+                CASE WHEN N < LENGTH(%1) - S + 1 THEN N + 1 ELSE 0 END
+           FROM NAMED
+          WHERE S <= LENGTH(%1)))sql";
+
+// Whether the branch has valid groups of its own (which govern then): what
+// adqGrupPromoFili would find, without reading the groups. Written {BRANCHGROUPS}.
+const char* const kBranchGroups = R"sql(SELECT 1
                  FROM GRUPROMOCPRFIL PF
                 INNER JOIN GRUPROMOC GP ON GP.CDGRUPROMOC = PF.CDGRUPROMOC
                 WHERE PF.CDFILIAL = :P_CDFILIAL
@@ -117,7 +135,12 @@ const char* const kVerificaPromo = R"sql(SELECT 1
                   AND EXISTS (SELECT 1
                                 FROM PRODGRUPROMOC PG
                                INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
-                               WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC))
+                               WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC))sql";
+
+// Whether a product is a promotion: whether adqGrupPromoFili or adqGrupPromo would find a
+// group, asked once, through the keys, without reading the groups.
+const char* const kVerificaPromo = R"sql(SELECT 1
+ WHERE EXISTS ({BRANCHGROUPS})
     OR EXISTS (SELECT 1
                  FROM GRUPROMOCPROD PF
                 INNER JOIN GRUPROMOC GP ON GP.CDGRUPROMOC = PF.CDGRUPROMOC
@@ -128,6 +151,20 @@ const char* const kVerificaPromo = R"sql(SELECT 1
                                 FROM PRODGRUPROMOC PG
                                INNER JOIN PRODUTO PD ON PD.CDPRODUTO = PG.CDPRODUTO
                                WHERE PG.CDGRUPROMOC = GP.CDGRUPROMOC)))sql";
+
+// A promotion's text: the branch's own where it has a row, else the general one, in one
+// query (the same column from whichever table answers).
+const char* const kRoteiro = R"sql(SELECT TXROTFABLOC As ROTEIRO
+  FROM DESCROTLOCAL
+ WHERE CDPRODUTO = :P_CDPRODUTO
+   AND CDFILIAL  = :P_CDFILIAL
+UNION ALL
+SELECT TXROTFAB As ROTEIRO
+  FROM DESCROTEIRO
+ WHERE CDPRODUTO = :P_CDPRODUTO
+   AND NOT EXISTS (SELECT 1 FROM DESCROTLOCAL
+                    WHERE CDPRODUTO = :P_CDPRODUTO
+                      AND CDFILIAL  = :P_CDFILIAL))sql";
 
 // clang-format on
 
@@ -173,6 +210,10 @@ QString campPromo(bool typed)
 
 QString expand(QString text, Dialect dialect)
 {
+    text.replace(QStringLiteral("{BRANCHGROUPS}"), QString::fromUtf8(kBranchGroups));
+    static const QRegularExpression named(QStringLiteral("\\{NAMED:([^}]+)\\}"));
+    for (auto m = named.match(text); m.hasMatch(); m = named.match(text))
+        text.replace(m.capturedStart(), m.capturedLength(), QString::fromUtf8(kNamedPieces).arg(m.captured(1)));
     static const QRegularExpression dateColumn(QStringLiteral("\\{DT:([A-Za-z0-9_.]+)\\}"));
     if (dialect == Dialect::Sqlite) {
         // SQLite keeps dates as text; datetime() brings 'YYYY-MM-DD', ISO 'T' forms and
@@ -210,13 +251,17 @@ QString portable(Stmt stmt, Dialect dialect)
         text = QString::fromUtf8(mssql(stmt)).replace(QStringLiteral("ISNULL("),
                                                        QStringLiteral("COALESCE("));
         break;
-    // Oracle's texts of these two are plain SQL apart from INSTR. The product list test
-    // scans every product; a combination without a list need not start that scan.
-    case Stmt::adqCombinaProd:
-        text = QString::fromUtf8(oracle(stmt)).replace(
-            QStringLiteral("WHERE INSTR(C.CDPRODCOMB3, P.CDPRODUTO) <> 0"),
-            QStringLiteral("WHERE C.CDPRODCOMB3 IS NOT NULL\n           AND INSTR(C.CDPRODCOMB3, P.CDPRODUTO) <> 0"));
+    // Oracle's texts of these two are plain SQL apart from INSTR. The listed products are
+    // found through the pieces of the list rather than by testing every product against it.
+    case Stmt::adqCombinaProd: {
+        const QString list = QStringLiteral("(SELECT CDPRODCOMB3 FROM COMBINAPROD WHERE CDCAMPPROMO = :P_CDCAMPPROMO "
+                                            "AND CDPRODPRIN = :P_CDPRODPRIN AND CDPRODCOMB = :P_CDPRODCOMB)");
+        text = QStringLiteral("{NAMED:%1}\n").arg(list) +
+            QString::fromUtf8(oracle(stmt)).replace(
+                QStringLiteral("WHERE INSTR(C.CDPRODCOMB3, P.CDPRODUTO) <> 0"),
+                QStringLiteral("WHERE P.CDPRODUTO IN (SELECT SUBSTR(%1, NAMED.S, NAMED.N) FROM NAMED)").arg(list));
         break;
+    }
     case Stmt::adqPromocaoCombAux: text = QString::fromUtf8(oracle(stmt)); break;
     default: return {};
     }
@@ -226,6 +271,31 @@ QString portable(Stmt stmt, Dialect dialect)
 QString verificaPromo(Dialect dialect)
 {
     return expand(QString::fromUtf8(kVerificaPromo), dialect);
+}
+
+QString roteiro(Dialect dialect)
+{
+    return expand(QString::fromUtf8(kRoteiro), dialect);
+}
+
+QString preSelecPadr(Dialect dialect)
+{
+    // The shared text, with no rows where the branch's own groups govern.
+    return expand(QString::fromUtf8(mssql(Stmt::adqPreSelecPadr))
+                      .replace(QStringLiteral("\nORDER BY"), QStringLiteral("\n\tAND NOT EXISTS ({BRANCHGROUPS})\nORDER BY")),
+                  dialect);
+}
+
+QString insertRows(Stmt stmt, int rows)
+{
+    // The host texts end with their one VALUES row, which is repeated.
+    const QString text = QString::fromUtf8(mssql(stmt));
+    const qsizetype at = text.lastIndexOf(QStringLiteral("(:"));
+    static const QRegularExpression placeholder(QStringLiteral(":([A-Z0-9_]+)"));
+    QStringList tuples;
+    for (int n = 1; n <= rows; ++n)
+        tuples << text.mid(at).replace(placeholder, QStringLiteral(":\\1_") + QString::number(n));
+    return text.left(at) + tuples.join(QStringLiteral(",\n   "));
 }
 
 }  // namespace sqltext

@@ -2,6 +2,8 @@
 
 #include "srv_suite.h"
 
+#include <algorithm>
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -250,6 +252,75 @@ TEST_P(Combination, ListedProductsAreFoundInsideLongerTexts)
     EXPECT_TRUE(campaigns().isEmpty());
     register_({"C", "C2", "X", "Q8"});
     EXPECT_EQ(campaigns(), L{S("NEEDS2")});
+}
+
+// Product lists name every existing product whose code occurs anywhere in their text:
+// codes inside longer codes, across separators, repeated, or not named at all.
+TEST_P(Combination, ProductListsNameEveryProductOccurringInTheirText)
+{
+    const QStringList extra{S("10;X"), S("Q"), S("7Q"), S("LONGCODE10")};
+    for (const QString& code : extra)
+        product(code.toUtf8().constData());
+    const QStringList catalogue = QStringList{S("M"), S("C"), S("C2"), S("P1"), S("P10"), S("X"),
+                                              S("Q7"), S("Q8")} + extra;
+    const QStringList lists{S("P10;X"), S("XP1"), S("P1P1"), S(""), S("Q7;Q7"), S("ZZZ"),
+                            S("Q8Q7"), S("P10;X;10"), S("LONGCODE10;"), S(" C2 ")};
+    const QList<QStringList> trays{{S("M"), S("C")},
+                                   {S("M"), S("C"), S("P10"), S("X"), S("P1")},
+                                   {S("M"), S("C"), S("P10"), S("X"), S("P1"), S("10;X")},
+                                   {S("M"), S("C"), S("C"), S("Q7"), S("Q8"), S("Q"), S("7Q")},
+                                   {S("M"), S("C"), S("C"), S("C2"), S("LONGCODE10"), S("P10"), S("P1")}};
+    campaign("LIST");
+    for (const QString& list : lists) {
+        db().exec(S("DELETE FROM COMBINAPROD"));
+        const QByteArray text = list.toUtf8();
+        combination("LIST", {.comb3 = V(text.constData())});
+        QStringList named;
+        for (const QString& code : catalogue)
+            if (list.contains(code))
+                named << code;
+        for (const QStringList& tray : trays) {
+            SCOPED_TRACE(QString(list + S(" with ") + tray.join(QLatin1Char(','))).toStdString());
+            ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+            DataPacket packet = items({});
+            for (const QString& code : tray)
+                packet.rows.append({V("PROMO"), code, 10.0, 1.0, 0.0});
+            ASSERT_TRUE(setItemPromoComb(S("01"), S("001"), packet).isEmpty());
+
+            const bool allThere = std::all_of(named.begin(), named.end(),
+                                              [&](const QString& code) { return tray.contains(code); });
+            EXPECT_EQ(campaigns(), allThere ? L{S("LIST")} : L{});
+            // The combination needs M, C and each named product once more.
+            bool enough = true;
+            for (const QString& code : catalogue) {
+                const int needed = int(code == S("M")) + int(code == S("C")) + int(named.contains(code));
+                enough = enough && tray.count(code) >= needed;
+            }
+            EXPECT_EQ(getVdCombinacoes(S("LIST"), S("M"), S("C"), S("01"), S("001")), enough);
+        }
+    }
+}
+
+// A tray longer than one multi-row insert: all rows numbered in order, or none at all.
+TEST_P(Combination, LongTraysAreWrittenWholeOrNotAtAll)
+{
+    DataPacket packet = items({});
+    for (int i = 0; i < 120; ++i)
+        packet.rows.append({V("PROMO"), i % 2 ? V("M") : V("C"), 10.0, 1.0, 0.0});
+    ASSERT_TRUE(setItemPromoComb(S("01"), S("001"), packet).isEmpty());
+    const QStringList scratch = rows("PROMOCAOCOMBTMP", "NRSEQPROMOCOMB", "01", "001");
+    ASSERT_EQ(scratch.size(), 120);
+    EXPECT_EQ(scratch.first(), S("00001"));
+    EXPECT_EQ(scratch.last(), S("00120"));
+    ASSERT_TRUE(setPromoCombAux(S("01"), S("001"), packet).isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "CDPRODUTO", "01", "001").size(), 120);
+
+    // The last rows meet a number taken already: the earlier inserts go too.
+    ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+    db().insert(S("PROMOCAOCOMBTMP"), {{"CDFILIAL", V("01")}, {"CDCAIXA", V("001")},
+                                       {"CDPRODUTO", V("Z")}, {"NRSEQPROMOCOMB", V("00110")}});
+    EXPECT_TRUE(setItemPromoComb(S("01"), S("001"), packet).isError());
+    EXPECT_EQ(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001"), L{S("Z")});
 }
 
 TEST_P(Combination, CountsOfRequiredProducts)
