@@ -37,14 +37,13 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
         if (!SelecaoCompleta()) {
             return;
         }
-        // Everything below either completes or leaves the lines, the tray and the
-        // database as they were: a sale is never confirmed with lines that were not
-        // priced by the whole confirmation.
-        const DataPacket antes = itens.data();
+        // Everything below either completes or leaves the lines (as cdsItemProdAux holds
+        // them), the tray and the database as they were: a sale is never confirmed with
+        // lines that were not priced by the whole confirmation.
         try {
             ConcluiConfirmacao();
         } catch (...) {
-            itens.setData(antes);
+            itens.setData(cdsItemProdAux.data());
             throw;
         }
         boPromocaoComb = true;
