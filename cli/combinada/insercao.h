@@ -112,16 +112,14 @@ inline QString idImpLinha(const InsercaoProduto& ins)
 
 // What an insertion changes, taken before it starts: a failure after its line was
 // written takes the whole insertion back, since a line without its observations,
-// discount or tray entry would be booked as if the operator had chosen it so.
+// discount or tray entry would be booked as if the operator had chosen it so. The rows it
+// added all carry the new line's number and are removed by it (nothing is copied away on
+// every touch); this keeps the counters and the price line to put back.
 template <class Tela>
 class EstadoInsercao {
 public:
     explicit EstadoInsercao(const Tela& t)
-        : m_itens(pacote(t.cdsItemProd)),
-          m_obs(pacote(t.cdsObsItens)),
-          m_ctObs(pacote(t.cdsProdCtObs)),
-          m_cupons(pacote(t.cdsCupomDescVenda)),
-          m_nrSeqItem(t.nrSeqItem),
+        : m_nrSeqItem(t.nrSeqItem),
           m_nrSeqItCanc(t.nrSeqItCanc),
           m_nrSeqItCancObs(t.nrSeqItCancObs),
           m_nrSeqItCancCtObs(t.nrSeqItCancCtObs),
@@ -136,12 +134,9 @@ public:
     {
     }
 
+    // The counters and the price line as they were; the caller removes the rows.
     void restaura(Tela& t) const
     {
-        volta(t.cdsItemProd, m_itens);
-        volta(t.cdsObsItens, m_obs);
-        volta(t.cdsProdCtObs, m_ctObs);
-        volta(t.cdsCupomDescVenda, m_cupons);
         t.nrSeqItem = m_nrSeqItem;
         t.nrSeqItCanc = m_nrSeqItCanc;
         t.nrSeqItCancObs = m_nrSeqItCancObs;
@@ -157,21 +152,6 @@ public:
     }
 
 private:
-    static std::optional<DataPacket> pacote(const DataSet& ds)
-    {
-        return ds.isActive() ? std::optional<DataPacket>(ds.data()) : std::nullopt;
-    }
-    static void volta(DataSet& ds, const std::optional<DataPacket>& antes)
-    {
-        if (ds.isActive() && ds.state() != DataSet::State::Browse) {
-            ds.cancel();
-        }
-        if (antes) {
-            ds.setData(*antes);
-        }
-    }
-
-    std::optional<DataPacket> m_itens, m_obs, m_ctObs, m_cupons;
     int m_nrSeqItem, m_nrSeqItCanc, m_nrSeqItCancObs, m_nrSeqItCancCtObs, m_nrSeqBandeja;
     double m_nrQtdeInserida, m_vrAjustePromo, m_vrSomaProdutos, m_vrPrecoPromo, m_vrPrecoPromoFinal;
     QString m_stTextoAjuste, m_descricao;

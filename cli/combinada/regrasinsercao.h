@@ -7,6 +7,7 @@
 
 #include "combinadadetalhe.h"
 #include "insercao.h"
+#include "regrascupom.h"
 #include "regrasdescontopromo.h"
 #include "regrasobservacoes.h"
 #include "telacomum.h"
@@ -41,7 +42,8 @@ struct RegrasInsercao {
     static bool AddProduto(Tela& t, const InsercaoProduto& ins)
     {
         const EstadoInsercao<Tela> antes(t);
-        bool linhaGravada = false;
+        QString linhaGravada;  // the written line's number
+        QString cupomIncluido;
         try {
             AbreInsercao(t);
             const std::optional<double> q = Quantidade(t, ins);
@@ -51,9 +53,10 @@ struct RegrasInsercao {
             t.nrQtdeItemAtual = *q;
             const DescontoLinha desconto = DescontoECupom(t, ins, *q);
             const LinhaInserida linha = GravaLinha(t, ins, *q, desconto);
-            linhaGravada = true;
+            linhaGravada = linha.nrSeq;
             if (!desconto.cupom.isEmpty()) {
                 t.incluiCupomVenda(desconto.cupom);
+                cupomIncluido = desconto.cupom;
             }
             RegrasObservacoes<Tela>::ObservacoesDaLinha(t, ins, linha);
             const double preco =
@@ -61,10 +64,10 @@ struct RegrasInsercao {
             RegistraInsercao(t, ins, linha, preco);
         } catch (const SilentAbort&) {
             // The host has shown why.
-            Desfaz(t, antes, linhaGravada);
+            Desfaz(t, antes, linhaGravada, cupomIncluido);
             return false;
         } catch (const std::exception& e) {
-            Desfaz(t, antes, linhaGravada);
+            Desfaz(t, antes, linhaGravada, cupomIncluido);
             t.MostraErro(textoErro(e));
             return false;
         }
@@ -263,10 +266,23 @@ private:
         t.cdsItemProd.clearFilter();
     }
 
-    static void Desfaz(Tela& t, const EstadoInsercao<Tela>& antes, bool linhaGravada)
+    static void Desfaz(Tela& t, const EstadoInsercao<Tela>& antes, const QString& linhaGravada,
+                       const QString& cupomIncluido)
     {
         DataSet& itens = t.cdsItemProd;
-        if (linhaGravada) {
+        if (!linhaGravada.isEmpty()) {
+            // Every row the insertion added carries the new line's number.
+            for (DataSet* ds : {&itens, &t.cdsObsItens, &t.cdsProdCtObs}) {
+                if (ds->isActive() && ds->state() != DataSet::State::Browse) {
+                    ds->cancel();
+                }
+            }
+            itens.clearFilter();
+            if (itens.locate(QStringLiteral("NRSEQ"), linhaGravada)) {
+                itens.remove();
+            }
+            RegrasObservacoes<Tela>::RemoveObservacoes(t, linhaGravada);
+            RegrasCupom<Tela>::removeCupomVenda(t, cupomIncluido);
             antes.restaura(t);
         } else if (itens.isActive() && itens.state() != DataSet::State::Browse) {
             itens.cancel();

@@ -267,6 +267,19 @@ TEST_F(Insertion, DataServiceErrorsAreLoggedAsWellAsShownAndLeaveNoHalfLine)
 {
     sellable(S("A1"), 10);
     addGroup(S("G1"), {S("A1")}, quantity(2));
+    // The line gets its observations before the discount lookup fails: they go too.
+    writeParameters({{S("IDSOLOBSPED"), S("S")}});
+    db->insert(S("LOJA"), {{"CDFILIAL", S("01")}, {"CDLOJA", S("1")}, {"CDGRPOCORPED", S("01")}});
+    db->insert(S("GRUPOCOR"), {{"CDGRPOCOR", S("01")}});
+    db->insert(S("OCORRENCIA"),
+               {{"CDGRPOCOR", S("01")}, {"CDOCORR", S("01")}, {"DSOCORR", S("SEM SAL")}});
+    db->insert(S("PRODOCORRE"),
+               {{"CDPRODUTO", S("A1")}, {"CDGRPOCOR", S("01")}, {"CDOCORR", S("01")}});
+    HostAnswer chosen;
+    chosen[0] = S("01");
+    chosen[2] = QVariant::fromValue(packet(records::ocorrencia(), {{S("01")}}));
+    chosen[4] = QVariant::fromValue(packet(records::controlaObs(), {{S("A"), S("X9"), S("01")}}));
+    host.answerObservation(S("SEM SAL"), chosen);
     start();
     // The per-product discount lookup fails after the line was written.
     db->exec(S("DROP TABLE DESGRUPROMOCPR"));
@@ -276,6 +289,8 @@ TEST_F(Insertion, DataServiceErrorsAreLoggedAsWellAsShownAndLeaveNoHalfLine)
         << warnings().first().toStdString();
     EXPECT_TRUE(log().contains(warnings().first())) << log().toStdString();
     EXPECT_EQ(lineCount(), 0);
+    EXPECT_EQ(screen->cdsObsItens.recordCount(), 0);
+    EXPECT_EQ(screen->cdsProdCtObs.recordCount(), 0);
     EXPECT_TRUE(screen->controlesBandeja().isEmpty());
     EXPECT_EQ(screen->nrSeqItem, 0);  // the next line still gets number 1
 }
