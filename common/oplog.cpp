@@ -6,8 +6,13 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace kvp {
 
@@ -64,26 +69,41 @@ void writeOperationLog(const QString& programFolder, const QDateTime& now, const
         throw LogError(programFolder, QStringLiteral("the host's clock gave no valid date"));
     }
     const QDate day = now.date();
-    createFolders(operationLogFolder(programFolder, day));
-
     const QString path = operationLogFile(programFolder, day);
     const QByteArray line = (formatDate(now, fs) + QLatin1Char(' ') + formatTime(now, fs) +
                              QStringLiteral(" - ") + text + QLatin1Char('\n'))
                                 .toUtf8();
-    // Unbuffered append: the line reaches the file in one write, so two hosts sharing the
-    // day's file interleave whole lines.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        throw LogError(path, file.errorString());
+    // One append-mode write: two hosts sharing the day's file interleave whole lines. The
+    // folders are made only when the file cannot be opened, not on every line of a touch.
+    const QByteArray native = QFile::encodeName(path);
+    const auto open = [&] {
+        int fd;
+        do {
+            fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        return fd;
+    };
+    int fd = open();
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        createFolders(operationLogFolder(programFolder, day));
+        fd = open();
     }
-    if (file.write(line) != line.size()) {
-        const QString reason = file.errorString();
-        file.close();
-        throw LogError(path, reason);
+    if (fd < 0) {
+        throw LogError(path, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        throw LogError(path, file.errorString());
+    ssize_t written;
+    do {
+        written = ::write(fd, line.constData(), static_cast<size_t>(line.size()));
+    } while (written < 0 && errno == EINTR);
+    const int writeErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    const int closeErrno = errno;
+    if (written != line.size()) {
+        throw LogError(path, written < 0 ? QString::fromLocal8Bit(std::strerror(writeErrno))
+                                         : QStringLiteral("the line was written only in part"));
+    }
+    if (!closed) {
+        throw LogError(path, QString::fromLocal8Bit(std::strerror(closeErrno)));
     }
 }
 

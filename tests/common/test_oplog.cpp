@@ -70,6 +70,12 @@ TEST_F(OperationLog, AppendsWholeLinesWithTheSettingsTimestamp)
                          "06/12/2026 09:05:31 - \n"
                          "2026-12-06 09:05:32 - ") +
                   QByteArray(64, '-') + QByteArray("\n"));
+
+    // Log folders cleared away while the till runs are made again for the next line.
+    ASSERT_TRUE(QDir(under("dados/LogKvp510")).removeRecursively());
+    writeOperationLog(base(), sunday.addSecs(3), m_fs, s("depois da limpeza"));
+    EXPECT_EQ(readAll(under("dados/LogKvp510/LogKvp510_2026/LogKvp510_0612.txt")),
+              QByteArray("06/12/2026 09:05:33 - depois da limpeza\n"));
 }
 
 TEST_F(OperationLog, LogKvp510UsesTheInstalledHost)
