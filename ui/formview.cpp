@@ -197,7 +197,7 @@ FormView::~FormView()
 QWidget* FormView::widgetFor(const QString& name) const
 {
     const auto it = m_entries.constFind(name.toLower());
-    return it == m_entries.cend() ? nullptr : it->widget.data();
+    return it == m_entries.cend() ? nullptr : (*it)->widget.data();
 }
 
 QWidget* FormView::create(const Control& control, QWidget* parent)
@@ -363,38 +363,52 @@ void FormView::sync()
         return;
     m_syncing = true;
     QList<qsizetype> created;  // record positions of the widgets made now
-    QSet<QString> present;
+    const quint64 pass = ++m_pass;
     const QList<const Control*> controls = std::as_const(m_form).controls();
     for (qsizetype i = 0; i < controls.size(); ++i) {
         const Control* c = controls.at(i);
-        const QString key = c->name.toLower();
-        const QString parentKey = c->parent.toLower();
-        present.insert(key);
-        Entry& entry = m_entries[key];
-        if (!entry.widget || entry.kind != c->kind || entry.parent != parentKey) {
-            if (entry.widget) {
+        Entry* entry = m_byControl.value(c);
+        // A record seen before keeps its entry; a new one (or another record that took a
+        // removed one's place in memory) is looked up by name.
+        if (!entry || entry->control != c || entry->name != c->name) {
+            std::shared_ptr<Entry>& slot = m_entries[c->name.toLower()];
+            if (!slot)
+                slot = std::make_shared<Entry>();
+            entry = slot.get();
+            if (entry->control && entry->control != c)
+                m_byControl.remove(entry->control);
+            entry->control = c;
+            entry->name = c->name;
+            m_byControl.insert(c, entry);
+        }
+        entry->pass = pass;
+        if (!entry->widget || entry->kind != c->kind || entry->parent != c->parent) {
+            if (entry->widget) {
                 // The widget may be running the touch that removed it: let it finish.
-                entry.widget->hide();
-                entry.widget->deleteLater();
+                entry->widget->hide();
+                entry->widget->deleteLater();
             }
-            QWidget* parent = parentKey.isEmpty() ? nullptr : widgetFor(parentKey);
-            entry.widget = create(*c, parent ? parent : this);
-            entry.kind = c->kind;
-            entry.parent = parentKey;
-            entry.shown.reset();
+            QWidget* parent = c->parent.isEmpty() ? nullptr : widgetFor(c->parent);
+            entry->widget = create(*c, parent ? parent : this);
+            entry->kind = c->kind;
+            entry->parent = c->parent;
+            entry->shown.reset();
             created.append(i);
         }
-        apply(*c, entry);
+        apply(*c, *entry);
     }
     for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (present.contains(it.key())) {
+        Entry& entry = **it;
+        if (entry.pass == pass) {
             ++it;
             continue;
         }
-        if (it->widget) {
-            it->widget->hide();
-            it->widget->deleteLater();
+        if (entry.widget) {
+            entry.widget->hide();
+            entry.widget->deleteLater();
         }
+        if (m_byControl.value(entry.control) == &entry)
+            m_byControl.remove(entry.control);
         it = m_entries.erase(it);
     }
     // Drawing order is record order: later controls lie on top of earlier ones. A new

@@ -87,8 +87,11 @@ private:
     struct Entry {
         QPointer<QWidget> widget;
         screen::ControlKind kind = screen::ControlKind::Label;
-        QString parent;
+        QString parent;                        // the record's parent name, as written
         std::optional<screen::Control> shown;  // the record as last drawn
+        const screen::Control* control = nullptr;  // the record drawn, while it is present
+        QString name;                          // its name, as written
+        quint64 pass = 0;                      // the last sync that found it
     };
 
     QWidget* create(const screen::Control& control, QWidget* parent);
@@ -97,7 +100,12 @@ private:
 
     screen::Form& m_form;
     std::unique_ptr<FormBinding> m_binding;
-    QHash<QString, Entry> m_entries;  // key: control name in lower case
+    // Key: control name in lower case. Entries stay where they are while the hash grows,
+    // so the records' index below can point at them.
+    QHash<QString, std::shared_ptr<Entry>> m_entries;
+    // Record -> its entry: a sync finds each known control without lower-casing its name.
+    QHash<const screen::Control*, Entry*> m_byControl;
+    quint64 m_pass = 0;
     bool m_syncing = false;
     int m_depth = 0;
 };

@@ -170,6 +170,39 @@ TEST_F(FormViewTest, EntriesOfAScrollBoxMoveAppearAndGo)
     EXPECT_EQ(third->geometry(), QRect(0, 80, 65, 71));
 }
 
+TEST_F(FormViewTest, ARenamedOrReplacedRecordGetsTheWidgetOfItsName)
+{
+    QWidget* second = view.widgetFor(S("entrada2"));
+    ASSERT_TRUE(second);
+
+    // Renamed in place: the record is the same object, its widget is not.
+    form.change([&] { form.component(S("entrada2")).name = S("entrada9"); });
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(view.widgetFor(S("entrada2")), nullptr);
+    QWidget* renamed = view.widgetFor(S("entrada9"));
+    ASSERT_TRUE(renamed);
+    EXPECT_EQ(renamed->geometry(), QRect(0, 80, 65, 71));
+
+    // Removed and made again under the same name as another kind, in one change: the new
+    // record (which may sit where the old one did) gets a widget of its own kind.
+    form.change([&] {
+        form.removeControl(S("entrada1"));
+        Control label;
+        label.name = S("entrada1");
+        label.kind = ControlKind::Label;
+        label.parent = S("scbLista");
+        label.caption = S("de novo");
+        label.bounds = {0, 0, 65, 20};
+        form.addControl(label);
+    });
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto* again = qobject_cast<QLabel*>(view.widgetFor(S("entrada1")));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->text(), S("de novo"));
+    EXPECT_EQ(again->parentWidget(), view.widgetFor(S("scbLista")));
+    EXPECT_TRUE(view.widgetFor(S("entrada9")));
+}
+
 // Which widgets paint, by name.
 class PaintLog : public QObject {
 public:
