@@ -352,31 +352,55 @@ Combo ShopCatalogue::combo(const QString& code) const
                         .arg(code, known.join(QStringLiteral(", "))));
 }
 
+ShopCatalogue::ShopCatalogue(QString connectionName)
+    : m_connection(std::move(connectionName)),
+      m_occurrences(std::make_shared<std::unique_ptr<QSqlQuery>>())
+{
+}
+
 DataPacket ShopCatalogue::occurrences(const QString& product) const
 {
     DataPacket p;
     p.fields = records::obs();
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    q.prepare(S("SELECT DISTINCT OC.CDGRPOCOR, OC.CDOCORR, OC.CDTIPRISCO, OC.DSOCORR, "
-                "OC.CDPRODUTO, OC.IDCONTROLAOBS "
-                "FROM OCORRENCIA OC JOIN PRODOCORRE PR ON PR.CDGRPOCOR = OC.CDGRPOCOR "
-                "AND PR.CDOCORR = OC.CDOCORR JOIN LOJA LJ ON LJ.CDGRPOCORPED = OC.CDGRPOCOR "
-                "WHERE LJ.CDFILIAL = :FILIAL AND LJ.CDLOJA = :LOJA AND PR.CDPRODUTO = :PRODUTO "
-                "ORDER BY OC.CDOCORR"));
-    q.bindValue(S(":FILIAL"), S(kShopBranch));
-    q.bindValue(S(":LOJA"), S(kShopStore));
-    q.bindValue(S(":PRODUTO"), product);
-    if (!q.exec())
-        throw HostError(QStringLiteral("The occurrences of %1 cannot be read: %2")
-                            .arg(product, q.lastError().text()));
-    while (q.next()) {
-        Row r;
-        for (int i = 0; i < p.fields.size(); ++i)
-            r.append(coerceToField(p.fields.at(i), q.value(i)));
-        p.rows.append(r);
+    // A kept query that fails (its connection closed and opened again) is prepared anew once.
+    std::unique_ptr<QSqlQuery>& kept = *m_occurrences;
+    QString error;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!kept) {
+            auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_connection, false));
+            q->setForwardOnly(true);
+            if (!q->prepare(S("SELECT DISTINCT OC.CDGRPOCOR, OC.CDOCORR, OC.CDTIPRISCO, "
+                              "OC.DSOCORR, OC.CDPRODUTO, OC.IDCONTROLAOBS "
+                              "FROM OCORRENCIA OC JOIN PRODOCORRE PR ON PR.CDGRPOCOR = "
+                              "OC.CDGRPOCOR AND PR.CDOCORR = OC.CDOCORR JOIN LOJA LJ ON "
+                              "LJ.CDGRPOCORPED = OC.CDGRPOCOR WHERE LJ.CDFILIAL = :FILIAL AND "
+                              "LJ.CDLOJA = :LOJA AND PR.CDPRODUTO = :PRODUTO "
+                              "ORDER BY OC.CDOCORR"))) {
+                error = q->lastError().text();
+                continue;
+            }
+            kept = std::move(q);
+        }
+        QSqlQuery& q = *kept;
+        q.bindValue(S(":FILIAL"), S(kShopBranch));
+        q.bindValue(S(":LOJA"), S(kShopStore));
+        q.bindValue(S(":PRODUTO"), product);
+        if (!q.exec()) {
+            error = q.lastError().text();
+            kept.reset();
+            continue;
+        }
+        while (q.next()) {
+            Row r;
+            for (int i = 0; i < p.fields.size(); ++i)
+                r.append(coerceToField(p.fields.at(i), q.value(i)));
+            p.rows.append(r);
+        }
+        q.finish();
+        return p;
     }
-    return p;
+    throw HostError(
+        QStringLiteral("The occurrences of %1 cannot be read: %2").arg(product, error));
 }
 
 QString ShopCatalogue::productName(const QString& product) const

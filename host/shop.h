@@ -14,6 +14,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QSqlQuery;
+
 namespace kvp::refhost {
 
 // Branch, store and till of the sample shop; the parameter file carries them.
@@ -80,7 +84,7 @@ struct Combo {
 class ShopCatalogue {
 public:
     // connectionName names an open QSqlDatabase holding the shop.
-    explicit ShopCatalogue(QString connectionName) : m_connection(std::move(connectionName)) {}
+    explicit ShopCatalogue(QString connectionName);
 
     // The menu in its order. Raises HostError on a database failure.
     QList<Combo> combos() const;
@@ -94,6 +98,9 @@ public:
 
 private:
     QString m_connection;
+    // The occurrence query, prepared once and shared by the copies of the catalogue: it
+    // runs on every product touch.
+    std::shared_ptr<std::unique_ptr<QSqlQuery>> m_occurrences;
 };
 
 }  // namespace kvp::refhost

@@ -110,3 +110,37 @@ TEST_F(RunFolderTest, AFolderWithFilesButNoDatabaseIsRefusedUntouched)
 }
 
 }  // namespace
+
+// The occurrence query is kept prepared across touches; the shop's connection closed and
+// opened again (a host reconnecting) must not leave it answering from a dead statement.
+TEST_F(RunFolderTest, OccurrencesSurviveTheShopConnectionBeingReopened)
+{
+    ASSERT_TRUE(prepareRunFolder(folder, false).built);
+    const QString name = S("occurrences-test");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(S("QSQLITE"), name);
+        db.setDatabaseName(folder.databasePath());
+        ASSERT_TRUE(db.open());
+        const ShopCatalogue catalogue(name);
+        const auto descriptions = [](const DataPacket& p) {
+            QStringList out;
+            for (const Row& r : p.rows)
+                out << r.value(3).toString();
+            return out;
+        };
+        const QStringList burger{S("Sem cebola"), S("Sem tomate"), S("Bem passado"),
+                                 S("Com bacon extra")};
+        EXPECT_EQ(descriptions(catalogue.occurrences(S("1001"))), burger);
+        EXPECT_EQ(descriptions(catalogue.occurrences(S("1003"))),
+                  QStringList({S("Sem cebola"), S("Bem passado")}));
+        EXPECT_TRUE(catalogue.occurrences(S("10'01")).rows.isEmpty());
+
+        db.close();
+        EXPECT_THROW(catalogue.occurrences(S("1001")), HostError);
+        ASSERT_TRUE(db.open());
+        const ShopCatalogue copy = catalogue;  // copies share the kept statement
+        EXPECT_EQ(descriptions(copy.occurrences(S("1001"))), burger);
+        EXPECT_EQ(descriptions(catalogue.occurrences(S("1001"))), burger);
+    }
+    QSqlDatabase::removeDatabase(name);
+}
