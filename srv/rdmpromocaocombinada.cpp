@@ -629,17 +629,18 @@ SqlStatement& TrdmPromocaoCombinada::batchStatement(Stmt id, int rows)
 
 QVariant TrdmPromocaoCombinada::dateParameter() const
 {
-    const QDateTime midnight(host().now().date(), QTime(0, 0));
+    const QDate today = host().now().date();
     switch (m_dialect) {
     case Dialect::Sqlite:
     case Dialect::PostgreSql:
         // Text in the stored form: Qt would send ISO text with a 'T' to SQLite and UTC to
-        // PostgreSQL, both of which compare wrongly with the date columns.
-        return midnight.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        // PostgreSQL, both of which compare wrongly with the date columns. Written from
+        // the date alone: a local midnight would ask the time zone again on every call.
+        return QString(today.toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
     case Dialect::MsSql:
     case Dialect::Oracle: break;
     }
-    return midnight;
+    return QDateTime(today, QTime(0, 0));
 }
 
 TrdmPromocaoCombinada& ensureDataModule()
