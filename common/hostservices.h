@@ -119,4 +119,19 @@ void installHost(HostServices* services);
 HostServices& host();
 bool hasHost();
 
+// One operator step (a touch, a key, a tick) reads the host's clock once: inside a
+// StepClock the first stepNow() asks the host and later ones get the same moment, so a
+// touch's log lines, price look-up and date parameters agree and the host's clock (a
+// time-zone look-up on every read) is not asked again and again. A moment older than a
+// few milliseconds is read again, so a step that waited on the operator (a message, a
+// nested screen) goes on with the time it is now. Outside a step, stepNow() is host().now().
+class StepClock {
+public:
+    StepClock();
+    ~StepClock();
+    StepClock(const StepClock&) = delete;
+    StepClock& operator=(const StepClock&) = delete;
+};
+QDateTime stepNow();
+
 }  // namespace kvp

@@ -110,7 +110,7 @@ void writeOperationLog(const QString& programFolder, const QDateTime& now, const
 void LogKvp510(const QString& text)
 {
     const HostServices& services = host();
-    writeOperationLog(services.programFolder(), services.now(), services.formatSettings(), text);
+    writeOperationLog(services.programFolder(), stepNow(), services.formatSettings(), text);
 }
 
 }  // namespace kvp

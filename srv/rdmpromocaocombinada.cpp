@@ -629,7 +629,7 @@ SqlStatement& TrdmPromocaoCombinada::batchStatement(Stmt id, int rows)
 
 QVariant TrdmPromocaoCombinada::dateParameter() const
 {
-    const QDate today = host().now().date();
+    const QDate today = stepNow().date();
     switch (m_dialect) {
     case Dialect::Sqlite:
     case Dialect::PostgreSql:

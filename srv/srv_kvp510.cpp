@@ -404,7 +404,7 @@ DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const Q
                             const QString& consumidor)
 {
     return guarded([&](TrdmPromocaoCombinada& m) {
-        const QDateTime now = host().now();
+        const QDateTime now = stepNow();
         // 1 = Sunday ... 7 = Saturday; Qt counts Monday = 1 ... Sunday = 7.
         const QString weekday = QString::number(now.date().dayOfWeek() % 7 + 1);
         // Hours and minutes from the host's time text: 09:05:30 gives 0905.

@@ -67,7 +67,7 @@ struct RegrasCupom {
         // The data service leaves the validity dates to the screen: a coupon outside them is
         // as unavailable as one the product does not take.
         bool achou = false;
-        const QDateTime agora = h.now();
+        const QDateTime agora = stepNow();
         for (t.cdsCuponsValidos.first(); !t.cdsCuponsValidos.eof(); t.cdsCuponsValidos.next()) {
             if (t.cdsCuponsValidos.asString(QStringLiteral("CDCUPOMDESCQMT")) == t.stCdCupomDesc &&
                 vigente(t.cdsCuponsValidos, agora)) {

@@ -29,7 +29,7 @@ struct RegrasPreco {
         try {
             HostServices& h = host();
             // HHMM from the long time text: "13:05:22" -> "1305".
-            const QString hora = hourMinuteText(h.now(), h.formatSettings());
+            const QString hora = hourMinuteText(stepNow(), h.formatSettings());
             const QVariantList valores{
                 t.stCdFilial,
                 Tela::modulo().stCdCliDebPadrao,

@@ -187,6 +187,7 @@ void Form::activated()
 bool Form::deliver(const std::function<void()>& handler)
 {
     try {
+        const StepClock step;
         const ChangeScope changes(*this);
         handler();
         return true;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <QTemporaryDir>
 
 
@@ -145,4 +146,38 @@ TEST_F(OperationLog, AnUnwritableLogFolderRaisesLogErrorWhoeverRuns)
         EXPECT_TRUE(e.path().contains(s("dados/LogKvp510"))) << e.what();
     }
     EXPECT_TRUE(QFileInfo(under("dados/LogKvp510")).isFile());
+}
+
+TEST_F(OperationLog, AStepsLinesShareOneReadingOfTheClockAndTheNextStepReadsAgain)
+{
+    test::ScriptedHost scripted;
+    scripted.setProgramFolder(base());
+    installHost(&scripted);
+    const QDateTime nine(QDate(2026, 12, 6), QTime(9, 0, 0));
+    scripted.setNow(nine);
+    EXPECT_EQ(stepNow(), nine);  // outside a step: the host, every time
+    {
+        const StepClock step;
+        LogKvp510(s("primeira"));
+        scripted.setNow(nine.addSecs(1));
+        LogKvp510(s("mesmo passo"));
+        {
+            const StepClock nested;  // a handler run from inside another keeps its moment
+            EXPECT_EQ(stepNow(), nine);
+        }
+        // A step that waited (a message on the screen) reads the clock again.
+        QThread::msleep(40);
+        LogKvp510(s("depois de esperar"));
+    }
+    scripted.setNow(nine.addSecs(5));
+    {
+        const StepClock next;
+        LogKvp510(s("outro passo"));
+    }
+    installHost(nullptr);
+    EXPECT_EQ(readAll(under("dados/LogKvp510/LogKvp510_2026/LogKvp510_0612.txt")),
+              QByteArray("06/12/2026 09:00:00 - primeira\n"
+                         "06/12/2026 09:00:00 - mesmo passo\n"
+                         "06/12/2026 09:00:01 - depois de esperar\n"
+                         "06/12/2026 09:00:05 - outro passo\n"));
 }
