@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 
 namespace kvp::ui {
 
@@ -227,9 +228,30 @@ BlendedBitBtn::BlendedBitBtn(const QPixmap& picture, const QString& caption, QWi
 
 void BlendedBitBtn::setPicture(const QPixmap& picture)
 {
+    m_source = nullptr;
     m_picture = picture;
     updateGeometry();
     update();
+}
+
+void BlendedBitBtn::setPictureSource(std::function<QPixmap()> source)
+{
+    m_source = std::move(source);
+    m_picture = QPixmap();
+    updateGeometry();
+    update();
+}
+
+const QPixmap& BlendedBitBtn::resolvedPicture() const
+{
+    if (m_source)
+        m_picture = std::exchange(m_source, nullptr)();
+    return m_picture;
+}
+
+QPixmap BlendedBitBtn::picture() const
+{
+    return resolvedPicture();
 }
 
 void BlendedBitBtn::setLayout(Layout layout)
@@ -241,10 +263,11 @@ void BlendedBitBtn::setLayout(Layout layout)
 
 QSize BlendedBitBtn::sizeHint() const
 {
+    const QPixmap& picture = resolvedPicture();
     QSize s = BlendedButton::sizeHint();
-    if (m_picture.isNull() || m_layout == Layout::PictureOnly)
-        return m_layout == Layout::PictureOnly && !m_picture.isNull() ? m_picture.size() : s;
-    const int side = std::min(32, m_picture.height());
+    if (picture.isNull() || m_layout == Layout::PictureOnly)
+        return m_layout == Layout::PictureOnly && !picture.isNull() ? picture.size() : s;
+    const int side = std::min(32, picture.height());
     if (m_layout == Layout::PictureLeft)
         return {s.width() + side + kPadding, std::max(s.height(), side + kPadding * 2)};
     return {std::max(s.width(), side + kPadding * 2), s.height() + side + kPadding};
@@ -252,11 +275,12 @@ QSize BlendedBitBtn::sizeHint() const
 
 void BlendedBitBtn::paintFace(QPainter& painter, const QRectF& inner)
 {
+    const QPixmap& picture = resolvedPicture();
     if (!isEnabled())
         painter.setOpacity(0.45);
     if (m_layout == Layout::PictureOnly) {
-        if (!m_picture.isNull())
-            painter.drawPixmap(rect(), m_picture);
+        if (!picture.isNull())
+            painter.drawPixmap(rect(), picture);
         painter.setOpacity(1.0);
         paintCaption(painter, inner, Qt::AlignHCenter | Qt::AlignBottom);
         return;
@@ -272,15 +296,15 @@ void BlendedBitBtn::paintFace(QPainter& painter, const QRectF& inner)
         pictureArea = QRectF(inner.center().x() - side / 2.0, inner.top(), side, side);
         captionArea.setTop(pictureArea.bottom() + 2);
     }
-    if (!m_picture.isNull()) {
-        const QSizeF fit = QSizeF(m_picture.size()).scaled(pictureArea.size(), Qt::KeepAspectRatio);
+    if (!picture.isNull()) {
+        const QSizeF fit = QSizeF(picture.size()).scaled(pictureArea.size(), Qt::KeepAspectRatio);
         const QRectF target(pictureArea.center().x() - fit.width() / 2.0,
                             pictureArea.center().y() - fit.height() / 2.0, fit.width(),
                             fit.height());
-        painter.drawPixmap(target, m_picture, QRectF(m_picture.rect()));
+        painter.drawPixmap(target, picture, QRectF(picture.rect()));
     }
     painter.setOpacity(1.0);
-    if (m_picture.isNull())
+    if (picture.isNull())
         captionArea = inner;
     paintCaption(painter, captionArea, Qt::AlignCenter);
 }

@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <functional>
+
 namespace kvp::ui {
 
 class BlendedButton : public QWidget {
@@ -79,7 +81,10 @@ public:
     BlendedBitBtn(const QPixmap& picture, const QString& caption, QWidget* parent = nullptr);
 
     void setPicture(const QPixmap& picture);
-    QPixmap picture() const { return m_picture; }
+    // The picture, made only when the button is first drawn or asked for it: a screen
+    // sets pictures on buttons that are hidden or replaced before they are ever seen.
+    void setPictureSource(std::function<QPixmap()> source);
+    QPixmap picture() const;
     void setLayout(Layout layout);
     Layout layout() const { return m_layout; }
 
@@ -89,7 +94,10 @@ protected:
     void paintFace(QPainter& painter, const QRectF& inner) override;
 
 private:
-    QPixmap m_picture;
+    const QPixmap& resolvedPicture() const;
+
+    mutable QPixmap m_picture;
+    mutable std::function<QPixmap()> m_source;  // pending until the picture is needed
     Layout m_layout = Layout::PictureLeft;
 };
 

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -177,6 +178,50 @@ QPixmap defaultPicture(const QSize& size)
     return *it;
 }
 
+namespace {
+
+// The built-in reader of the file's type, without asking every image plugin first (the
+// first such question loads them all); anything it cannot read gets the full detection.
+QPixmap decodePicture(const QString& path)
+{
+    QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    QPixmap pixmap = QPixmap::fromImageReader(&reader);
+    return pixmap.isNull() ? QPixmap(path) : pixmap;
+}
+
+// A picture control's pixmap at the given size. A touchable picture without a file (a
+// product slot, a tray entry) shows the default picture; any other is a backdrop of its
+// colour.
+QPixmap pictureOf(const QString& path, bool stretch, bool touchable, const QSize& size)
+{
+    if (path.isEmpty())
+        return touchable ? defaultPicture(size) : QPixmap();
+    const QDateTime modified = QFileInfo(path).lastModified();
+    auto it = pictureCache().find(path);
+    if (it == pictureCache().end() || it->modified != modified)
+        it = pictureCache().insert(path, DecodedPicture{decodePicture(path), modified, {}});
+    if (it->pixmap.isNull())
+        return defaultPicture(size);  // unreadable file: show the default, as for none
+    if (stretch || size.isEmpty())
+        return it->pixmap;
+    auto fit = it->fitted.constFind(sizeKey(size));
+    if (fit != it->fitted.cend())
+        return *fit;
+    // Unstretched pictures keep their proportions, centred.
+    QPixmap fitted(size);
+    fitted.fill(Qt::transparent);
+    QPainter p(&fitted);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QPixmap scaled = it->pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    p.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
+                 scaled);
+    p.end();
+    return *it->fitted.insert(sizeKey(size), fitted);
+}
+
+}  // namespace
+
 FormView::FormView(screen::Form& form, std::unique_ptr<FormBinding> binding, QWidget* parent)
     : QWidget(parent), m_form(form), m_binding(binding ? std::move(binding)
                                                         : std::make_unique<InertBinding>())
@@ -252,35 +297,6 @@ QWidget* FormView::create(const Control& control, QWidget* parent)
     return w;
 }
 
-QPixmap FormView::pictureFor(const Control& control, const QSize& size)
-{
-    // A touchable picture without a file (a product slot, a tray entry) shows the default
-    // picture; any other is a backdrop of its colour.
-    if (control.picture.isEmpty())
-        return m_binding->touchHandler(control) ? defaultPicture(size) : QPixmap();
-    const QDateTime modified = QFileInfo(control.picture).lastModified();
-    auto it = pictureCache().find(control.picture);
-    if (it == pictureCache().end() || it->modified != modified)
-        it = pictureCache().insert(control.picture, DecodedPicture{QPixmap(control.picture), modified, {}});
-    if (it->pixmap.isNull())
-        return defaultPicture(size);  // unreadable file: show the default, as for none
-    if (control.stretch || size.isEmpty())
-        return it->pixmap;
-    auto fit = it->fitted.constFind(sizeKey(size));
-    if (fit != it->fitted.cend())
-        return *fit;
-    // Unstretched pictures keep their proportions, centred.
-    QPixmap fitted(size);
-    fitted.fill(Qt::transparent);
-    QPainter p(&fitted);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QPixmap scaled = it->pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    p.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
-                 scaled);
-    p.end();
-    return *it->fitted.insert(sizeKey(size), fitted);
-}
-
 void FormView::apply(const Control& c, Entry& entry)
 {
     if (entry.shown && sameLook(*entry.shown, c))
@@ -334,7 +350,14 @@ void FormView::apply(const Control& c, Entry& entry)
             // Rounded picture buttons (the tray's) get a thin solid outline.
             b->setOutline(QColor(120, 120, 120), c.cornerRadius > 0 ? 1 : 0);
             b->SetDown(c.down);
-            b->setPicture(pictureFor(c, geometry.size()));
+            // Decoded when first drawn: most pictures a handler sets are replaced or hidden
+            // again before the screen is painted.
+            const bool touchable =
+                c.picture.isEmpty() && static_cast<bool>(m_binding->touchHandler(c));
+            b->setPictureSource([path = c.picture, stretch = c.stretch, touchable,
+                                 size = geometry.size()] {
+                return pictureOf(path, stretch, touchable, size);
+            });
             break;
         }
         case ControlKind::RichText: {

@@ -96,7 +96,6 @@ private:
 
     QWidget* create(const screen::Control& control, QWidget* parent);
     void apply(const screen::Control& control, Entry& entry);
-    QPixmap pictureFor(const screen::Control& control, const QSize& size);
 
     screen::Form& m_form;
     std::unique_ptr<FormBinding> m_binding;

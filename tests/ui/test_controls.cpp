@@ -123,3 +123,31 @@ TEST_F(Controls, ShapesBlendAndPicturesFillTheirButton)
     EXPECT_EQ(t.pixelColor(32, 35), QColor(Qt::red));
     EXPECT_EQ(t.pixelColor(0, 0).alpha(), 0);
 }
+
+TEST_F(Controls, APictureIsMadeWhenFirstDrawnAndOnlyOnce)
+{
+    int made = 0;
+    const auto green = [&made] {
+        ++made;
+        QPixmap pm(10, 10);
+        pm.fill(Qt::green);
+        return pm;
+    };
+    BlendedBitBtn tray;
+    tray.setLayout(BlendedBitBtn::Layout::PictureOnly);
+    tray.resize(65, 71);
+    tray.setPictureSource(green);
+    tray.setPictureSource(green);  // replaced before it was ever drawn
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(paintOf(tray).pixelColor(32, 35), QColor(Qt::green));
+    paintOf(tray);
+    EXPECT_EQ(made, 1);
+
+    // A picture set directly drops one still waiting to be made.
+    tray.setPictureSource(green);
+    QPixmap red(10, 10);
+    red.fill(Qt::red);
+    tray.setPicture(red);
+    EXPECT_EQ(paintOf(tray).pixelColor(32, 35), QColor(Qt::red));
+    EXPECT_EQ(made, 1);
+}

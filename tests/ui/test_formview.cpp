@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
@@ -270,6 +272,45 @@ TEST_F(FormViewTest, TheFrameIsDrawnInTheScreensBorderColour)
     EXPECT_EQ(image.pixelColor(0, 150), ui::colorFromBgr(2907084));
     EXPECT_EQ(image.pixelColor(1, 150), ui::colorFromBgr(2907084));
     EXPECT_EQ(image.pixelColor(5, 295), QColor(Qt::white));
+}
+
+TEST_F(FormViewTest, PicturesComeFromTheirFilesWhateverTheFileIsNamed)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto write = [&](const char* name, Qt::GlobalColor colour, const char* format) {
+        QImage image(20, 20, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = dir.filePath(S(name));
+        EXPECT_TRUE(image.save(path, format));
+        return path;
+    };
+    const QString bitmap = write("vermelho.bmp", Qt::red, "BMP");
+    const QString misnamed = write("azul.bmp", Qt::blue, "PNG");  // a PNG under a .bmp name
+    const QString broken = dir.filePath(S("quebrado.bmp"));
+    {
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("BM not a picture");
+    }
+    form.change([&] {
+        form.component(S("entrada1")).picture = bitmap;
+        form.component(S("entrada1")).stretch = true;
+        form.component(S("entrada2")).picture = misnamed;
+        form.component(S("entrada2")).stretch = true;
+    });
+    const auto colourOf = [&](const char* name) {
+        auto* b = widget<ui::BlendedBitBtn>(name);
+        return b ? b->picture().toImage().pixelColor(10, 10) : QColor();
+    };
+    EXPECT_EQ(colourOf("entrada1"), QColor(Qt::red));
+    EXPECT_EQ(colourOf("entrada2"), QColor(Qt::blue));
+
+    // An unreadable file shows the default picture, as a slot without one does.
+    form.change([&] { form.component(S("entrada2")).picture = broken; });
+    auto* second = widget<ui::BlendedBitBtn>("entrada2");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->picture().toImage(), ui::defaultPicture(QSize(65, 71)).toImage());
 }
 
 // --- The selection screen itself, over an SQLite shop ---
