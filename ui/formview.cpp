@@ -3,12 +3,12 @@
 #include "blendedbutton.h"
 #include "blendedshape.h"
 #include "colors.h"
+#include "picturefile.h"
 #include "richtext.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -180,16 +180,6 @@ QPixmap defaultPicture(const QSize& size)
 
 namespace {
 
-// The built-in reader of the file's type, without asking every image plugin first (the
-// first such question loads them all); anything it cannot read gets the full detection.
-QPixmap decodePicture(const QString& path)
-{
-    QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    QPixmap pixmap = QPixmap::fromImageReader(&reader);
-    return pixmap.isNull() ? QPixmap(path) : pixmap;
-}
-
 // A picture control's pixmap at the given size. A touchable picture without a file (a
 // product slot, a tray entry) shows the default picture; any other is a backdrop of its
 // colour.
@@ -200,7 +190,7 @@ QPixmap pictureOf(const QString& path, bool stretch, bool touchable, const QSize
     const QDateTime modified = QFileInfo(path).lastModified();
     auto it = pictureCache().find(path);
     if (it == pictureCache().end() || it->modified != modified)
-        it = pictureCache().insert(path, DecodedPicture{decodePicture(path), modified, {}});
+        it = pictureCache().insert(path, DecodedPicture{readPictureFile(path), modified, {}});
     if (it->pixmap.isNull())
         return defaultPicture(size);  // unreadable file: show the default, as for none
     if (stretch || size.isEmpty())

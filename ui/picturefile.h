@@ -1,0 +1,20 @@
+#pragma once
+
+// Reading the pictures of products and screens from their files. Shops keep them as
+// uncompressed 24-bit Windows bitmaps; those are read directly, anything else by Qt's
+// image readers.
+
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+
+namespace kvp::ui {
+
+// The picture in the file; a null pixmap when it cannot be read.
+QPixmap readPictureFile(const QString& path);
+
+// The picture of an uncompressed 24-bit bitmap file's bytes, exactly as Qt's reader makes
+// it; a null image for any other kind of file (which then needs that reader).
+QImage readPlainBitmap(const QByteArray& file);
+
+}  // namespace kvp::ui
