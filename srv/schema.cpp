@@ -1,8 +1,9 @@
 #include "schema.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace kvp {
@@ -49,32 +50,72 @@ struct Catalogue {
     QHash<QString, FieldDef> columns;
 };
 
-// Reads the SQLite DDL: one "NAME TYPE" column per line inside CREATE TABLE.
+bool isColumnNameChar(QChar c)
+{
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           c == QLatin1Char('_');
+}
+
+// Reads the SQLite DDL: one "NAME TYPE" column per line inside CREATE TABLE. Read by hand
+// rather than by regular expressions: this runs in the first sale of every process.
 Catalogue buildCatalogue()
 {
-    static const QRegularExpression table(QStringLiteral("^CREATE TABLE (\\w+)"));
-    static const QRegularExpression column(
-        QStringLiteral("^\\s+([A-Z0-9_]+)\\s+(VARCHAR|INTEGER|NUMERIC|DATETIME|TEXT)(?:\\((\\d+)\\))?"));
+    static const QLatin1String create("CREATE TABLE ");
+    static const QLatin1String types[] = {QLatin1String("VARCHAR"), QLatin1String("INTEGER"),
+                                          QLatin1String("NUMERIC"), QLatin1String("DATETIME"),
+                                          QLatin1String("TEXT")};
     Catalogue c;
-    const QStringList lines = schemaDdl(Dialect::Sqlite).split(QLatin1Char('\n'));
-    for (const QString& line : lines) {
-        if (const auto t = table.match(line); t.hasMatch()) {
-            c.tables.append(t.captured(1));
-            continue;
+    const QString ddl = schemaDdl(Dialect::Sqlite);
+    for (const QStringView line : QStringView(ddl).split(QLatin1Char('\n'))) {
+        if (line.startsWith(create)) {
+            qsizetype end = create.size();
+            while (end < line.size() && (line.at(end).isLetterOrNumber() || line.at(end) == QLatin1Char('_')))
+                ++end;
+            if (end > create.size()) {
+                c.tables.append(line.mid(create.size(), end - create.size()).toString());
+                continue;
+            }
         }
-        const auto m = column.match(line);
-        if (!m.hasMatch() || c.columns.contains(m.captured(1)))
+        // Indented, a name of capitals, digits and underscores, blanks, a type and an
+        // optional "(width)".
+        qsizetype at = 0;
+        while (at < line.size() && line.at(at).isSpace())
+            ++at;
+        if (at == 0)
             continue;
-        const QString name = m.captured(1);
-        const QString type = m.captured(2);
+        const qsizetype nameStart = at;
+        while (at < line.size() && isColumnNameChar(line.at(at)))
+            ++at;
+        const qsizetype nameEnd = at;
+        while (at < line.size() && line.at(at).isSpace())
+            ++at;
+        if (nameEnd == nameStart || at == nameEnd)
+            continue;
+        const QStringView rest = line.mid(at);
+        const QLatin1String* type = std::find_if(std::begin(types), std::end(types),
+                                                 [&](QLatin1String t) { return rest.startsWith(t); });
+        if (type == std::end(types))
+            continue;
+        const QString name = line.mid(nameStart, nameEnd - nameStart).toString();
+        if (c.columns.contains(name))
+            continue;
+        int width = 0;
+        const QStringView after = rest.mid(type->size());
+        if (after.startsWith(QLatin1Char('('))) {
+            qsizetype d = 1;
+            while (d < after.size() && after.at(d).isDigit())
+                ++d;
+            if (d > 1 && d < after.size() && after.at(d) == QLatin1Char(')'))
+                width = after.mid(1, d - 1).toInt();
+        }
         FieldDef def;
-        if (type == QLatin1String("VARCHAR"))
-            def = stringField(name, m.captured(3).toInt());
-        else if (type == QLatin1String("INTEGER"))
+        if (*type == QLatin1String("VARCHAR"))
+            def = stringField(name, width);
+        else if (*type == QLatin1String("INTEGER"))
             def = integerField(name);
-        else if (type == QLatin1String("NUMERIC"))
+        else if (*type == QLatin1String("NUMERIC"))
             def = floatField(name);
-        else if (type == QLatin1String("DATETIME"))
+        else if (*type == QLatin1String("DATETIME"))
             def = dateTimeField(name);
         else
             def = blobField(name);

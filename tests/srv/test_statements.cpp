@@ -167,5 +167,36 @@ TEST(Schema, BothDialectsDeclareTheSameTablesAndColumns)
     EXPECT_EQ(sqlite, shape(Dialect::PostgreSql));
 }
 
+TEST(Schema, EveryColumnIsCataloguedWithItsDeclaredTypeAndWidth)
+{
+    const QRegularExpression column(S("^\\s+([A-Z0-9_]+)\\s+(VARCHAR|INTEGER|NUMERIC|DATETIME|TEXT)(?:\\((\\d+)\\))?"),
+                                    QRegularExpression::MultilineOption);
+    QSet<QString> seen;
+    int strings = 0;
+    for (auto it = column.globalMatch(schemaDdl(Dialect::Sqlite)); it.hasNext();) {
+        const auto m = it.next();
+        const QString name = m.captured(1);
+        if (seen.contains(name))
+            continue;  // a column of several tables keeps its first declaration
+        seen.insert(name);
+        const std::optional<FieldDef> def = catalogueField(name.toLower());
+        ASSERT_TRUE(def) << name.toStdString();
+        const QString type = m.captured(2);
+        const FieldType expected = type == S("VARCHAR")    ? FieldType::String
+                                   : type == S("INTEGER")  ? FieldType::Integer
+                                   : type == S("NUMERIC")  ? FieldType::Float
+                                   : type == S("DATETIME") ? FieldType::DateTime
+                                                           : FieldType::Blob;
+        EXPECT_EQ(def->type, expected) << name.toStdString();
+        if (expected == FieldType::String) {
+            ++strings;
+            EXPECT_EQ(def->size, m.captured(3).toInt()) << name.toStdString();
+        }
+    }
+    EXPECT_GT(strings, 100);
+    EXPECT_FALSE(catalogueField(S("NOSUCHCOLUMN")));
+    EXPECT_EQ(catalogueField(S("ROTEIRO"))->type, FieldType::Blob) << "aliases follow their column";
+}
+
 }  // namespace
 }  // namespace kvp
