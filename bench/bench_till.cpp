@@ -868,9 +868,15 @@ int coldOpenChild(const QStringList& args)
     Meter meter(shop);
     double t = 0;
     meter.start();
-    till.sell([&](ui::ScreenDialog&) { t = meter.stop(); });
-    std::printf("%.9f %ld %ld\n", t, g_calls.load(), g_paints->painted);
-    std::fflush(stdout);
+    till.sell([&](ui::ScreenDialog&) {
+        t = meter.stop();
+        // Reported while the screen is open, and held there until the parent has counted
+        // the round trips: leaving the screen and the process's end are not the open's.
+        std::printf("%.9f %ld %ld\n", t, g_calls.load(), g_paints->painted);
+        std::fflush(stdout);
+        char go[8];
+        static_cast<void>(std::fgets(go, sizeof go, stdin));
+    });
     return 0;
 }
 
@@ -885,13 +891,19 @@ void openCold(benchmark::State& state, const Shop& shop, bool bare)
         child.start(QCoreApplication::applicationFilePath(),
                     {S("--cold-open"), shop.folder.root, shop.moduleConnection, shop.hostConnection,
                      bare ? S("bare") : S("after-window")});
-        if (!child.waitForFinished(120000) || child.exitCode() != 0)
+        QByteArray line;
+        while (!line.contains('\n') && child.waitForReadyRead(120000))
+            line += child.readAllStandardOutput();
+        const long rtOpen = (shop.proxy ? shop.proxy->roundTrips() : 0) - rt0;
+        child.write("go\n");
+        child.closeWriteChannel();
+        if (!line.contains('\n') || !child.waitForFinished(120000) || child.exitCode() != 0)
             fail(S("cold open failed: ") + QString::fromUtf8(child.readAllStandardError()));
-        const QStringList parts = QString::fromUtf8(child.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+        const QStringList parts = QString::fromUtf8(line).trimmed().split(QLatin1Char(' '));
         state.SetIterationTime(parts.value(0).toDouble());
         calls += parts.value(1).toLong();
         painted += parts.value(2).toLong();
-        rt += (shop.proxy ? shop.proxy->roundTrips() : 0) - rt0;
+        rt += rtOpen;
         ++runs;
     }
     const double n = std::max(1L, runs);
