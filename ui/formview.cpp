@@ -7,8 +7,7 @@
 #include "richtext.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QFileInfo>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -17,6 +16,8 @@
 #include <QTextEdit>
 
 #include <cmath>
+
+#include <sys/stat.h>
 
 namespace kvp::ui {
 
@@ -132,7 +133,7 @@ QPixmap drawDefaultPicture(const QSize& s)
 // same products. A file changed on disk is read again.
 struct DecodedPicture {
     QPixmap pixmap;
-    QDateTime modified;
+    qint64 modified = 0;  // the file's modification time, nanoseconds
     QHash<quint64, QPixmap> fitted;  // key: width << 32 | height
 };
 
@@ -187,7 +188,11 @@ QPixmap pictureOf(const QString& path, bool stretch, bool touchable, const QSize
 {
     if (path.isEmpty())
         return touchable ? defaultPicture(size) : QPixmap();
-    const QDateTime modified = QFileInfo(path).lastModified();
+    // A plain stat: a QDateTime of the file's time would ask the time zone on every look-up.
+    struct stat st{};
+    const qint64 modified = ::stat(QFile::encodeName(path).constData(), &st) == 0
+                                ? qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec
+                                : -1;
     auto it = pictureCache().find(path);
     if (it == pictureCache().end() || it->modified != modified)
         it = pictureCache().insert(path, DecodedPicture{readPictureFile(path), modified, {}});

@@ -1,5 +1,6 @@
 #include "picturefile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -7,6 +8,7 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace kvp::ui {
 
@@ -72,17 +74,23 @@ QImage readPlainBitmap(const QByteArray& file)
 QPixmap readPictureFile(const QString& path)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.size() <= 64 * 1024 * 1024) {
-        const QImage plain = readPlainBitmap(file.readAll());
-        if (!plain.isNull())
-            return QPixmap::fromImage(plain);
-    }
-    // The reader its suffix names, without asking every image plugin first (the first
-    // such question loads them all); what that reader cannot read gets full detection.
-    QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024 * 1024)
+        return QPixmap(path);  // Qt's own reading tells what can be made of it
+    const QByteArray bytes = file.readAll();
+    const QImage plain = readPlainBitmap(bytes);
+    if (!plain.isNull())
+        return QPixmap::fromImage(plain);
+    // The bytes already read, by the reader the suffix names, without asking every image
+    // plugin first (the first such question loads them all); what that reader cannot read
+    // gets full detection.
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
     reader.setAutoDetectImageFormat(false);
-    const QPixmap pixmap = QPixmap::fromImageReader(&reader);
-    return pixmap.isNull() ? QPixmap(path) : pixmap;
+    QImage image = reader.read();
+    if (image.isNull())
+        image = QImage::fromData(bytes);
+    return QPixmap::fromImage(std::move(image));
 }
 
 }  // namespace kvp::ui
