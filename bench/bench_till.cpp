@@ -200,7 +200,8 @@ public:
     {
         if (e->type() == QEvent::Paint && o->isWidgetType()) {
             ++painted;
-            if (qEnvironmentVariableIsSet("KVP_BENCH_PAINTS"))
+            static const bool named = qEnvironmentVariableIsSet("KVP_BENCH_PAINTS");
+            if (named)
                 std::fprintf(stderr, "paint %s %s\n", o->metaObject()->className(), qPrintable(o->objectName()));
         }
         return false;
@@ -312,6 +313,16 @@ QString sqliteConnection(const QString& path)
     return S("driver=QSQLITE;database=") + quoteConnectionValue(path);
 }
 
+// What the benchmark adds to the sample shop on either engine, then fresh statistics.
+void fillShop(QSqlDatabase& db, bool large)
+{
+    addListCampaign(db);
+    if (large)
+        addLargeCatalogue(db);
+    exec(db, S("ANALYZE"));
+    db.close();
+}
+
 // SQLite shops live beside the program, built once per schema.
 RunFolder sqliteShop(bool large)
 {
@@ -330,11 +341,7 @@ RunFolder sqliteShop(bool large)
         db.setDatabaseName(folder.databasePath());
         if (!db.open())
             fail(db.lastError().text());
-        addListCampaign(db);
-        if (large)
-            addLargeCatalogue(db);
-        exec(db, S("ANALYZE"));
-        db.close();
+        fillShop(db, large);
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     QFile done(marker);
@@ -369,11 +376,7 @@ QString postgresShop(const ConnectionSettings& server, bool large)
         std::fprintf(stderr, "building the PostgreSQL shop %s ...\n", qPrintable(database));
         QSqlDatabase db = open(S("till-build"), database);
         refhost::loadSampleShop(db);
-        addListCampaign(db);
-        if (large)
-            addLargeCatalogue(db);
-        exec(db, S("ANALYZE"));
-        db.close();
+        fillShop(db, large);
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     return database;
