@@ -280,7 +280,7 @@ void BlendedBitBtn::paintFace(QPainter& painter, const QRectF& inner)
         painter.setOpacity(0.45);
     if (m_layout == Layout::PictureOnly) {
         if (!picture.isNull())
-            painter.drawPixmap(rect(), picture);
+            detail::drawPicture(painter, QRectF(rect()), picture);
         painter.setOpacity(1.0);
         paintCaption(painter, inner, Qt::AlignHCenter | Qt::AlignBottom);
         return;
@@ -301,7 +301,7 @@ void BlendedBitBtn::paintFace(QPainter& painter, const QRectF& inner)
         const QRectF target(pictureArea.center().x() - fit.width() / 2.0,
                             pictureArea.center().y() - fit.height() / 2.0, fit.width(),
                             fit.height());
-        painter.drawPixmap(target, picture, QRectF(picture.rect()));
+        detail::drawPicture(painter, target, picture);
     }
     painter.setOpacity(1.0);
     if (picture.isNull())

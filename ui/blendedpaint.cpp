@@ -1,6 +1,7 @@
 #include "blendedpaint.h"
 
 #include <QPainter>
+#include <QPixmap>
 
 #include <algorithm>
 
@@ -28,6 +29,26 @@ void paintBlended(QPainter& painter, const QPainterPath& path, QColor fill, QCol
     if (outlineWidth > 0) {
         outline.setAlpha(outline.alpha() * alpha / 255);
         painter.strokePath(path, QPen(outline, outlineWidth));
+    }
+}
+
+void drawPicture(QPainter& painter, const QRectF& target, const QPixmap& picture, int bandRows)
+{
+    const QRectF source(picture.rect());
+    const QRect rows = painter.transform().mapRect(target).toAlignedRect();
+    if (bandRows <= 0 || rows.height() <= bandRows || painter.transform().type() > QTransform::TxTranslate) {
+        painter.drawPixmap(target, picture, source);
+        return;
+    }
+    // The bands are cut in device rows, so a translated painter cuts them the same way.
+    const QTransform toDevice = painter.transform();
+    for (int top = rows.top(); top <= rows.bottom(); top += bandRows) {
+        painter.save();
+        painter.setTransform(QTransform());
+        painter.setClipRect(QRect(rows.left(), top, rows.width(), bandRows), Qt::IntersectClip);
+        painter.setTransform(toDevice);
+        painter.drawPixmap(target, picture, source);
+        painter.restore();
     }
 }
 

@@ -1,4 +1,5 @@
 #include "blendedbutton.h"
+#include "blendedpaint.h"
 #include "blendedshape.h"
 #include "colors.h"
 #include "qtapp.h"
@@ -150,4 +151,47 @@ TEST_F(Controls, APictureIsMadeWhenFirstDrawnAndOnlyOnce)
     tray.setPicture(red);
     EXPECT_EQ(paintOf(tray).pixelColor(32, 35), QColor(Qt::red));
     EXPECT_EQ(made, 1);
+}
+
+TEST_F(Controls, APictureDrawnInBandsHasTheWholeDrawsPixels)
+{
+    // A picture with detail in every row and column, so a band drawn twice, left out or
+    // shifted by a row shows.
+    QImage source(174, 106, QImage::Format_RGB32);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < source.width(); ++x)
+            source.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * 7 + y * 53) % 256, (x ^ y) * 3 % 256));
+    const QPixmap picture = QPixmap::fromImage(source);
+
+    struct Case {
+        QRectF target;
+        qreal opacity;
+        QPointF translation;
+    };
+    const Case cases[] = {
+        {QRectF(0, 0, 65, 71), 1.0, {}},              // the tray's entry, squeezed
+        {QRectF(2.5, 3.25, 87.5, 53.4), 0.45, {}},   // a locked button's, between pixels
+        {QRectF(0, 0, 300, 230), 1.0, {}},            // enlarged
+        {QRectF(4, 6, 120, 97), 0.7, {10.5, 7}},      // a translated painter
+    };
+    for (const Case& c : cases) {
+        const auto draw = [&](int bandRows) {
+            QImage out(320, 250, QImage::Format_ARGB32_Premultiplied);
+            out.fill(QColor(30, 60, 90, 200));
+            QPainter p(&out);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.translate(c.translation);
+            p.setClipPath(detail::roundedPath(c.target, 20, 1));
+            p.setOpacity(c.opacity);
+            detail::drawPicture(p, c.target, picture, bandRows);
+            return out;
+        };
+        const QImage whole = draw(0);
+        EXPECT_NE(whole.pixel(int(c.target.center().x() + c.translation.x()), int(c.target.center().y() + c.translation.y())),
+                  QColor(30, 60, 90, 200).rgba())
+            << "the picture must be drawn";
+        for (const int rows : {1, 7, detail::kPictureBandRows})
+            EXPECT_EQ(draw(rows), whole) << "target " << c.target.width() << "x" << c.target.height() << ", bands of " << rows;
+    }
 }
