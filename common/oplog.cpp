@@ -9,9 +9,11 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kvp {
@@ -32,6 +34,39 @@ void createFolders(const QString& folder)
         throw LogError(folder, QString::fromLocal8Bit(ec.message()));
     }
 }
+
+// The day's file stays open between lines: opening it walks its whole path every time, and
+// one touch writes three lines. A file taken away meanwhile (its folder cleared, the file
+// deleted) is opened, and its folders made, again for the next line.
+struct OpenLog {
+    std::mutex mutex;
+    QByteArray path;
+    int fd = -1;
+
+    ~OpenLog() { close(); }
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    // Keeps the open file when it is still the one at path.
+    void use(const QByteArray& wanted)
+    {
+        struct stat st;
+        if (fd >= 0 && (wanted != path || ::fstat(fd, &st) != 0 || st.st_nlink == 0))
+            close();
+        path = wanted;
+    }
+    void open()
+    {
+        do {
+            fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+    }
+};
+
+OpenLog g_open;
 
 }  // namespace
 
@@ -73,37 +108,29 @@ void writeOperationLog(const QString& programFolder, const QDateTime& now, const
     const QByteArray line = (formatDate(now, fs) + QLatin1Char(' ') + formatTime(now, fs) +
                              QStringLiteral(" - ") + text + QLatin1Char('\n'))
                                 .toUtf8();
-    // One append-mode write: two hosts sharing the day's file interleave whole lines. The
-    // folders are made only when the file cannot be opened, not on every line of a touch.
-    const QByteArray native = QFile::encodeName(path);
-    const auto open = [&] {
-        int fd;
-        do {
-            fd = ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-        } while (fd < 0 && errno == EINTR);
-        return fd;
-    };
-    int fd = open();
-    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        createFolders(operationLogFolder(programFolder, day));
-        fd = open();
-    }
-    if (fd < 0) {
-        throw LogError(path, QString::fromLocal8Bit(std::strerror(errno)));
+    // One append-mode write: two hosts sharing the day's file interleave whole lines.
+    const std::lock_guard<std::mutex> lock(g_open.mutex);
+    g_open.use(QFile::encodeName(path));
+    if (g_open.fd < 0) {
+        // The folders are made only when the file cannot be opened, not on every line.
+        g_open.open();
+        if (g_open.fd < 0 && (errno == ENOENT || errno == ENOTDIR)) {
+            createFolders(operationLogFolder(programFolder, day));
+            g_open.open();
+        }
+        if (g_open.fd < 0) {
+            throw LogError(path, QString::fromLocal8Bit(std::strerror(errno)));
+        }
     }
     ssize_t written;
     do {
-        written = ::write(fd, line.constData(), static_cast<size_t>(line.size()));
+        written = ::write(g_open.fd, line.constData(), static_cast<size_t>(line.size()));
     } while (written < 0 && errno == EINTR);
-    const int writeErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    const int closeErrno = errno;
     if (written != line.size()) {
+        const int writeErrno = errno;
+        g_open.close();  // the next line opens the file afresh
         throw LogError(path, written < 0 ? QString::fromLocal8Bit(std::strerror(writeErrno))
                                          : QStringLiteral("the line was written only in part"));
-    }
-    if (!closed) {
-        throw LogError(path, QString::fromLocal8Bit(std::strerror(closeErrno)));
     }
 }
 

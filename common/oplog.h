@@ -31,8 +31,8 @@ private:
 void LogKvp510(const QString& text);
 
 // The same with everything given. Creates missing folders, opens the day's file for
-// appending, writes the line in one piece and closes it again, every call; raises
-// LogError on any failure.
+// appending (kept open for the next line while it is still there) and writes the line in
+// one piece; raises LogError on any failure.
 void writeOperationLog(const QString& programFolder, const QDateTime& now, const FormatSettings& fs,
                        const QString& text);
 

@@ -79,6 +79,35 @@ TEST_F(OperationLog, AppendsWholeLinesWithTheSettingsTimestamp)
               QByteArray("06/12/2026 09:05:33 - depois da limpeza\n"));
 }
 
+TEST_F(OperationLog, ADayFileTakenAwayOrReplacedGetsTheNextLine)
+{
+    const QDateTime day(QDate(2026, 12, 6), QTime(9, 5, 30));
+    const QString file = under("dados/LogKvp510/LogKvp510_2026/LogKvp510_0612.txt");
+    writeOperationLog(base(), day, m_fs, s("primeira"));
+
+    // Deleted on its own, its folder left in place.
+    ASSERT_TRUE(QFile::remove(file));
+    writeOperationLog(base(), day.addSecs(1), m_fs, s("segunda"));
+    EXPECT_EQ(readAll(file), QByteArray("06/12/2026 09:05:31 - segunda\n"));
+
+    // Deleted and made again by another till sharing the folder.
+    ASSERT_TRUE(QFile::remove(file));
+    {
+        QFile other(file);
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+        other.write("06/12/2026 09:05:32 - outra caixa\n");
+    }
+    writeOperationLog(base(), day.addSecs(3), m_fs, s("terceira"));
+    EXPECT_EQ(readAll(file), QByteArray("06/12/2026 09:05:32 - outra caixa\n"
+                                        "06/12/2026 09:05:33 - terceira\n"));
+
+    // Another program folder in between, then back to this one.
+    QTemporaryDir elsewhere;
+    writeOperationLog(elsewhere.path(), day, m_fs, s("noutro lugar"));
+    writeOperationLog(base(), day.addSecs(4), m_fs, s("quarta"));
+    EXPECT_TRUE(readAll(file).endsWith("terceira\n06/12/2026 09:05:34 - quarta\n"));
+}
+
 TEST_F(OperationLog, LogKvp510UsesTheInstalledHost)
 {
     test::ScriptedHost scripted;
