@@ -16,6 +16,7 @@
 #include <QTextEdit>
 
 #include <cmath>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -215,6 +216,20 @@ QPixmap pictureOf(const QString& path, bool stretch, bool touchable, const QSize
     return *it->fitted.insert(sizeKey(size), fitted);
 }
 
+// The width and line height an autosized caption takes in a font. The tray's entries
+// show the same names and prices again and again, and measuring shapes the text anew.
+std::pair<int, int> captionExtent(const QFont& font, const QString& caption)
+{
+    static QHash<QString, std::pair<int, int>> measured;
+    const QString key = font.key() + QChar(0x1f) + caption;
+    if (const auto it = measured.constFind(key); it != measured.cend())
+        return *it;
+    if (measured.size() > 4096)
+        measured.clear();
+    const QFontMetrics fm(font);
+    return *measured.insert(key, {fm.horizontalAdvance(caption), fm.height()});
+}
+
 }  // namespace
 
 FormView::FormView(screen::Form& form, std::unique_ptr<FormBinding> binding, QWidget* parent)
@@ -321,9 +336,9 @@ void FormView::apply(const Control& c, Entry& entry)
             l->setPalette(pal);
             l->setAutoFillBackground(!c.transparent);
             if (c.autoSize) {
-                const QFontMetrics fm(font);
-                geometry.setWidth(std::max(1, fm.horizontalAdvance(c.caption) + 2));
-                geometry.setHeight(std::max(c.bounds.height, fm.height()));
+                const auto [width, height] = captionExtent(font, c.caption);
+                geometry.setWidth(std::max(1, width + 2));
+                geometry.setHeight(std::max(c.bounds.height, height));
             }
             break;
         }
