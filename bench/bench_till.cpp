@@ -13,6 +13,8 @@
 //            connection: what the step cannot go below
 //   painted  widgets painted for the step
 //   handler_us the touch's handler alone, before the view follows it and paints
+//   host_us  the part of handler_us spent in the host's own look-ups (its price and
+//            occurrence queries): the host's cost, not the module's
 // The time is that of the step alone (manual time); the first open of a process runs in
 // a child process of its own ("open_cold", after a window as a till's host shows one;
 // "open_cold_bare", in a process that has drawn nothing).
@@ -58,6 +60,7 @@
 #include <memory>
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
 
 namespace {
 
@@ -434,6 +437,36 @@ void onDataCall(const QString& call)
     g_trace->append(t);
 }
 
+using Clock = std::chrono::steady_clock;
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Time of the host's look-ups made from the module (price, occurrences).
+double g_hostSeconds = 0;
+
+// The reference host's services, its look-ups timed.
+class TimedHost : public refhost::QtHostServices {
+public:
+    using QtHostServices::QtHostServices;
+    DataResult ChamaFuncaoGetRetornaPreco(const QVariantList& nine, DataSet& price) override
+    {
+        return timed([&] { return QtHostServices::ChamaFuncaoGetRetornaPreco(nine, price); });
+    }
+    QString Observacao(const QVariantList& inputs, HostAnswer& answer) override
+    {
+        return timed([&] { return QtHostServices::Observacao(inputs, answer); });
+    }
+
+private:
+    template <typename F>
+    static std::invoke_result_t<F> timed(F f)
+    {
+        const auto t0 = Clock::now();
+        auto result = f();
+        g_hostSeconds += seconds(Clock::now() - t0);
+        return result;
+    }
+};
+
 class Till {
 public:
     explicit Till(const Shop& shop) : m_shop(shop)
@@ -448,7 +481,7 @@ public:
         const refhost::ShopCatalogue catalogue(m_hostConnection);
         config.occurrences = [catalogue](const QString& p) { return catalogue.occurrences(p); };
         m_combo = catalogue.combo(S("9001"));
-        m_services = std::make_unique<refhost::QtHostServices>(config, m_answers);
+        m_services = std::make_unique<TimedHost>(config, m_answers);
         installHost(m_services.get());
         screen::installPresenter(&m_presenter);
     }
@@ -488,9 +521,6 @@ private:
 };
 
 // Touches a control as a press on its widget does, then lets the view paint.
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
 // Time of the handlers run by touches, the screen's own work before the view follows it.
 double g_handlerSeconds = 0;
 
@@ -549,6 +579,7 @@ struct StepCounts {
     long roundTrips = 0;
     long painted = 0;
     double handler = 0;  // seconds
+    double host = 0;     // seconds of the handler in the host's look-ups
 };
 
 class Meter {
@@ -560,6 +591,7 @@ public:
         m_rt = m_shop.proxy ? m_shop.proxy->roundTrips() : 0;
         m_painted = g_paints->painted;
         m_handler = g_handlerSeconds;
+        m_host = g_hostSeconds;
         m_t0 = Clock::now();
     }
     double stop()
@@ -569,6 +601,7 @@ public:
         m_sum.roundTrips += (m_shop.proxy ? m_shop.proxy->roundTrips() : 0) - m_rt;
         m_sum.painted += g_paints->painted - m_painted;
         m_sum.handler += g_handlerSeconds - m_handler;
+        m_sum.host += g_hostSeconds - m_host;
         ++m_steps;
         return s;
     }
@@ -579,8 +612,10 @@ public:
         if (m_shop.proxy)
             state.counters["rt"] = double(m_sum.roundTrips) / n;
         state.counters["painted"] = double(m_sum.painted) / n;
-        if (m_sum.handler > 0)
+        if (m_sum.handler > 0) {
             state.counters["handler_us"] = m_sum.handler * 1e6 / n;
+            state.counters["host_us"] = m_sum.host * 1e6 / n;
+        }
     }
 
 private:
@@ -589,6 +624,7 @@ private:
     long m_steps = 0;
     long m_calls = 0, m_rt = 0, m_painted = 0;
     double m_handler = 0;
+    double m_host = 0;
     Clock::time_point m_t0;
 };
 
