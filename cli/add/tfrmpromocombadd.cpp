@@ -223,7 +223,7 @@ void TfrmPromoCombAdd::MontaMenuProduto(const QString& cdGrupo, bool recarrega)
         bbbProdAcima.visible =
             produtos.recordCount() > 10 && nrPaginaProd > 0 && produtos.recNo() > 12;
 
-        const QStringList figuras = PastaFiguras().entryList(QDir::Files);
+        const combinada::detail::FigurasDaPasta figuras(PastaFiguras());
 
         nrProxSlotProd = 1;
         while (nrProxSlotProd <= kSlotsProduto && !produtos.eof()) {

@@ -332,7 +332,7 @@ protected:
         RegrasGrupos<Tela>::DesbloqueiaSeVazio(tela(), grupo, mutex);
     }
     void MostraSlot(int k, const DataSet& produtos, double preco, const QString& nome,
-                    const QStringList& figuras)
+                    const FigurasDaPasta& figuras)
     {
         RegrasMenu<Tela>::MostraSlot(tela(), k, produtos, preco, nome, figuras);
     }
@@ -422,9 +422,9 @@ protected:
 
     QDir PastaFiguras() const { return RegrasArquivos<Tela>::PastaFiguras(tela()); }
 
-    QString FiguraProduto(const QString& cdArvProd, const QStringList& entradas) const
+    QString FiguraProduto(const QString& cdArvProd, const FigurasDaPasta& figuras) const
     {
-        return RegrasArquivos<Tela>::FiguraProduto(tela(), cdArvProd, entradas);
+        return RegrasArquivos<Tela>::FiguraProduto(tela(), cdArvProd, figuras);
     }
 
     void LeParametros() { RegrasArquivos<Tela>::LeParametros(tela()); }

@@ -33,8 +33,7 @@ void TfrmPromocaoCombinada::MontaMenuProduto(const QString& cdGrupo, bool recarr
         bbbProdAcima.visible =
             produtos.recordCount() > 10 && nrPaginaProd >= 1 && produtos.recNo() > 12;
 
-        const QDir pasta = PastaFiguras();
-        const QStringList figuras = pasta.exists() ? pasta.entryList(QDir::Files) : QStringList();
+        const detail::FigurasDaPasta figuras(PastaFiguras());
         const bool temAtalho = produtos.hasField(QStringLiteral("CDATAPRODITM"));
 
         auto precoAtual = [&] {

@@ -6,6 +6,7 @@
 // reads the files through these too.
 
 #include "combinadadetalhe.h"
+#include "figurasdapasta.h"
 
 #include "dataset.h"
 #include "hostservices.h"
@@ -16,18 +17,6 @@
 #include <QStringList>
 
 namespace kvp::combinada::detail {
-
-// The picture file among a folder's entries, matched without regard to case: shops copy
-// "P5120102002.BMP" for what the screen asks as "p5120102002.bmp".
-inline QString procuraArquivo(const QDir& pasta, const QStringList& entradas, const QString& nome)
-{
-    for (const QString& e : entradas) {
-        if (e.compare(nome, Qt::CaseInsensitive) == 0) {
-            return pasta.filePath(e);
-        }
-    }
-    return {};
-}
 
 // A flag of the parameter file: the host writes booleans as "S"/"N", "T"/"F",
 // "True"/"False" or 1/0.
@@ -47,16 +36,15 @@ struct RegrasArquivos {
     }
 
     static QString FiguraProduto(const Tela& t, const QString& cdArvProd,
-                                 const QStringList& entradas)
+                                 const FigurasDaPasta& figuras)
     {
-        const QDir pasta = t.PastaFiguras();
-        if (!entradas.isEmpty()) {
+        if (!figuras.isEmpty()) {
             const QString candidatos[] = {QStringLiteral("p") + cdArvProd + QStringLiteral(".bmp"),
                                           QStringLiteral("Produto.bmp"),
                                           QStringLiteral("Producto.bmp"),
                                           QStringLiteral("Product.bmp")};
             for (const QString& nome : candidatos) {
-                const QString caminho = procuraArquivo(pasta, entradas, nome);
+                const QString caminho = figuras.procura(nome);
                 if (!caminho.isEmpty()) {
                     return caminho;
                 }

@@ -243,10 +243,8 @@ struct RegrasInsercao {
         // A pre-selected product has no touched picture: its own picture goes to the tray.
         screen::Control figura;
         if (!fonte) {
-            const QDir pasta = t.PastaFiguras();
             figura.picture =
-                t.FiguraProduto(ins.produto.cdArvProd,
-                                pasta.exists() ? pasta.entryList(QDir::Files) : QStringList());
+                t.FiguraProduto(ins.produto.cdArvProd, FigurasDaPasta(t.PastaFiguras()));
             fonte = &figura;
         }
         ins.opcoes.entradaBandeja = true;

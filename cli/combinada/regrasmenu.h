@@ -231,7 +231,7 @@ struct RegrasMenu {
 
     // Fills product slot k with the product the list stands on: price, name, picture.
     static void MostraSlot(Tela& t, int k, const DataSet& produtos, double preco,
-                           const QString& nome, const QStringList& figuras)
+                           const QString& nome, const FigurasDaPasta& figuras)
     {
         Control& lblP = t.lblPreco(k);
         lblP.caption = QStringLiteral("R$ ") + formatMoney(Trunc2(preco), host().formatSettings());

@@ -2,8 +2,14 @@
 
 #include "screenfixture.h"
 
+#include "figurasdapasta.h"
+
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace kvp::test {
 namespace {
@@ -160,6 +166,63 @@ TEST_F(ProductGrid, PicturesAreSearchedInOrderThenTheDefault)
     rebuild();
     EXPECT_EQ(s.imgProd(1).picture, folder.filePath(S("PARV001.BMP")));
     EXPECT_EQ(s.imgProd(2).picture, folder.filePath(S("Produto.bmp")));
+}
+
+TEST(PictureFolder, IsListedAgainOnlyWhenItHasChanged)
+{
+    using combinada::detail::FigurasDaPasta;
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    const QString path = QDir(base.path()).filePath(S("produto"));
+    ASSERT_TRUE(QDir().mkpath(path));
+    const QDir folder(path);
+    auto make = [&](const char* name) {
+        QFile f(folder.filePath(S(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    };
+    // Folder times well in the past, as a shop's folder between its changes.
+    auto setFolderTime = [&](int minutesAgo) {
+        struct timespec times[2];
+        clock_gettime(CLOCK_REALTIME, &times[0]);
+        times[0].tv_sec -= minutesAgo * 60;
+        times[0].tv_nsec = 0;
+        times[1] = times[0];
+        ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    };
+    make("P1.BMP");
+    setFolderTime(60);
+    const FigurasDaPasta first(folder);
+    EXPECT_EQ(first.procura(S("p1.bmp")), folder.filePath(S("P1.BMP")));
+    EXPECT_EQ(first.procura(S("p2.bmp")), QString());
+
+    // A file slipped in with the folder's time put back: the listing kept is used.
+    make("p2.bmp");
+    setFolderTime(60);
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("p2.bmp")), QString());
+    // The folder's time moved: listed again.
+    setFolderTime(30);
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("P2.bmp")), folder.filePath(S("p2.bmp")));
+    // Changed just now, and changed again within the same tick of a coarse file clock
+    // (the folder's time put back to what it was): a listing that young is not trusted.
+    ASSERT_TRUE(QFile::remove(folder.filePath(S("p2.bmp"))));
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("p2.bmp")), QString());
+    struct stat before{};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    make("p2.bmp");
+    const struct timespec same[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), same, 0), 0);
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("p2.bmp")), folder.filePath(S("p2.bmp")));
+
+    // A folder taken away has no pictures; made again, it is listed afresh.
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    EXPECT_TRUE(FigurasDaPasta(folder).isEmpty());
+    ASSERT_TRUE(QDir().mkpath(path));
+    make("p3.bmp");
+    setFolderTime(60);
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("p3.bmp")), folder.filePath(S("p3.bmp")));
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("p1.bmp")), QString());
+    // A listing taken earlier still answers as it was.
+    EXPECT_EQ(first.procura(S("p1.bmp")), folder.filePath(S("P1.BMP")));
 }
 
 TEST_F(ProductGrid, AGroupWithoutProductsKeepsTheGridAsItWas)
