@@ -1,8 +1,9 @@
 // The till as an operator feels it: every step of a sale through the host's entry and
 // the real Qt view (offscreen), on the reference host's sample shop and on a large one
-// (the sample shop plus 100,000 products, 2,000 promotions and 10,000 campaign
-// combinations), on SQLite and, when KVP_BENCH_PG names a server ("host=...;port=...;
-// user=..."), on PostgreSQL directly and behind a proxy that delays every round trip.
+// (the sample shop plus 100,000 products with a picture file each, 2,000 promotions and
+// 10,000 campaign combinations), on SQLite and, when KVP_BENCH_PG names a server
+// ("host=...;port=...; user=..."), on PostgreSQL directly and behind a proxy that delays
+// every round trip.
 // bench/run_till_bench.sh starts a throw-away server itself.
 //
 // Each benchmark reports in the same run:
@@ -326,11 +327,30 @@ void fillShop(QSqlDatabase& db, bool large)
     db.close();
 }
 
+// A shop keeps a picture per product: the large shop's folder gets a file for each
+// product that has none (empty: only the folder's size matters to the screens).
+void addProductPictures(QSqlDatabase& db, const RunFolder& folder)
+{
+    const QDir pictures(folder.picturesPath());
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(S("SELECT CDARVPROD FROM PRODUTO")))
+        fail(q.lastError().text());
+    while (q.next()) {
+        const QString file = pictures.filePath(S("p") + q.value(0).toString() + S(".bmp"));
+        if (QFile::exists(file))
+            continue;
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly))
+            fail(S("cannot write ") + file);
+    }
+}
+
 // SQLite shops live beside the program, built once per schema.
 RunFolder sqliteShop(bool large)
 {
     const QString root = QCoreApplication::applicationDirPath() +
-        QStringLiteral("/till_%1-%2").arg(large ? S("large") : S("sample")).arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
+        QStringLiteral("/till_%1-%2-p").arg(large ? S("large") : S("sample")).arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
     RunFolder folder{root};
     // A finished shop carries its marker; anything else is built again from scratch.
     const QString marker = root + S("/.built");
@@ -345,6 +365,12 @@ RunFolder sqliteShop(bool large)
         if (!db.open())
             fail(db.lastError().text());
         fillShop(db, large);
+        if (large) {
+            if (!db.open())
+                fail(db.lastError().text());
+            addProductPictures(db, folder);
+            db.close();
+        }
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     QFile done(marker);
@@ -380,6 +406,12 @@ QString postgresShop(const ConnectionSettings& server, bool large)
         QSqlDatabase db = open(S("till-build"), database);
         refhost::loadSampleShop(db);
         fillShop(db, large);
+        if (large) {
+            if (!db.open())
+                fail(db.lastError().text());
+            addProductPictures(db, folder);
+            db.close();
+        }
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     return database;
