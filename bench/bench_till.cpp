@@ -406,12 +406,6 @@ QString postgresShop(const ConnectionSettings& server, bool large)
         QSqlDatabase db = open(S("till-build"), database);
         refhost::loadSampleShop(db);
         fillShop(db, large);
-        if (large) {
-            if (!db.open())
-                fail(db.lastError().text());
-            addProductPictures(db, folder);
-            db.close();
-        }
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     return database;
