@@ -328,20 +328,19 @@ void fillShop(QSqlDatabase& db, bool large)
 }
 
 // A shop keeps a picture per product: the large shop's folder gets a file for each
-// product that has none (empty: only the folder's size matters to the screens).
+// product. The generated products share their tree codes, so these files are named by
+// product code and left empty: only the folder's size matters to the screens.
 void addProductPictures(QSqlDatabase& db, const RunFolder& folder)
 {
     const QDir pictures(folder.picturesPath());
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.exec(S("SELECT CDARVPROD FROM PRODUTO")))
+    if (!q.exec(S("SELECT CDPRODUTO FROM PRODUTO")))
         fail(q.lastError().text());
     while (q.next()) {
         const QString file = pictures.filePath(S("p") + q.value(0).toString() + S(".bmp"));
-        if (QFile::exists(file))
-            continue;
         QFile f(file);
-        if (!f.open(QIODevice::WriteOnly))
+        if (!QFile::exists(file) && !f.open(QIODevice::WriteOnly))
             fail(S("cannot write ") + file);
     }
 }
@@ -350,7 +349,7 @@ void addProductPictures(QSqlDatabase& db, const RunFolder& folder)
 RunFolder sqliteShop(bool large)
 {
     const QString root = QCoreApplication::applicationDirPath() +
-        QStringLiteral("/till_%1-%2-p").arg(large ? S("large") : S("sample")).arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
+        QStringLiteral("/till_%1-%2-pictures").arg(large ? S("large") : S("sample")).arg(qHash(schemaDdl(Dialect::Sqlite)), 0, 16);
     RunFolder folder{root};
     // A finished shop carries its marker; anything else is built again from scratch.
     const QString marker = root + S("/.built");

@@ -18,7 +18,7 @@ public:
     explicit FigurasDaPasta(const QDir& pasta);
 
     // The path of the file named nome in any case, or empty. Where names differ only in
-    // case, the first in name order is the one found.
+    // case, the first in code order ("P1.BMP" before "p1.bmp") is the one found.
     QString procura(const QString& nome) const;
     bool isEmpty() const;
 

@@ -223,6 +223,12 @@ TEST(PictureFolder, IsListedAgainOnlyWhenItHasChanged)
     EXPECT_EQ(FigurasDaPasta(folder).procura(S("p1.bmp")), QString());
     // A listing taken earlier still answers as it was.
     EXPECT_EQ(first.procura(S("p1.bmp")), folder.filePath(S("P1.BMP")));
+
+    // Names that differ only in case: the first in code order, however the folder lists.
+    make("produto.bmp");
+    make("Produto.bmp");
+    make("PRODUTO.bmp");
+    EXPECT_EQ(FigurasDaPasta(folder).procura(S("produto.BMP")), folder.filePath(S("PRODUTO.bmp")));
 }
 
 TEST_F(ProductGrid, AGroupWithoutProductsKeepsTheGridAsItWas)
