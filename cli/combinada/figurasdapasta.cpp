@@ -4,16 +4,24 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/stat.h>
 
 namespace kvp::combinada::detail {
 
+// Compact, as a shop's folder may hold a hundred thousand names: the case-folded names
+// of files already named so, sorted; and, sorted by their folded form, the names of the
+// files that are not.
 struct FigurasDaPasta::Listagem {
     QDir pasta;
-    QHash<QString, QString> nomes;  // case-folded name -> the file's own name
+    std::vector<std::string> minusculos;
+    std::vector<std::pair<std::string, QString>> outros;
     dev_t dispositivo = 0;
     ino_t inode = 0;
     qint64 alteradaNs = 0;  // the folder's modification time when listed
@@ -65,18 +73,21 @@ std::shared_ptr<const FigurasDaPasta::Listagem> lista(const QDir& pasta)
     nova->inode = st.st_ino;
     nova->alteradaNs = nanos(st.st_mtim);
     nova->listadaNs = agoraNs();
-    // Unsorted: sorting a shop's hundred thousand names costs more than reading them. Of
-    // names that differ only in case, the first in code order is kept.
+    // Read unsorted: sorting a shop's hundred thousand names as Qt does costs more than
+    // reading them.
     QDirIterator it(caminho, QDir::Files);
     while (it.hasNext()) {
         const QString n = it.nextFileInfo().fileName();
-        const QString chave = n.toCaseFolded();
-        const auto existente = nova->nomes.find(chave);
-        if (existente == nova->nomes.end())
-            nova->nomes.insert(chave, n);
-        else if (n < *existente)
-            *existente = n;
+        const QString dobrado = n.toCaseFolded();
+        if (dobrado == n)
+            nova->minusculos.push_back(n.toStdString());
+        else
+            nova->outros.emplace_back(dobrado.toStdString(), n);
     }
+    std::sort(nova->minusculos.begin(), nova->minusculos.end());
+    std::sort(nova->outros.begin(), nova->outros.end());
+    nova->minusculos.shrink_to_fit();
+    nova->outros.shrink_to_fit();
     const std::lock_guard<std::mutex> trava(guarda);
     listadas.insert(caminho, nova);
     return nova;
@@ -90,13 +101,23 @@ QString FigurasDaPasta::procura(const QString& nome) const
 {
     if (!m_listagem)
         return {};
-    const auto it = m_listagem->nomes.constFind(nome.toCaseFolded());
-    return it == m_listagem->nomes.cend() ? QString() : m_listagem->pasta.filePath(*it);
+    const std::string chave = nome.toCaseFolded().toStdString();
+    // Of names that differ only in case, the first in code order: capitals come first, so
+    // a name not already in small letters wins over one that is.
+    const auto& outros = m_listagem->outros;
+    const auto primeiro = std::lower_bound(outros.begin(), outros.end(), chave,
+                                           [](const auto& par, const std::string& k) { return par.first < k; });
+    if (primeiro != outros.end() && primeiro->first == chave)
+        return m_listagem->pasta.filePath(primeiro->second);
+    const auto& minusculos = m_listagem->minusculos;
+    if (std::binary_search(minusculos.begin(), minusculos.end(), chave))
+        return m_listagem->pasta.filePath(QString::fromStdString(chave));
+    return {};
 }
 
 bool FigurasDaPasta::isEmpty() const
 {
-    return !m_listagem || m_listagem->nomes.isEmpty();
+    return !m_listagem || (m_listagem->minusculos.empty() && m_listagem->outros.empty());
 }
 
 }  // namespace kvp::combinada::detail
