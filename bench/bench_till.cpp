@@ -16,6 +16,7 @@
 //   handler_us the touch's handler alone, before the view follows it and paints
 //   host_us  the part of handler_us spent in the host's own look-ups (its price and
 //            occurrence queries): the host's cost, not the module's
+//   faults   pages a first open touched for the first time (minor page faults)
 // The time is that of the step alone (manual time); the first open of a process runs in
 // a child process of its own ("open_cold", after a window as a till's host shows one;
 // "open_cold_bare", in a process that has drawn nothing).
@@ -909,6 +910,15 @@ int salePeakChild(const QStringList& args)
 // --- The first open of a process ----------------------------------------------------------
 
 // Child mode: one open, printed as "seconds calls painted".
+// Pages the process has touched for the first time (or found in the page cache) so far:
+// a first open's cost on a machine whose page faults are dear.
+long minorFaults()
+{
+    struct rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 int coldOpenChild(const QStringList& args)
 {
     Shop shop;
@@ -931,12 +941,14 @@ int coldOpenChild(const QStringList& args)
     Till till(shop);
     Meter meter(shop);
     double t = 0;
+    const long faults0 = minorFaults();
     meter.start();
     till.sell([&](ui::ScreenDialog&) {
         t = meter.stop();
+        const long faults = minorFaults() - faults0;
         // Reported while the screen is open, and held there until the parent has counted
         // the round trips: leaving the screen and the process's end are not the open's.
-        std::printf("%.9f %ld %ld\n", t, g_calls.load(), g_paints->painted);
+        std::printf("%.9f %ld %ld %ld\n", t, g_calls.load(), g_paints->painted, faults);
         std::fflush(stdout);
         char go[8];
         static_cast<void>(std::fgets(go, sizeof go, stdin));
@@ -947,7 +959,7 @@ int coldOpenChild(const QStringList& args)
 void openCold(benchmark::State& state, const Shop& shop, bool bare)
 {
     long calls = 0, rt = 0;
-    long painted = 0;
+    long painted = 0, faults = 0;
     long runs = 0;
     for (auto _ : state) {
         const long rt0 = shop.proxy ? shop.proxy->roundTrips() : 0;
@@ -967,12 +979,14 @@ void openCold(benchmark::State& state, const Shop& shop, bool bare)
         state.SetIterationTime(parts.value(0).toDouble());
         calls += parts.value(1).toLong();
         painted += parts.value(2).toLong();
+        faults += parts.value(3).toLong();
         rt += rtOpen;
         ++runs;
     }
     const double n = std::max(1L, runs);
     state.counters["stmts"] = double(calls) / n;
     state.counters["painted"] = double(painted) / n;
+    state.counters["faults"] = double(faults) / n;
     if (shop.proxy)
         state.counters["rt"] = double(rt) / n;
 }
