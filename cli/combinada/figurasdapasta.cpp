@@ -1,6 +1,5 @@
 #include "figurasdapasta.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QHash>
 
@@ -8,9 +7,12 @@
 #include <chrono>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace kvp::combinada::detail {
@@ -45,6 +47,57 @@ qint64 agoraNs()
 // tick of a coarse file system clock without its time moving: such a listing is not kept.
 constexpr qint64 kFolgaNs = 2'000'000'000;
 
+// A plain file's name (or a link's to one), as Qt's file listing gives them: hidden
+// names left out.
+bool ehArquivo(int pasta, const struct dirent& e)
+{
+    if (e.d_name[0] == '.')
+        return false;
+    if (e.d_type == DT_REG)
+        return true;
+    if (e.d_type != DT_LNK && e.d_type != DT_UNKNOWN)
+        return false;
+    struct stat st{};
+    return ::fstatat(pasta, e.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+// Read straight from the folder, unsorted: Qt's listing makes an object per name and
+// sorts a shop's hundred thousand names, which costs more than reading them. Names in
+// plain ASCII are folded here; the rest as Qt folds them.
+void leNomes(const QString& caminho, FigurasDaPasta::Listagem& l)
+{
+    DIR* dir = ::opendir(QFile::encodeName(caminho).constData());
+    if (!dir)
+        return;
+    while (const struct dirent* e = ::readdir(dir)) {
+        if (!ehArquivo(::dirfd(dir), *e))
+            continue;
+        const std::string_view bruto(e->d_name);
+        if (std::all_of(bruto.begin(), bruto.end(), [](char c) { return (c & 0x80) == 0; })) {
+            std::string dobrado(bruto);
+            bool mudou = false;
+            for (char& c : dobrado) {
+                if (c >= 'A' && c <= 'Z') {
+                    c = char(c - 'A' + 'a');
+                    mudou = true;
+                }
+            }
+            if (!mudou)
+                l.minusculos.push_back(std::move(dobrado));
+            else
+                l.outros.emplace_back(std::move(dobrado), QString::fromLatin1(bruto.data(), qsizetype(bruto.size())));
+            continue;
+        }
+        const QString n = QFile::decodeName(e->d_name);
+        const QString dobrado = n.toCaseFolded();
+        if (dobrado == n)
+            l.minusculos.push_back(n.toStdString());
+        else
+            l.outros.emplace_back(dobrado.toStdString(), n);
+    }
+    ::closedir(dir);
+}
+
 std::shared_ptr<const FigurasDaPasta::Listagem> lista(const QDir& pasta)
 {
     static std::mutex guarda;
@@ -73,17 +126,7 @@ std::shared_ptr<const FigurasDaPasta::Listagem> lista(const QDir& pasta)
     nova->inode = st.st_ino;
     nova->alteradaNs = nanos(st.st_mtim);
     nova->listadaNs = agoraNs();
-    // Read unsorted: sorting a shop's hundred thousand names as Qt does costs more than
-    // reading them.
-    QDirIterator it(caminho, QDir::Files);
-    while (it.hasNext()) {
-        const QString n = it.nextFileInfo().fileName();
-        const QString dobrado = n.toCaseFolded();
-        if (dobrado == n)
-            nova->minusculos.push_back(n.toStdString());
-        else
-            nova->outros.emplace_back(dobrado.toStdString(), n);
-    }
+    leNomes(caminho, *nova);
     std::sort(nova->minusculos.begin(), nova->minusculos.end());
     std::sort(nova->outros.begin(), nova->outros.end());
     nova->minusculos.shrink_to_fit();

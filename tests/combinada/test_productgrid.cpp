@@ -229,6 +229,15 @@ TEST(PictureFolder, IsListedAgainOnlyWhenItHasChanged)
     make("Produto.bmp");
     make("PRODUTO.bmp");
     EXPECT_EQ(FigurasDaPasta(folder).procura(S("produto.BMP")), folder.filePath(S("PRODUTO.bmp")));
+
+    // Names beyond ASCII fold too; a link to a file is a file, a folder is not.
+    make("PÃO.BMP");
+    ASSERT_TRUE(QFile::link(folder.filePath(S("p3.bmp")), folder.filePath(S("p4.bmp"))));
+    ASSERT_TRUE(folder.mkdir(S("p5.bmp")));
+    const FigurasDaPasta last(folder);
+    EXPECT_EQ(last.procura(S("pão.bmp")), folder.filePath(S("PÃO.BMP")));
+    EXPECT_EQ(last.procura(S("P4.BMP")), folder.filePath(S("p4.bmp")));
+    EXPECT_EQ(last.procura(S("p5.bmp")), QString());
 }
 
 TEST_F(ProductGrid, AGroupWithoutProductsKeepsTheGridAsItWas)
