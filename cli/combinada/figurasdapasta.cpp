@@ -17,17 +17,42 @@
 
 namespace kvp::combinada::detail {
 
-// Compact, as a shop's folder may hold a hundred thousand names: the case-folded names
-// of files already named so, sorted; and, sorted by their folded form, the names of the
-// files that are not.
+// Compact, as a shop's folder may hold a hundred thousand names: each file as its
+// case-folded name and its own name (left empty when the same), end to end in one buffer,
+// found through offsets sorted by the folded name and then the own name.
 struct FigurasDaPasta::Listagem {
     QDir pasta;
-    std::vector<std::string> minusculos;
-    std::vector<std::pair<std::string, QString>> outros;
+    std::string texto;
+    std::vector<quint32> entradas;
     dev_t dispositivo = 0;
     ino_t inode = 0;
     qint64 alteradaNs = 0;  // the folder's modification time when listed
     qint64 listadaNs = 0;   // when it was listed
+
+    std::string_view dobrado(quint32 i) const { return std::string_view(texto.data() + i); }
+    std::string_view proprio(quint32 i) const
+    {
+        const std::string_view d = dobrado(i);
+        const std::string_view p(texto.data() + i + d.size() + 1);
+        return p.empty() ? d : p;
+    }
+    void acrescenta(std::string_view d, std::string_view p)
+    {
+        entradas.push_back(quint32(texto.size()));
+        texto.append(d).push_back('\0');
+        if (p != d)
+            texto.append(p);
+        texto.push_back('\0');
+    }
+    void ordena()
+    {
+        std::sort(entradas.begin(), entradas.end(), [this](quint32 a, quint32 b) {
+            const auto da = dobrado(a), db = dobrado(b);
+            return da != db ? da < db : proprio(a) < proprio(b);
+        });
+        entradas.shrink_to_fit();
+        texto.shrink_to_fit();
+    }
 };
 
 namespace {
@@ -74,26 +99,15 @@ void leNomes(const QString& caminho, FigurasDaPasta::Listagem& l)
             continue;
         const std::string_view bruto(e->d_name);
         if (std::all_of(bruto.begin(), bruto.end(), [](char c) { return (c & 0x80) == 0; })) {
-            std::string dobrado(bruto);
-            bool mudou = false;
-            for (char& c : dobrado) {
-                if (c >= 'A' && c <= 'Z') {
-                    c = char(c - 'A' + 'a');
-                    mudou = true;
-                }
-            }
-            if (!mudou)
-                l.minusculos.push_back(std::move(dobrado));
-            else
-                l.outros.emplace_back(std::move(dobrado), QString::fromLatin1(bruto.data(), qsizetype(bruto.size())));
+            char dobrado[256];
+            const size_t n = std::min(bruto.size(), sizeof dobrado);
+            std::transform(bruto.begin(), bruto.begin() + n, dobrado,
+                           [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+            l.acrescenta(std::string_view(dobrado, n), bruto);
             continue;
         }
-        const QString n = QFile::decodeName(e->d_name);
-        const QString dobrado = n.toCaseFolded();
-        if (dobrado == n)
-            l.minusculos.push_back(n.toStdString());
-        else
-            l.outros.emplace_back(dobrado.toStdString(), n);
+        const QString nome = QFile::decodeName(e->d_name);
+        l.acrescenta(nome.toCaseFolded().toUtf8().toStdString(), nome.toUtf8().toStdString());
     }
     ::closedir(dir);
 }
@@ -127,10 +141,7 @@ std::shared_ptr<const FigurasDaPasta::Listagem> lista(const QDir& pasta)
     nova->alteradaNs = nanos(st.st_mtim);
     nova->listadaNs = agoraNs();
     leNomes(caminho, *nova);
-    std::sort(nova->minusculos.begin(), nova->minusculos.end());
-    std::sort(nova->outros.begin(), nova->outros.end());
-    nova->minusculos.shrink_to_fit();
-    nova->outros.shrink_to_fit();
+    nova->ordena();
     const std::lock_guard<std::mutex> trava(guarda);
     listadas.insert(caminho, nova);
     return nova;
@@ -144,23 +155,21 @@ QString FigurasDaPasta::procura(const QString& nome) const
 {
     if (!m_listagem)
         return {};
-    const std::string chave = nome.toCaseFolded().toStdString();
-    // Of names that differ only in case, the first in code order: capitals come first, so
-    // a name not already in small letters wins over one that is.
-    const auto& outros = m_listagem->outros;
-    const auto primeiro = std::lower_bound(outros.begin(), outros.end(), chave,
-                                           [](const auto& par, const std::string& k) { return par.first < k; });
-    if (primeiro != outros.end() && primeiro->first == chave)
-        return m_listagem->pasta.filePath(primeiro->second);
-    const auto& minusculos = m_listagem->minusculos;
-    if (std::binary_search(minusculos.begin(), minusculos.end(), chave))
-        return m_listagem->pasta.filePath(QString::fromStdString(chave));
-    return {};
+    const Listagem& l = *m_listagem;
+    const QByteArray chave = nome.toCaseFolded().toUtf8();
+    const std::string_view k(chave.constData(), size_t(chave.size()));
+    // Of names that differ only in case, the first in code order.
+    const auto it = std::lower_bound(l.entradas.begin(), l.entradas.end(), k,
+                                     [&l](quint32 e, std::string_view procurado) { return l.dobrado(e) < procurado; });
+    if (it == l.entradas.end() || l.dobrado(*it) != k)
+        return {};
+    const std::string_view proprio = l.proprio(*it);
+    return l.pasta.filePath(QString::fromUtf8(proprio.data(), qsizetype(proprio.size())));
 }
 
 bool FigurasDaPasta::isEmpty() const
 {
-    return !m_listagem || (m_listagem->minusculos.empty() && m_listagem->outros.empty());
+    return !m_listagem || m_listagem->entradas.empty();
 }
 
 }  // namespace kvp::combinada::detail
