@@ -325,7 +325,6 @@ void fillShop(QSqlDatabase& db, bool large)
     if (large)
         addLargeCatalogue(db);
     exec(db, S("ANALYZE"));
-    db.close();
 }
 
 // A shop keeps a picture per product: the large shop's folder gets a file for each
@@ -365,12 +364,9 @@ RunFolder sqliteShop(bool large)
         if (!db.open())
             fail(db.lastError().text());
         fillShop(db, large);
-        if (large) {
-            if (!db.open())
-                fail(db.lastError().text());
+        if (large)
             addProductPictures(db, folder);
-            db.close();
-        }
+        db.close();
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     QFile done(marker);
@@ -406,6 +402,7 @@ QString postgresShop(const ConnectionSettings& server, bool large)
         QSqlDatabase db = open(S("till-build"), database);
         refhost::loadSampleShop(db);
         fillShop(db, large);
+        db.close();
     }
     QSqlDatabase::removeDatabase(S("till-build"));
     return database;
@@ -546,11 +543,11 @@ private:
     std::unique_ptr<refhost::QtHostServices> m_services;
 };
 
-// Touches a control as a press on its widget does, then lets the view paint.
 // Time of the handlers run by touches, the screen's own work before the view follows it.
 double g_handlerSeconds = 0;
 
-// A touch as FormView::touch delivers it, with its handler timed on its own.
+// Touches a control as a press on its widget does (as FormView::touch delivers it, with
+// its handler timed on its own), then lets the view paint.
 void touch(ui::ScreenDialog& d, const QString& name)
 {
     const screen::Control* control = std::as_const(d.form()).findComponent(name);
@@ -598,7 +595,6 @@ void fillTray(ui::ScreenDialog& d, bool withList)
 }
 
 // --- Measuring --------------------------------------------------------------------------
-
 
 struct StepCounts {
     long calls = 0;
@@ -909,7 +905,6 @@ int salePeakChild(const QStringList& args)
 
 // --- The first open of a process ----------------------------------------------------------
 
-// Child mode: one open, printed as "seconds calls painted".
 // Pages the process has touched for the first time (or found in the page cache) so far:
 // a first open's cost on a machine whose page faults are dear.
 long minorFaults()
@@ -919,6 +914,7 @@ long minorFaults()
     return usage.ru_minflt;
 }
 
+// Child mode: one open, printed as "seconds calls painted faults".
 int coldOpenChild(const QStringList& args)
 {
     Shop shop;
