@@ -35,13 +35,13 @@ void paintBlended(QPainter& painter, const QPainterPath& path, QColor fill, QCol
 void drawPicture(QPainter& painter, const QRectF& target, const QPixmap& picture, int bandRows)
 {
     const QRectF source(picture.rect());
-    const QRect rows = painter.transform().mapRect(target).toAlignedRect();
-    if (bandRows <= 0 || rows.height() <= bandRows || painter.transform().type() > QTransform::TxTranslate) {
+    // The bands are cut in device rows, so a translated painter cuts them the same way.
+    const QTransform toDevice = painter.transform();
+    const QRect rows = toDevice.mapRect(target).toAlignedRect();
+    if (bandRows <= 0 || rows.height() <= bandRows || toDevice.type() > QTransform::TxTranslate) {
         painter.drawPixmap(target, picture, source);
         return;
     }
-    // The bands are cut in device rows, so a translated painter cuts them the same way.
-    const QTransform toDevice = painter.transform();
     for (int top = rows.top(); top <= rows.bottom(); top += bandRows) {
         painter.save();
         painter.setTransform(QTransform());
