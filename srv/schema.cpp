@@ -61,9 +61,17 @@ bool isColumnNameChar(QChar c)
 Catalogue buildCatalogue()
 {
     static const QLatin1String create("CREATE TABLE ");
-    static const QLatin1String types[] = {QLatin1String("VARCHAR"), QLatin1String("INTEGER"),
-                                          QLatin1String("NUMERIC"), QLatin1String("DATETIME"),
-                                          QLatin1String("TEXT")};
+    struct ColumnType {
+        QLatin1String name;
+        FieldDef (*make)(const QString& column, int width);
+    };
+    static const ColumnType types[] = {
+        {QLatin1String("VARCHAR"), [](const QString& n, int width) { return stringField(n, width); }},
+        {QLatin1String("INTEGER"), [](const QString& n, int) { return integerField(n); }},
+        {QLatin1String("NUMERIC"), [](const QString& n, int) { return floatField(n); }},
+        {QLatin1String("DATETIME"), [](const QString& n, int) { return dateTimeField(n); }},
+        {QLatin1String("TEXT"), [](const QString& n, int) { return blobField(n); }},
+    };
     Catalogue c;
     const QString ddl = schemaDdl(Dialect::Sqlite);
     for (const QStringView line : QStringView(ddl).split(QLatin1Char('\n'))) {
@@ -92,15 +100,15 @@ Catalogue buildCatalogue()
         if (nameEnd == nameStart || at == nameEnd)
             continue;
         const QStringView rest = line.mid(at);
-        const QLatin1String* type = std::find_if(std::begin(types), std::end(types),
-                                                 [&](QLatin1String t) { return rest.startsWith(t); });
+        const ColumnType* type = std::find_if(std::begin(types), std::end(types),
+                                              [&](const ColumnType& t) { return rest.startsWith(t.name); });
         if (type == std::end(types))
             continue;
         const QString name = line.mid(nameStart, nameEnd - nameStart).toString();
         if (c.columns.contains(name))
             continue;
         int width = 0;
-        const QStringView after = rest.mid(type->size());
+        const QStringView after = rest.mid(type->name.size());
         if (after.startsWith(QLatin1Char('('))) {
             qsizetype d = 1;
             while (d < after.size() && after.at(d).isDigit())
@@ -108,18 +116,7 @@ Catalogue buildCatalogue()
             if (d > 1 && d < after.size() && after.at(d) == QLatin1Char(')'))
                 width = after.mid(1, d - 1).toInt();
         }
-        FieldDef def;
-        if (*type == QLatin1String("VARCHAR"))
-            def = stringField(name, width);
-        else if (*type == QLatin1String("INTEGER"))
-            def = integerField(name);
-        else if (*type == QLatin1String("NUMERIC"))
-            def = floatField(name);
-        else if (*type == QLatin1String("DATETIME"))
-            def = dateTimeField(name);
-        else
-            def = blobField(name);
-        c.columns.insert(name, def);
+        c.columns.insert(name, type->make(name, width));
     }
     // Names the statements give their result columns, and the column each stands for.
     const std::pair<const char*, const char*> aliases[] = {
