@@ -3,6 +3,7 @@
 #include "blendedbutton.h"
 #include "blendedshape.h"
 #include "colors.h"
+#include "fontwarmup.h"
 #include "picturefile.h"
 #include "richtext.h"
 
@@ -60,15 +61,6 @@ QColor qcolor(screen::Color bgr)
     return colorFromBgr(static_cast<int>(bgr));
 }
 
-QFont qfont(const screen::Font& f)
-{
-    QFont font(f.family);
-    font.setPixelSize(layoutPixelSize(f.pointSize));
-    font.setBold(f.bold);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
-}
-
 Qt::Alignment qalign(screen::Alignment a)
 {
     switch (a) {
@@ -98,6 +90,15 @@ bool sameLook(const Control& a, const Control& b)
 int layoutPixelSize(int pointSize)
 {
     return std::max(1, static_cast<int>(std::lround(pointSize * 96.0 / 72.0)));
+}
+
+QFont qfont(const screen::Font& f)
+{
+    QFont font(f.family);
+    font.setPixelSize(layoutPixelSize(f.pointSize));
+    font.setBold(f.bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
 }
 
 namespace {
@@ -240,6 +241,7 @@ FormView::FormView(screen::Form& form, std::unique_ptr<FormBinding> binding, QWi
     setFixedSize(frame.bounds.width, frame.bounds.height);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    noteScreenBuilt();
     sync();
     m_form.setChangeListener([this](quint64) { sync(); });
 }

@@ -8,6 +8,7 @@
 
 #include "form.h"
 
+#include <QFont>
 #include <QHash>
 #include <QPixmap>
 #include <QPointer>
@@ -49,6 +50,9 @@ QPixmap defaultPicture(const QSize& size);
 // Point size of the layouts (drawn at 96 dots per inch) as a pixel size, so the screens
 // keep their proportions whatever the display's resolution.
 int layoutPixelSize(int pointSize);
+
+// The Qt font a control's font is drawn with.
+QFont qfont(const screen::Font& f);
 
 class FormView : public QWidget {
     Q_OBJECT

@@ -1,10 +1,16 @@
 #include "qtpresenter.h"
 
+#include "fontwarmup.h"
 #include "screendialog.h"
 
 #include <QTimer>
 
 namespace kvp::ui {
+
+QtPresenter::QtPresenter(QWidget* parent) : m_parent(parent)
+{
+    loadScreenFontsWhenIdle();
+}
 
 ScreenDialog* QtPresenter::dialogOf(const screen::Form& form) const
 {

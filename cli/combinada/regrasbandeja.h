@@ -19,6 +19,19 @@ namespace kvp::combinada::detail {
 
 inline const QString kVerdana = QStringLiteral("Verdana");
 
+// The fonts of a tray entry's labels; the view also loads them ahead of the first entry.
+struct FontesBandeja {
+    screen::Font codigo, nome, obs, preco;
+};
+
+inline FontesBandeja fontesBandeja(const MedidasBandeja& m)
+{
+    return {screen::Font{kVerdana, 10, true, screen::clBlack},
+            screen::Font{kVerdana, 8, true, screen::clBlack},
+            screen::Font{kVerdana, 7, false, screen::clBlack},
+            screen::Font{kVerdana, m.fontePreco, true, screen::clBlack}};
+}
+
 inline void rolaConteudo(const QList<Control*>& controles, int passo)
 {
     for (Control* c : controles) {
@@ -85,6 +98,7 @@ struct RegrasBandeja {
                                 const Control* fonte)
     {
         const MedidasBandeja& m = Tela::kBandeja;
+        const FontesBandeja fontes = fontesBandeja(m);
         const QList<Control*> antes = t.controlesBandeja();
         int y = m.passo * (nrPosicao - 1);
         // Once the tray has scrolled, new entries line up with the scrolled content.
@@ -114,23 +128,23 @@ struct RegrasBandeja {
         Control codigo = novo("Codigo", screen::ControlKind::Label, {m.esquerdaTexto, y, 0, 16});
         codigo.autoSize = true;
         codigo.caption = stCodigo;
-        codigo.font = screen::Font{kVerdana, 10, true, screen::clBlack};
+        codigo.font = fontes.codigo;
         t.addControl(codigo);
 
         Control nome = novo("Nome", screen::ControlKind::Label, {m.esquerdaTexto, y + 15, 190, 42});
         nome.caption = stNome;
-        nome.font = screen::Font{kVerdana, 8, true, screen::clBlack};
+        nome.font = fontes.nome;
         t.addControl(nome);
 
         Control obs = novo("Obs", screen::ControlKind::Label, {m.esquerdaTexto, y + 30, 180, 42});
         obs.caption = stObs;
         obs.wordWrap = true;
-        obs.font = screen::Font{kVerdana, 7, false, screen::clBlack};
+        obs.font = fontes.obs;
         t.addControl(obs);
 
         Control preco = novo("Preco", screen::ControlKind::Label,
                              {m.esquerdaTexto, y + 53, m.larguraPreco, 18});
-        preco.font = screen::Font{kVerdana, m.fontePreco, true, screen::clBlack};
+        preco.font = fontes.preco;
         preco.alignment = m.alinhamentoPreco;
         if (t.stTipoPrecoPromo == QLatin1String("2")) {
             const FormatSettings& fs = host().formatSettings();
