@@ -14,8 +14,8 @@
 //            connection: what the step cannot go below
 //   painted  widgets painted for the step
 //   handler_us the touch's handler alone, before the view follows it and paints
-//   host_us  the part of handler_us spent in the host's own look-ups (its price and
-//            occurrence queries): the host's cost, not the module's
+//   host_us  the part of handler_us spent in the host's own services (its price and
+//            occurrence queries, its clock): the host's cost, not the module's
 //   faults   pages a first open touched for the first time (minor page faults)
 //   idle_us  before a first open: the host window's first paint and what the view does
 //            while the host then waits (it loads the screens' fonts)
@@ -482,6 +482,10 @@ public:
     QString Observacao(const QVariantList& inputs, HostAnswer& answer) override
     {
         return timed([&] { return QtHostServices::Observacao(inputs, answer); });
+    }
+    QDateTime now() const override
+    {
+        return timed([&] { return QtHostServices::now(); });
     }
 
 private:

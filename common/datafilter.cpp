@@ -1,4 +1,5 @@
 #include "datafilter_p.h"
+#include "names.h"
 
 #include <algorithm>
 
@@ -450,7 +451,7 @@ FilterEvaluator::Compiled FilterEvaluator::compile(const Filter::Node& node) con
         return c;
     }
     for (int i = 0; i < m_fields.size(); ++i)
-        if (m_fields[i].name.compare(node.field, Qt::CaseInsensitive) == 0)
+        if (sameName(m_fields[i].name, node.field))
             c.field = i;
     if (c.field < 0)
         throw DataSetError(QStringLiteral("Filter names unknown field '%1'").arg(node.field));

@@ -1,6 +1,7 @@
 #include "dataset.h"
 
 #include "datafilter_p.h"
+#include "names.h"
 
 #include <algorithm>
 #include <numeric>
@@ -135,7 +136,7 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
 int DataPacket::fieldIndex(const QString& name) const
 {
     for (int i = 0; i < fields.size(); ++i)
-        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (sameName(fields[i].name, name))
             return i;
     return -1;
 }
@@ -181,10 +182,13 @@ struct DataSet::Impl {
     int indexOf(const QString& field) const
     {
         for (int i = 0; i < fields.size(); ++i)
-            if (fields[i].name.compare(field, Qt::CaseInsensitive) == 0)
+            if (sameName(fields[i].name, field))
                 return i;
         return -1;
     }
+
+    // New fields and rows are in: indexes and the cursor follow them.
+    void tookNewData();
 
     int requireField(const QString& field) const
     {
@@ -353,7 +357,7 @@ int DataSet::fieldIndex(const QString& name) const
 {
     const FieldDefs& fs = fields();
     for (int i = 0; i < fs.size(); ++i)
-        if (fs[i].name.compare(name, Qt::CaseInsensitive) == 0)
+        if (sameName(fs[i].name, name))
             return i;
     return -1;
 }
@@ -429,19 +433,47 @@ void DataSet::setData(const DataPacket& packet)
             values[i] = coerceToField(packet.fields[i], r[i]);
         d->rows.push_back({d->nextId++, std::move(values)});
     }
+    d->tookNewData();
+}
+
+void DataSet::copyFrom(const DataSet& other)
+{
+    if (!other.d->active) {
+        setData(other.data());
+        return;
+    }
+    // An open dataset's values already have its fields' types and widths, and its fields
+    // become this one's: the rows are taken as they are rather than coerced again (a
+    // product touch copies its group's whole list).
+    std::vector<Row> rows;
+    rows.reserve(other.d->rows.size());
+    for (const Impl::Record& r : other.d->rows)
+        rows.push_back(r.values);
+    d->fields = other.d->fields;
+    d->defs = other.d->fields;
+    d->rows.clear();
+    d->rows.reserve(rows.size());
+    for (Row& values : rows)
+        d->rows.push_back({d->nextId++, std::move(values)});
+    d->tookNewData();
+}
+
+void DataSet::Impl::tookNewData()
+{
     // Indexes that name fields the new structure lacks cannot be kept.
-    d->indexes.erase(std::remove_if(d->indexes.begin(), d->indexes.end(),
-                                    [&](const IndexDef& ix) {
-                                        return std::any_of(ix.fields.begin(), ix.fields.end(),
-                                                           [&](const QString& f) { return d->indexOf(f) < 0; });
-                                    }),
-                     d->indexes.end());
-    if (d->useAdHoc && std::any_of(d->adHocIndex.fields.begin(), d->adHocIndex.fields.end(),
-                                   [&](const QString& f) { return d->indexOf(f) < 0; }))
-        d->useAdHoc = false;
-    d->active = true;
-    d->state = State::Browse;
-    d->resetCursor();
+    indexes.erase(std::remove_if(indexes.begin(), indexes.end(),
+                                 [&](const IndexDef& ix) {
+                                     return std::any_of(
+                                         ix.fields.begin(), ix.fields.end(),
+                                         [&](const QString& f) { return indexOf(f) < 0; });
+                                 }),
+                  indexes.end());
+    if (useAdHoc && std::any_of(adHocIndex.fields.begin(), adHocIndex.fields.end(),
+                                [&](const QString& f) { return indexOf(f) < 0; }))
+        useAdHoc = false;
+    active = true;
+    state = State::Browse;
+    resetCursor();
 }
 
 int DataSet::recordCount() const

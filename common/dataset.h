@@ -167,7 +167,7 @@ public:
     // replaces structure and rows and opens the dataset.
     DataPacket data() const;
     void setData(const DataPacket& packet);
-    void copyFrom(const DataSet& other) { setData(other.data()); }
+    void copyFrom(const DataSet& other);
 
     // Cursor over the visible rows (filter and index applied). Moving the cursor or
     // locating while a record is being edited posts it first.

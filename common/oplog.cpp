@@ -68,6 +68,41 @@ struct OpenLog {
 
 OpenLog g_open;
 
+// One touch writes three lines at the same moment to the same file: the file's name and
+// a line's date and time are built again only when they change.
+struct LineStart {
+    QString programFolder;
+    QDate day;
+    QString path;
+    QDate date;
+    QTime time;
+    QString dateFormat;
+    QString timeFormat;
+    QString text;  // "date time - "
+
+    void follow(const QString& folder, const QDateTime& now, const FormatSettings& fs)
+    {
+        const QDate today = now.date();
+        if (path.isEmpty() || today != day || folder != programFolder) {
+            path = operationLogFile(folder, today);
+            programFolder = folder;
+            day = today;
+        }
+        const QTime clock = now.time();
+        if (text.isEmpty() || today != date || clock != time || fs.shortDateFormat != dateFormat ||
+            fs.longTimeFormat != timeFormat) {
+            text = formatDate(now, fs) + QLatin1Char(' ') + formatTime(now, fs) +
+                   QStringLiteral(" - ");
+            date = today;
+            time = clock;
+            dateFormat = fs.shortDateFormat;
+            timeFormat = fs.longTimeFormat;
+        }
+    }
+};
+
+LineStart g_start;
+
 }  // namespace
 
 LogError::LogError(const QString& path, const QString& reason)
@@ -104,12 +139,11 @@ void writeOperationLog(const QString& programFolder, const QDateTime& now, const
         throw LogError(programFolder, QStringLiteral("the host's clock gave no valid date"));
     }
     const QDate day = now.date();
-    const QString path = operationLogFile(programFolder, day);
-    const QByteArray line = (formatDate(now, fs) + QLatin1Char(' ') + formatTime(now, fs) +
-                             QStringLiteral(" - ") + text + QLatin1Char('\n'))
-                                .toUtf8();
     // One append-mode write: two hosts sharing the day's file interleave whole lines.
     const std::lock_guard<std::mutex> lock(g_open.mutex);
+    g_start.follow(programFolder, now, fs);
+    const QString path = g_start.path;
+    const QByteArray line = (g_start.text + text + QLatin1Char('\n')).toUtf8();
     g_open.use(QFile::encodeName(path));
     if (g_open.fd < 0) {
         // The folders are made only when the file cannot be opened, not on every line.

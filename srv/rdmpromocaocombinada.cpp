@@ -177,6 +177,10 @@ void SqlStatement::prepare(const QString& text)
 {
     m_text = text;
     m_parameters = placeholderNames(text);
+    m_placeholders.clear();
+    for (const QString& name : std::as_const(m_parameters))
+        m_placeholders.append(QLatin1Char(':') + name);
+    m_bound = QList<bool>(m_parameters.size(), false);
     m_query.setForwardOnly(true);
     if (!m_query.prepare(text))
         throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, sqlErrorText(m_query.lastError())));
@@ -184,11 +188,12 @@ void SqlStatement::prepare(const QString& text)
 
 void SqlStatement::bind(const QString& name, const QVariant& value)
 {
-    if (!m_parameters.contains(name))
+    const qsizetype i = m_parameters.indexOf(name);
+    if (i < 0)
         throw DataModuleError(
             QStringLiteral("%1 has no parameter %2").arg(m_name, name));
-    m_query.bindValue(QLatin1Char(':') + name, value);
-    m_bound.insert(name);
+    m_query.bindValue(m_placeholders.at(i), value);
+    m_bound[i] = true;
 }
 
 void SqlStatement::bindText(const QString& name, const QString& value)
@@ -201,10 +206,11 @@ void SqlStatement::execute()
 {
     m_query.finish();
     QStringList missing;
-    for (const QString& name : std::as_const(m_parameters))
-        if (!m_bound.contains(name))
-            missing.append(name);
-    m_bound.clear();
+    for (qsizetype i = 0; i < m_parameters.size(); ++i) {
+        if (!m_bound.at(i))
+            missing.append(m_parameters.at(i));
+        m_bound[i] = false;
+    }
     if (!missing.isEmpty())
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
                                   .arg(m_name, missing.join(QStringLiteral(", "))));
@@ -636,7 +642,11 @@ QVariant TrdmPromocaoCombinada::dateParameter() const
         // Text in the stored form: Qt would send ISO text with a 'T' to SQLite and UTC to
         // PostgreSQL, both of which compare wrongly with the date columns. Written from
         // the date alone: a local midnight would ask the time zone again on every call.
-        return QString(today.toString(Qt::ISODate) + QStringLiteral(" 00:00:00"));
+        if (today != m_dateParameterDay) {
+            m_dateParameterDay = today;
+            m_dateParameterText = today.toString(Qt::ISODate) + QStringLiteral(" 00:00:00");
+        }
+        return m_dateParameterText;
     case Dialect::MsSql:
     case Dialect::Oracle: break;
     }

@@ -8,7 +8,7 @@
 
 #include "dataset.h"
 
-#include <QSet>
+#include <QDate>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -108,7 +108,8 @@ private:
     QString m_text;
     QSqlQuery m_query;
     QStringList m_parameters;
-    QSet<QString> m_bound;
+    QStringList m_placeholders;  // ":" + each parameter, made once
+    QList<bool> m_bound;         // by parameter, since the last run
     FieldDefs m_resultFields;
     QList<bool> m_widthGuessed;  // text widths the driver did not report  // a prepared statement's columns do not change between runs
 };
@@ -194,6 +195,9 @@ private:
     bool m_inWork = false;
     QString m_workError;
     Dialect m_dialect = Dialect::Sqlite;
+    // The last P_DATA text, kept for its day: every touch binds it.
+    mutable QDate m_dateParameterDay;
+    mutable QString m_dateParameterText;
     std::array<std::unique_ptr<SqlStatement>, kStmtCount> m_statements;
     std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> m_own;
     std::map<std::pair<Stmt, int>, std::unique_ptr<SqlStatement>> m_batches;

@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "hostservices.h"
+#include "names.h"
 
 #include <QHash>
 
@@ -46,7 +47,7 @@ void Form::removeControl(const QString& name)
 Control* Form::findComponent(const QString& name)
 {
     for (Control& c : m_controls) {
-        if (c.name.compare(name, Qt::CaseInsensitive) == 0) {
+        if (sameName(c.name, name)) {
             return &c;
         }
     }
@@ -89,7 +90,7 @@ QList<Control*> Form::children(const QString& parent)
 {
     QList<Control*> out;
     for (Control& c : m_controls) {
-        if (!c.parent.isEmpty() && c.parent.compare(parent, Qt::CaseInsensitive) == 0) {
+        if (!c.parent.isEmpty() && sameName(c.parent, parent)) {
             out.append(&c);
         }
     }

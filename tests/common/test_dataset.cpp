@@ -294,6 +294,50 @@ TEST(DataPacketTest, PacketCarriesEveryRowWhateverTheFilter)
     EXPECT_EQ(codes(other), (QStringList{S("X-1"), S("O'BRIEN"), S("x-1"), S("REFRI")}));
 }
 
+TEST(DataSetCopy, ACopyHasEveryRowAndTheTwoChangeApart)
+{
+    DataSet source = products();
+    source.applyFilter(Filter::eq(S("CDPRODUTO"), S("REFRI")));
+    DataSet copy(S("copy"), {integerField(S("ONLY"))});
+    copy.addIndex(S("BYONLY"), S("ONLY"));
+    copy.createDataSet();
+    copy.copyFrom(source);
+    EXPECT_EQ(copy.fields(), source.fields());
+    EXPECT_EQ(copy.data().rows, source.data().rows) << "every row, the filter aside";
+    EXPECT_EQ(copy.recNo(), 1);
+
+    // Edited, added to or emptied on either side, the other keeps its rows.
+    copy.first();
+    copy.edit();
+    copy.setValue(S("VRPRECO"), 99.0);
+    copy.post();
+    copy.append();
+    copy.setValue(S("CDPRODUTO"), S("NOVO"));
+    copy.post();
+    source.clearFilter();
+    source.first();
+    EXPECT_EQ(source.asFloat(S("VRPRECO")), 12.5);
+    EXPECT_EQ(codes(source), (QStringList{S("X-1"), S("O'BRIEN"), S("x-1"), S("REFRI")}));
+    source.first();
+    source.edit();
+    source.setValue(S("NMPRODUTO"), S("trocado"));
+    source.post();
+    source.emptyDataSet();
+    EXPECT_EQ(copy.recordCount(), 5);
+    copy.first();
+    EXPECT_EQ(copy.asString(S("NMPRODUTO")), S("Hambúrguer"));
+
+    // A closed dataset hands on its structure only.
+    DataSet closed(S("closed"), {stringField(S("CDPRODUTO"), 20)});
+    copy.copyFrom(closed);
+    EXPECT_TRUE(copy.isActive());
+    EXPECT_EQ(copy.recordCount(), 0);
+    EXPECT_EQ(copy.fields(), closed.fields());
+    // One without any is refused, and the copy keeps what it had.
+    EXPECT_THROW(copy.copyFrom(DataSet(S("bare"))), DataSetError);
+    EXPECT_EQ(copy.fields(), closed.fields());
+}
+
 TEST(DataPacketTest, FileRoundTripKeepsTypesNullsAndOddText)
 {
     QTemporaryDir dir;

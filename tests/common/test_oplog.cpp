@@ -62,6 +62,8 @@ TEST_F(OperationLog, AppendsWholeLinesWithTheSettingsTimestamp)
     const QDateTime sunday(QDate(2026, 12, 6), QTime(9, 5, 30));
     writeOperationLog(base() + QLatin1Char('/'), sunday, m_fs, s("FILIAL: 0001"));
     writeOperationLog(base(), sunday.addSecs(1), m_fs, QString());
+    // Other settings at the same moment write that moment their way.
+    writeOperationLog(base(), sunday.addSecs(2), m_fs, s("antes"));
     FormatSettings iso;
     iso.shortDateFormat = QStringLiteral("yyyy-MM-dd");
     writeOperationLog(base(), sunday.addSecs(2), iso, QString(64, QLatin1Char('-')));
@@ -69,6 +71,7 @@ TEST_F(OperationLog, AppendsWholeLinesWithTheSettingsTimestamp)
     EXPECT_EQ(readAll(under("dados/LogKvp510/LogKvp510_2026/LogKvp510_0612.txt")),
               QByteArray("06/12/2026 09:05:30 - FILIAL: 0001\n"
                          "06/12/2026 09:05:31 - \n"
+                         "06/12/2026 09:05:32 - antes\n"
                          "2026-12-06 09:05:32 - ") +
                   QByteArray(64, '-') + QByteArray("\n"));
 
