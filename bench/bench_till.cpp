@@ -18,7 +18,8 @@
 //            occurrence queries, its clock): the host's cost, not the module's
 //   faults   pages a first open touched for the first time (minor page faults)
 //   idle_us  before a first open: the host window's first paint and what the view does
-//            while the host then waits (it loads the screens' fonts)
+//            while the host then waits (it loads the screens' fonts and lists the
+//            product pictures)
 // The time is that of the step alone (manual time); the first open of a process runs in
 // a child process of its own ("open_cold", after a window as a till's host shows one;
 // "open_cold_bare", in a process that has drawn nothing).
@@ -26,7 +27,6 @@
 #include "catalogue.h"
 #include "connectionstring.h"
 #include "dialogdriver.h"
-#include "fontwarmup.h"
 #include "itemrecord.h"
 #include "kvp510.h"
 #include "qthostservices.h"
@@ -36,6 +36,7 @@
 #include "script.h"
 #include "scriptrun.h"
 #include "shop.h"
+#include "warmup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -233,7 +234,7 @@ void flushView()
 class BenchPresenter : public screen::ModalPresenter {
 public:
     // As the view's own presenter does when a host makes it.
-    BenchPresenter() { ui::loadScreenFontsWhenIdle(); }
+    BenchPresenter() { ui::warmUpWhenIdle(); }
     std::function<void(ui::ScreenDialog&)> body;
     void runModal(screen::Form& form) override
     {
@@ -936,9 +937,9 @@ int coldOpenChild(const QStringList& args)
     Till till(shop);
     Meter meter(shop);
     // A till's own window is on the screen before its first sale, so Qt's fonts and the
-    // window system are up by then, and the view has loaded the screens' fonts while the
-    // host waited (the reference host shows its sale window first). "bare" leaves all of
-    // it to the entry: a process that has drawn nothing yet.
+    // window system are up by then, and the view has made the screens' fonts and pictures
+    // ready while the host waited (the reference host shows its sale window first).
+    // "bare" leaves all of it to the entry: a process that has drawn nothing yet.
     QWidget hostWindow;
     double idle = 0;
     if (args.value(3) != QLatin1String("bare")) {

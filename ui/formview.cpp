@@ -3,9 +3,9 @@
 #include "blendedbutton.h"
 #include "blendedshape.h"
 #include "colors.h"
-#include "fontwarmup.h"
 #include "picturefile.h"
 #include "richtext.h"
+#include "warmup.h"
 
 #include <QCoreApplication>
 #include <QFile>

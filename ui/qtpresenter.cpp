@@ -1,7 +1,7 @@
 #include "qtpresenter.h"
 
-#include "fontwarmup.h"
 #include "screendialog.h"
+#include "warmup.h"
 
 #include <QTimer>
 
@@ -9,7 +9,7 @@ namespace kvp::ui {
 
 QtPresenter::QtPresenter(QWidget* parent) : m_parent(parent)
 {
-    loadScreenFontsWhenIdle();
+    warmUpWhenIdle();
 }
 
 ScreenDialog* QtPresenter::dialogOf(const screen::Form& form) const

@@ -19,8 +19,9 @@ class ScreenDialog;
 
 class QtPresenter : public screen::ModalPresenter {
 public:
-    // The screens' fonts are loaded as soon as the host's event loop is free: a host
-    // makes its presenter when it starts, long before the first sale.
+    // The screens' fonts and the product pictures are made ready as soon as the host's
+    // event loop is free: a host makes its presenter when it starts, long before the
+    // first sale.
     explicit QtPresenter(QWidget* parent = nullptr);
 
     void runModal(screen::Form& form) override;

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+
 namespace kvp::combinada::detail {
 
 // A flag of the parameter file: the host writes booleans as "S"/"N", "T"/"F",
@@ -27,13 +29,42 @@ inline bool comoBooleano(const DataSet& ds, const QString& campo)
            v == QLatin1String("1") || v == QLatin1String("Y");
 }
 
+inline QString arquivoParametros()
+{
+    return QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
+}
+
+// The product pictures under the parameters' data folder (DSDIRCAD).
+inline QDir pastaFiguras(const QString& dsDirCad)
+{
+    // The parameter's folder ends with a separator; QDir does not mind when it does not.
+    return QDir(QDir(dsDirCad).filePath(QStringLiteral("dados/img/produto")));
+}
+
+// Lists the pictures' folder the host's parameter file names, so that the first screen
+// of the process finds it listed (a shop's hundred thousand pictures take a while).
+// Whatever is missing or wrong is left for that screen's start-up to report.
+inline void preparaFigurasDaPasta()
+{
+    try {
+        const QString arquivo = arquivoParametros();
+        if (!QFileInfo::exists(arquivo)) {
+            return;
+        }
+        DataSet p(QStringLiteral("cdsParametrosQmt"));
+        p.setData(DataPacket::loadFromFile(arquivo));
+        if (p.isEmpty() || !p.hasField(QStringLiteral("DSDIRCAD"))) {
+            return;
+        }
+        p.first();
+        static_cast<void>(FigurasDaPasta(pastaFiguras(p.asString(QStringLiteral("DSDIRCAD")))));
+    } catch (const std::exception&) {
+    }
+}
+
 template <class Tela>
 struct RegrasArquivos {
-    static QDir PastaFiguras(const Tela& t)
-    {
-        // The parameter's folder ends with a separator; QDir does not mind when it does not.
-        return QDir(QDir(t.stDsDirCad).filePath(QStringLiteral("dados/img/produto")));
-    }
+    static QDir PastaFiguras(const Tela& t) { return pastaFiguras(t.stDsDirCad); }
 
     static QString FiguraProduto(const Tela& t, const QString& cdArvProd,
                                  const FigurasDaPasta& figuras)
@@ -55,8 +86,7 @@ struct RegrasArquivos {
 
     static void LeParametros(Tela& t)
     {
-        const QString arquivo =
-            QDir(host().programFolder()).filePath(QStringLiteral("PARAMETROSQMT.CDS"));
+        const QString arquivo = arquivoParametros();
         if (!QFileInfo::exists(arquivo)) {
             return;  // no host parameters: empty branch, store and till codes
         }

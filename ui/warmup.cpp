@@ -1,7 +1,8 @@
-#include "fontwarmup.h"
+#include "warmup.h"
 
 #include "formview.h"
 
+#include "regrasarquivos.h"
 #include "regrasbandeja.h"
 #include "tfrmpromocaocombinada.h"
 #include "tfrmpromocombadd.h"
@@ -19,7 +20,7 @@ namespace {
 struct MainLayout : combinada::TfrmPromocaoCombinadaLayout {};
 struct AddLayout : add::TfrmPromoCombAddLayout {};
 
-bool g_loaded = false;
+bool g_warmedUp = false;
 bool g_screenBuilt = false;
 
 void addFont(QList<QFont>& fonts, QSet<QString>& keys, const screen::Font& f)
@@ -53,11 +54,11 @@ QList<QFont> screenFonts()
     return fonts;
 }
 
-bool loadScreenFonts()
+bool warmUp()
 {
-    if (g_loaded)
+    if (g_warmedUp)
         return false;
-    g_loaded = true;
+    g_warmedUp = true;
     // Drawing, not only measuring: the engine, its shaping and the glyph cache the
     // widgets paint from are all made here.
     QImage scratch(64, 32, QImage::Format_ARGB32_Premultiplied);
@@ -67,19 +68,20 @@ bool loadScreenFonts()
         painter.setFont(font);
         painter.drawText(QPointF(0, 24), QStringLiteral("R$ 0123456789,"));
     }
+    combinada::detail::preparaFigurasDaPasta();
     return true;
 }
 
-bool screenFontsLoaded()
+bool warmedUp()
 {
-    return g_loaded;
+    return g_warmedUp;
 }
 
-void loadScreenFontsWhenIdle()
+void warmUpWhenIdle()
 {
     QTimer::singleShot(0, [] {
         if (!g_screenBuilt)
-            loadScreenFonts();
+            warmUp();
     });
 }
 
