@@ -160,7 +160,7 @@ QFont BlendedButton::fittedFont(const QRect& box, int flags) const
     };
     while (!fits(f)) {
         if (f.pixelSize() > 0) {
-            if (f.pixelSize() <= 8)
+            if (f.pixelSize() <= kSmallestFittedPixelSize)
                 break;
             f.setPixelSize(f.pixelSize() - 1);
         } else {

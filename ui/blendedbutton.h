@@ -40,6 +40,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // A caption too long for its button is drawn smaller, a pixel at a time, down to this.
+    static constexpr int kSmallestFittedPixelSize = 8;
+
 Q_SIGNALS:
     // Emitted on press. A handler may hide, disable or deleteLater() the button.
     void clicked();
@@ -54,7 +57,8 @@ protected:
     // Draws what sits on the button's face (the caption here); inner is the face's rectangle.
     virtual void paintFace(QPainter& painter, const QRectF& inner);
     void paintCaption(QPainter& painter, const QRectF& area, int flags) const;
-    // The button's font, shrunk until the caption fits the box (down to 8 pixels).
+    // The button's font, shrunk until the caption fits the box (down to
+    // kSmallestFittedPixelSize).
     QFont fittedFont(const QRect& box, int flags) const;
     bool looksDown() const { return m_down || m_pressing; }
 

@@ -1,5 +1,6 @@
 #include "warmup.h"
 
+#include "blendedbutton.h"
 #include "formview.h"
 
 #include "regrasarquivos.h"
@@ -23,9 +24,8 @@ struct AddLayout : add::TfrmPromoCombAddLayout {};
 bool g_warmedUp = false;
 bool g_screenBuilt = false;
 
-void addFont(QList<QFont>& fonts, QSet<QString>& keys, const screen::Font& f)
+void addFont(QList<QFont>& fonts, QSet<QString>& keys, const QFont& font)
 {
-    const QFont font = qfont(f);
     if (!keys.contains(font.key())) {
         keys.insert(font.key());
         fonts.append(font);
@@ -42,14 +42,23 @@ QList<QFont> screenFonts()
     const AddLayout added;
     for (const screen::Form* form :
          {static_cast<const screen::Form*>(&main), static_cast<const screen::Form*>(&added)}) {
-        for (const screen::Control* c : form->controls())
-            addFont(fonts, keys, c->font);
+        for (const screen::Control* c : form->controls()) {
+            addFont(fonts, keys, qfont(c->font));
+            // A button's long caption (a group's name) is drawn in a smaller size.
+            if (c->kind != screen::ControlKind::Button)
+                continue;
+            QFont smaller = qfont(c->font);
+            for (int px = smaller.pixelSize() - 1; px >= BlendedButton::kSmallestFittedPixelSize; --px) {
+                smaller.setPixelSize(px);
+                addFont(fonts, keys, smaller);
+            }
+        }
     }
     for (const combinada::detail::MedidasBandeja& m :
          {combinada::TfrmPromocaoCombinada::kBandeja, add::TfrmPromoCombAdd::kBandeja}) {
         const combinada::detail::FontesBandeja tray = combinada::detail::fontesBandeja(m);
         for (const screen::Font& f : {tray.codigo, tray.nome, tray.obs, tray.preco})
-            addFont(fonts, keys, f);
+            addFont(fonts, keys, qfont(f));
     }
     return fonts;
 }
