@@ -180,10 +180,13 @@ TEST(PictureFolder, IsListedAgainOnlyWhenItHasChanged)
         QFile f(folder.filePath(S(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     };
-    // Folder times well in the past, as a shop's folder between its changes.
+    // Folder times well in the past, as a shop's folder between its changes, counted from
+    // one moment so that the same age puts back the same time.
+    struct timespec start{};
+    clock_gettime(CLOCK_REALTIME, &start);
     auto setFolderTime = [&](int minutesAgo) {
         struct timespec times[2];
-        clock_gettime(CLOCK_REALTIME, &times[0]);
+        times[0] = start;
         times[0].tv_sec -= minutesAgo * 60;
         times[0].tv_nsec = 0;
         times[1] = times[0];

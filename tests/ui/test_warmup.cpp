@@ -77,13 +77,14 @@ TEST_F(WarmUp, ListsThePicturesFolderThatTheFirstScreenUses)
         QFile f(folder.filePath(S(name)));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     };
-    // An hour old, as a shop's folder between its changes.
+    // An hour old, as a shop's folder between its changes; the same time each time it
+    // is put back.
+    struct timespec hourAgo{};
+    clock_gettime(CLOCK_REALTIME, &hourAgo);
+    hourAgo.tv_sec -= 3600;
+    hourAgo.tv_nsec = 0;
     auto age = [&] {
-        struct timespec times[2];
-        clock_gettime(CLOCK_REALTIME, &times[0]);
-        times[0].tv_sec -= 3600;
-        times[0].tv_nsec = 0;
-        times[1] = times[0];
+        const struct timespec times[2] = {hourAgo, hourAgo};
         ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(folder.path()).constData(), times, 0), 0);
     };
     make("P1.BMP");
