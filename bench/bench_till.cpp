@@ -257,7 +257,7 @@ public:
     {
         if (m_top && &m_top->form() == &form) {
             m_top->view()->sync();
-            m_top->view()->repaint();
+            m_top->view()->paintChanges();
         }
     }
 

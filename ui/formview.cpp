@@ -392,6 +392,13 @@ void FormView::apply(const Control& c, Entry& entry)
     entry.shown = c;
 }
 
+void FormView::paintChanges()
+{
+    // Each changed widget has asked its window for an update; the window's pending
+    // request paints them all, and only them, when it is handled now.
+    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
+}
+
 void FormView::sync()
 {
     if (m_syncing)

@@ -68,6 +68,9 @@ public:
     QWidget* widgetFor(const QString& name) const;
     // Brings every widget in line with the control records.
     void sync();
+    // Draws at once what is waiting to be drawn: the widgets whose look changed and the
+    // areas hidden ones left. The rest of the view stays as it was drawn.
+    void paintChanges();
 
     // Runs a control's touch handler as a press on its widget does. False when the
     // control takes no touches (or does not exist).

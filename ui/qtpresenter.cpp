@@ -54,7 +54,7 @@ void QtPresenter::repaint(screen::Form& form)
 {
     if (ScreenDialog* d = dialogOf(form)) {
         d->view()->sync();
-        d->view()->repaint();
+        d->view()->paintChanges();
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -240,6 +241,31 @@ TEST_F(FormViewTest, AChangeRepaintsOnlyTheWidgetsWhoseLookChanged)
     QTest::qWait(30);
     qApp->removeEventFilter(&log);
     EXPECT_TRUE(log.painted.isEmpty()) << log.painted.join(S(", ")).toStdString();
+}
+
+TEST_F(FormViewTest, PaintingTheChangesAtOnceLeavesTheViewAsAWholeRepaintWould)
+{
+    view.show();
+    QTest::qWait(30);
+    PaintLog log;
+    qApp->installEventFilter(&log);
+    form.change([&] {
+        form.component(S("bldOk")).caption = S("Combinar");
+        form.component(S("entrada2")).visible = false;
+    });
+    view.paintChanges();  // within the handler, before any event loop runs
+    qApp->removeEventFilter(&log);
+    EXPECT_TRUE(log.painted.contains(S("bldOk")));
+    EXPECT_TRUE(log.painted.contains(S("scbLista"))) << "under the entry hidden";
+    for (const char* untouched : {"lblTitulo", "entrada1", "dreNotas"})
+        EXPECT_FALSE(log.painted.contains(S(untouched))) << untouched << " was repainted";
+
+    // What the window shows now is what drawing the whole view afresh gives.
+    const QImage shown =
+        view.screen()->grabWindow(view.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage whole = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shown.size(), whole.size());
+    EXPECT_TRUE(shown == whole);
 }
 
 TEST_F(FormViewTest, TouchesAndKeysReachTheBindingOnPress)
