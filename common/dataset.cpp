@@ -445,16 +445,14 @@ void DataSet::copyFrom(const DataSet& other)
     // An open dataset's values already have its fields' types and widths, and its fields
     // become this one's: the rows are taken as they are rather than coerced again (a
     // product touch copies its group's whole list).
-    std::vector<Row> rows;
+    // Built aside first: other may be this very dataset.
+    std::vector<Impl::Record> rows;
     rows.reserve(other.d->rows.size());
     for (const Impl::Record& r : other.d->rows)
-        rows.push_back(r.values);
+        rows.push_back({d->nextId++, r.values});
     d->fields = other.d->fields;
-    d->defs = other.d->fields;
-    d->rows.clear();
-    d->rows.reserve(rows.size());
-    for (Row& values : rows)
-        d->rows.push_back({d->nextId++, std::move(values)});
+    d->defs = d->fields;
+    d->rows = std::move(rows);
     d->tookNewData();
 }
 

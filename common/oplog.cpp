@@ -71,33 +71,30 @@ OpenLog g_open;
 // One touch writes three lines at the same moment to the same file: the file's name and
 // a line's date and time are built again only when they change.
 struct LineStart {
-    QString programFolder;
-    QDate day;
-    QString path;
-    QDate date;
+    QDate day;  // invalid until the first line
     QTime time;
+    QString programFolder;
+    QString path;
     QString dateFormat;
     QString timeFormat;
     QString text;  // "date time - "
 
     void follow(const QString& folder, const QDateTime& now, const FormatSettings& fs)
     {
-        const QDate today = now.date();
-        if (path.isEmpty() || today != day || folder != programFolder) {
-            path = operationLogFile(folder, today);
+        const bool newDay = now.date() != day;
+        if (newDay || folder != programFolder) {
+            path = operationLogFile(folder, now.date());
             programFolder = folder;
-            day = today;
         }
-        const QTime clock = now.time();
-        if (text.isEmpty() || today != date || clock != time || fs.shortDateFormat != dateFormat ||
+        if (newDay || now.time() != time || fs.shortDateFormat != dateFormat ||
             fs.longTimeFormat != timeFormat) {
             text = formatDate(now, fs) + QLatin1Char(' ') + formatTime(now, fs) +
                    QStringLiteral(" - ");
-            date = today;
-            time = clock;
+            time = now.time();
             dateFormat = fs.shortDateFormat;
             timeFormat = fs.longTimeFormat;
         }
+        day = now.date();
     }
 };
 

@@ -43,11 +43,12 @@ QList<QFont> screenFonts()
     for (const screen::Form* form :
          {static_cast<const screen::Form*>(&main), static_cast<const screen::Form*>(&added)}) {
         for (const screen::Control* c : form->controls()) {
-            addFont(fonts, keys, qfont(c->font));
+            const QFont font = qfont(c->font);
+            addFont(fonts, keys, font);
             // A button's long caption (a group's name) is drawn in a smaller size.
             if (c->kind != screen::ControlKind::Button)
                 continue;
-            QFont smaller = qfont(c->font);
+            QFont smaller = font;
             for (int px = smaller.pixelSize() - 1; px >= BlendedButton::kSmallestFittedPixelSize; --px) {
                 smaller.setPixelSize(px);
                 addFont(fonts, keys, smaller);

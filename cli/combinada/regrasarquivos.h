@@ -51,13 +51,12 @@ inline void preparaFigurasDaPasta()
         if (!QFileInfo::exists(arquivo)) {
             return;
         }
-        DataSet p(QStringLiteral("cdsParametrosQmt"));
-        p.setData(DataPacket::loadFromFile(arquivo));
-        if (p.isEmpty() || !p.hasField(QStringLiteral("DSDIRCAD"))) {
+        const DataPacket p = DataPacket::loadFromFile(arquivo);
+        const int campo = p.fieldIndex(QStringLiteral("DSDIRCAD"));
+        if (p.rows.isEmpty() || campo < 0) {
             return;
         }
-        p.first();
-        static_cast<void>(FigurasDaPasta(pastaFiguras(p.asString(QStringLiteral("DSDIRCAD")))));
+        static_cast<void>(FigurasDaPasta(pastaFiguras(p.rows.first().value(campo).toString())));
     } catch (const std::exception&) {
     }
 }
