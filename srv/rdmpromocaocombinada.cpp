@@ -6,6 +6,7 @@
 #include "itemrecord.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -173,6 +174,42 @@ SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& name, const QS
     prepare(text);
 }
 
+namespace {
+
+// Qt's driver sends each prepared statement's PREPARE as a request of its own. Where the
+// driver can read the second result of a request, we prepare in the request of the
+// first run instead.
+bool preparesInFirstRun(const QSqlDriver* driver)
+{
+    return driver && driver->dbmsType() == QSqlDriver::PostgreSQL &&
+           driver->hasFeature(QSqlDriver::PreparedQueries) &&
+           driver->hasFeature(QSqlDriver::MultipleResultSets) &&
+           qstrcmp(driver->metaObject()->className(), "QPSQLDriver") == 0;
+}
+
+// What reaches the database as NULL, as Qt's drivers tell it.
+bool isNullValue(const QVariant& value)
+{
+    if (value.isNull())
+        return true;
+    switch (value.typeId()) {
+        case QMetaType::QString:
+            return static_cast<const QString*>(value.constData())->isNull();
+        case QMetaType::QByteArray:
+            return static_cast<const QByteArray*>(value.constData())->isNull();
+        case QMetaType::QDateTime:
+            return !static_cast<const QDateTime*>(value.constData())->isValid();
+        case QMetaType::QDate:
+            return !static_cast<const QDate*>(value.constData())->isValid();
+        case QMetaType::QTime:
+            return !static_cast<const QTime*>(value.constData())->isValid();
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 void SqlStatement::prepare(const QString& text)
 {
     m_text = text;
@@ -181,7 +218,25 @@ void SqlStatement::prepare(const QString& text)
     for (const QString& name : std::as_const(m_parameters))
         m_placeholders.append(QLatin1Char(':') + name);
     m_bound = QList<bool>(m_parameters.size(), false);
+    m_values = QVariantList(m_parameters.size());
     m_query.setForwardOnly(true);
+    m_onServer = preparesInFirstRun(m_query.driver());
+    if (m_onServer) {
+        // A process-wide serial: a name is never met twice on one connection.
+        static int serial = 0;
+        m_serverName = QStringLiteral("kvp_%1").arg(++serial);
+        // Each occurrence is a parameter of its own, as Qt's binding makes them.
+        m_serverPrepare = QStringLiteral("PREPARE %1 AS ").arg(m_serverName);
+        qsizetype from = 0;
+        for (const Placeholder& p : placeholders(text)) {
+            m_serverPrepare += QStringView(text).mid(from, p.at - from);
+            m_positions.append(m_parameters.indexOf(p.name));
+            m_serverPrepare += QLatin1Char('$') + QString::number(m_positions.size());
+            from = p.at + p.length;
+        }
+        m_serverPrepare += QStringView(text).mid(from);
+        return;
+    }
     if (!m_query.prepare(text))
         throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, sqlErrorText(m_query.lastError())));
 }
@@ -192,7 +247,9 @@ void SqlStatement::bind(const QString& name, const QVariant& value)
     if (i < 0)
         throw DataModuleError(
             QStringLiteral("%1 has no parameter %2").arg(m_name, name));
-    m_query.bindValue(m_placeholders.at(i), value);
+    if (!m_onServer)
+        m_query.bindValue(m_placeholders.at(i), value);
+    m_values[i] = value;
     m_bound[i] = true;
 }
 
@@ -224,7 +281,44 @@ void SqlStatement::execute()
         }
         g_hooked = nullptr;
     }
+    if (m_onServer) {
+        executeOnServer();
+        return;
+    }
     if (!m_query.exec())
+        throw DataModuleError(sqlErrorText(m_query.lastError()));
+}
+
+void SqlStatement::executeOnServer()
+{
+    // The values as Qt's driver writes them into its own EXECUTE.
+    QString run = QLatin1String("EXECUTE ") + m_serverName;
+    if (!m_positions.isEmpty()) {
+        const QSqlDriver* driver = m_query.driver();
+        run += QLatin1String(" (");
+        for (qsizetype k = 0; k < m_positions.size(); ++k) {
+            const QVariant& value = m_values.at(m_positions.at(k));
+            QSqlField field(QString(), value.metaType());
+            if (!isNullValue(value))
+                field.setValue(value);
+            if (k > 0)
+                run += QLatin1String(", ");
+            run += driver->formatValue(field);
+        }
+        run += QLatin1Char(')');
+    }
+    if (m_serverPrepared) {
+        if (!m_query.exec(run))
+            throw DataModuleError(sqlErrorText(m_query.lastError()));
+        return;
+    }
+    // The first result is the PREPARE's: when it fails, the server skips the run.
+    if (!m_query.exec(m_serverPrepare + QLatin1String("; ") + run))
+        throw DataModuleError(
+            QStringLiteral("%1: %2").arg(m_name, sqlErrorText(m_query.lastError())));
+    // A prepared statement outlives a failed run and its transaction alike.
+    m_serverPrepared = true;
+    if (!m_query.nextResult())
         throw DataModuleError(sqlErrorText(m_query.lastError()));
 }
 

@@ -98,11 +98,15 @@ public:
     // is worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
-    QVariant boundValue(const QString& name) const { return m_query.boundValue(QLatin1Char(':') + name); }
+    QVariant boundValue(const QString& name) const
+    {
+        return m_values.value(m_parameters.indexOf(name));
+    }
     void release() { m_query.finish(); }
 
 private:
     void prepare(const QString& text);
+    void executeOnServer();
 
     QString m_name;
     QString m_text;
@@ -110,6 +114,15 @@ private:
     QStringList m_parameters;
     QStringList m_placeholders;  // ":" + each parameter, made once
     QList<bool> m_bound;         // by parameter, since the last run
+    QVariantList m_values;       // by parameter, as last bound
+    // PostgreSQL through Qt's driver: the statement is prepared under a name of our own,
+    // in the same request as its first run, so that preparing costs no round trip of its
+    // own. Qt's driver would send the PREPARE on its own and wait for it.
+    bool m_onServer = false;
+    bool m_serverPrepared = false;
+    QString m_serverName;
+    QString m_serverPrepare;       // "PREPARE name AS text", each placeholder as $n
+    QList<qsizetype> m_positions;  // the parameter behind each $n
     FieldDefs m_resultFields;
     QList<bool> m_widthGuessed;  // text widths the driver did not report  // a prepared statement's columns do not change between runs
 };

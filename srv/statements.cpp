@@ -70,9 +70,9 @@ QString statementText(Stmt stmt, Dialect dialect)
     return {};
 }
 
-QStringList placeholderNames(const QString& sql)
+QList<Placeholder> placeholders(const QString& sql)
 {
-    QStringList names;
+    QList<Placeholder> found;
     const qsizetype n = sql.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = sql.at(i);
@@ -94,12 +94,19 @@ QStringList placeholderNames(const QString& sql)
             qsizetype j = i + 1;
             while (j < n && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_')))
                 ++j;
-            const QString name = sql.mid(i + 1, j - i - 1);
-            if (!names.contains(name))
-                names.append(name);
+            found.append({sql.mid(i + 1, j - i - 1), i, j - i});
             i = j - 1;
         }
     }
+    return found;
+}
+
+QStringList placeholderNames(const QString& sql)
+{
+    QStringList names;
+    for (const Placeholder& p : placeholders(sql))
+        if (!names.contains(p.name))
+            names.append(p.name);
     return names;
 }
 

@@ -59,6 +59,16 @@ inline constexpr int kStmtCount = static_cast<int>(Stmt::acmInsPromocaoCombAux) 
 QString statementName(Stmt stmt);
 QString statementText(Stmt stmt, Dialect dialect);
 
+// Each ":NAME" of a statement text, in order: the name without the colon, where the
+// colon stands and how long the whole is. Quoted literals are skipped, so ':' inside a
+// string is no parameter.
+struct Placeholder {
+    QString name;
+    qsizetype at = 0;
+    qsizetype length = 0;
+};
+QList<Placeholder> placeholders(const QString& sql);
+
 // The distinct placeholder names of a statement text (without the colon), in order of
 // first occurrence. Quoted literals are skipped, so ':' inside a string is no parameter.
 QStringList placeholderNames(const QString& sql);

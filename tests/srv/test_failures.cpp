@@ -3,6 +3,15 @@
 
 #include "srv_suite.h"
 
+#include <QSqlDriver>
+#include <QSqlQuery>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include <dlfcn.h>
+
 namespace kvp::test {
 namespace {
 
@@ -195,6 +204,142 @@ TEST_P(Failures, ActivatingTheModuleConnectsThroughTheHost)
 INSTANTIATE_TEST_SUITE_P(Backends, Failures,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres, Backend::OdbcSqlite,
                                            Backend::OdbcPostgres),
+                         backendParamName);
+
+// PostgreSQL through Qt's driver: a statement is prepared in the request of its first run.
+// libpq's trace of the module's connection shows each request the module sends.
+class FirstRun : public SrvTest {
+protected:
+    void SetUp() override
+    {
+        SrvTest::SetUp();
+        if (HasFailure() || IsSkipped())
+            return;
+        const QVariant handle = rdmPromocaoCombinada->adcPromocaoCombinada().driver()->handle();
+        m_conn = *static_cast<void* const*>(handle.constData());
+        void* const lib = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+        ASSERT_NE(lib, nullptr);
+        m_trace = reinterpret_cast<void (*)(void*, FILE*)>(::dlsym(lib, "PQtrace"));
+        m_untrace = reinterpret_cast<void (*)(void*)>(::dlsym(lib, "PQuntrace"));
+        ASSERT_TRUE(m_trace && m_untrace);
+    }
+
+    // The simple-query requests a call sends, one per round trip.
+    QStringList requests(const std::function<void()>& call)
+    {
+        char* buffer = nullptr;
+        size_t size = 0;
+        FILE* out = ::open_memstream(&buffer, &size);
+        m_trace(m_conn, out);
+        try {
+            call();
+        } catch (...) {
+            m_untrace(m_conn);
+            std::fclose(out);
+            std::free(buffer);
+            throw;
+        }
+        m_untrace(m_conn);
+        std::fclose(out);
+        QStringList sent;
+        for (const QString& line :
+             QString::fromUtf8(buffer, qsizetype(size)).split(QLatin1Char('\n')))
+            if (line.contains(S("\tF\t")) && line.contains(S("\tQuery\t")))
+                sent.append(line.section(QLatin1Char('\t'), -1));
+        std::free(buffer);
+        return sent;
+    }
+
+    QStringList preparedOnServer()
+    {
+        QSqlQuery q(rdmPromocaoCombinada->adcPromocaoCombinada());
+        EXPECT_TRUE(
+            q.exec(S("SELECT statement FROM pg_prepared_statements ORDER BY prepare_time")));
+        QStringList texts;
+        while (q.next())
+            texts.append(q.value(0).toString());
+        return texts;
+    }
+
+    void* m_conn = nullptr;
+    void (*m_trace)(void*, FILE*) = nullptr;
+    void (*m_untrace)(void*) = nullptr;
+};
+
+TEST_P(FirstRun, PreparesAndRunsInOneRequestThenRunsInOneEach)
+{
+    SqlStatement s(rdmPromocaoCombinada->adcPromocaoCombinada(), S("adqSoma"),
+                   S("SELECT CAST(:P_A AS INTEGER) + CAST(:P_B AS INTEGER) * 10 + CAST(:P_A AS "
+                     "INTEGER) * 100, "
+                     "':P_A', CAST(:P_T AS VARCHAR(40))"));
+    EXPECT_TRUE(preparedOnServer().isEmpty());  // making it costs nothing
+
+    // A first run the server refuses still leaves the statement prepared.
+    QStringList sent = requests([&] {
+        s.bindText("P_A", S("x"));
+        s.bindText("P_B", S("2"));
+        s.bindText("P_T", S(""));
+        try {
+            s.execute();
+            ADD_FAILURE() << "ran with a value that is no number";
+        } catch (const DataModuleError& e) {
+            EXPECT_FALSE(e.message().startsWith(S("adqSoma")))
+                << "the run failed, not the preparing";
+        }
+    });
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_TRUE(sent[0].contains(S("PREPARE "))) << sent[0].toStdString();
+    EXPECT_TRUE(sent[0].contains(S("EXECUTE "))) << sent[0].toStdString();
+
+    // Quotes and backslashes reach the server as values, never as SQL.
+    const QString odd = S("O'Brien \\'; DROP TABLE x; --");
+    for (const char* a : {"3", "4"}) {
+        DataPacket rows;
+        sent = requests([&] {
+            s.bindText("P_A", S(a));
+            s.bindText("P_B", S("2"));
+            s.bindText("P_T", odd);
+            s.execute();
+            rows = s.takePacket();
+        });
+        ASSERT_EQ(sent.size(), 1);
+        EXPECT_FALSE(sent[0].contains(S("PREPARE"))) << sent[0].toStdString();
+        ASSERT_EQ(rows.rows.size(), 1);
+        EXPECT_EQ(rows.rows[0][0].toInt(), QString::fromLatin1(a).toInt() * 101 + 20);
+        EXPECT_EQ(rows.rows[0][1].toString(), S(":P_A"));
+        EXPECT_EQ(rows.rows[0][2].toString(), odd);
+    }
+    const QStringList prepared = preparedOnServer();
+    ASSERT_EQ(prepared.size(), 1);
+    EXPECT_TRUE(prepared[0].contains(
+        S("CAST($1 AS INTEGER) + CAST($2 AS INTEGER) * 10 + CAST($3 AS INTEGER)")))
+        << prepared[0].toStdString();
+}
+
+TEST_P(FirstRun, AStatementTheServerCannotPrepareIsPreparedAgainInItsNextRun)
+{
+    SqlStatement s(rdmPromocaoCombinada->adcPromocaoCombinada(), S("adqAusente"),
+                   S("SELECT COUNT(*) FROM AUSENTE WHERE CDX = :P_X"));
+    s.bindText("P_X", S("1"));
+    try {
+        s.execute();
+        ADD_FAILURE() << "ran on a table that does not exist";
+    } catch (const DataModuleError& e) {
+        EXPECT_TRUE(e.message().startsWith(S("adqAusente: "))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(S("ausente"))) << e.message().toStdString();
+    }
+    EXPECT_TRUE(preparedOnServer().isEmpty());
+    db().exec(S("CREATE TABLE AUSENTE (CDX VARCHAR(4))"));
+    db().exec(S("INSERT INTO AUSENTE VALUES ('1')"));
+    s.bindText("P_X", S("1"));
+    EXPECT_TRUE(s.executeAny());
+    s.bindText("P_X", S("1"));
+    s.execute();
+    EXPECT_EQ(s.takePacket().rows.value(0).value(0).toInt(), 1);
+    EXPECT_EQ(preparedOnServer().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FirstRun, ::testing::Values(Backend::Postgres),
                          backendParamName);
 
 }  // namespace
