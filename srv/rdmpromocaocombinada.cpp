@@ -15,6 +15,7 @@
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <atomic>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -223,10 +224,11 @@ void SqlStatement::prepare(const QString& text)
     m_onServer = preparesInFirstRun(m_query.driver());
     if (m_onServer) {
         // A process-wide serial: a name is never met twice on one connection.
-        static int serial = 0;
+        static std::atomic<int> serial{0};
         m_serverName = QStringLiteral("kvp_%1").arg(++serial);
         // Each occurrence is a parameter of its own, as Qt's binding makes them.
         m_serverPrepare = QStringLiteral("PREPARE %1 AS ").arg(m_serverName);
+        m_positions.clear();
         qsizetype from = 0;
         for (const Placeholder& p : placeholders(text)) {
             m_serverPrepare += QStringView(text).mid(from, p.at - from);

@@ -123,8 +123,8 @@ private:
     QString m_serverName;
     QString m_serverPrepare;       // "PREPARE name AS text", each placeholder as $n
     QList<qsizetype> m_positions;  // the parameter behind each $n
-    FieldDefs m_resultFields;
-    QList<bool> m_widthGuessed;  // text widths the driver did not report  // a prepared statement's columns do not change between runs
+    FieldDefs m_resultFields;      // a prepared statement's columns do not change between runs
+    QList<bool> m_widthGuessed;    // text widths the driver did not report
 };
 
 class TrdmPromocaoCombinada {
