@@ -214,10 +214,17 @@ bool isNullValue(const QVariant& value)
 void SqlStatement::prepare(const QString& text)
 {
     m_text = text;
-    m_parameters = placeholderNames(text);
-    m_placeholders.clear();
-    for (const QString& name : std::as_const(m_parameters))
-        m_placeholders.append(QLatin1Char(':') + name);
+    const QList<Placeholder> found = placeholders(text);
+    m_parameters.clear();
+    m_positions.clear();
+    for (const Placeholder& p : found) {
+        qsizetype i = m_parameters.indexOf(p.name);
+        if (i < 0) {
+            i = m_parameters.size();
+            m_parameters.append(p.name);
+        }
+        m_positions.append(i);
+    }
     m_bound = QList<bool>(m_parameters.size(), false);
     m_values = QVariantList(m_parameters.size());
     m_query.setForwardOnly(true);
@@ -228,17 +235,18 @@ void SqlStatement::prepare(const QString& text)
         m_serverName = QStringLiteral("kvp_%1").arg(++serial);
         // Each occurrence is a parameter of its own, as Qt's binding makes them.
         m_serverPrepare = QStringLiteral("PREPARE %1 AS ").arg(m_serverName);
-        m_positions.clear();
         qsizetype from = 0;
-        for (const Placeholder& p : placeholders(text)) {
-            m_serverPrepare += QStringView(text).mid(from, p.at - from);
-            m_positions.append(m_parameters.indexOf(p.name));
-            m_serverPrepare += QLatin1Char('$') + QString::number(m_positions.size());
-            from = p.at + p.length;
+        for (qsizetype k = 0; k < found.size(); ++k) {
+            m_serverPrepare += QStringView(text).mid(from, found[k].at - from);
+            m_serverPrepare += QLatin1Char('$') + QString::number(k + 1);
+            from = found[k].at + found[k].length;
         }
         m_serverPrepare += QStringView(text).mid(from);
         return;
     }
+    m_placeholders.clear();
+    for (const QString& name : std::as_const(m_parameters))
+        m_placeholders.append(QLatin1Char(':') + name);
     if (!m_query.prepare(text))
         throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, sqlErrorText(m_query.lastError())));
 }

@@ -112,7 +112,7 @@ private:
     QString m_text;
     QSqlQuery m_query;
     QStringList m_parameters;
-    QStringList m_placeholders;  // ":" + each parameter, made once
+    QStringList m_placeholders;  // ":" + each parameter, made once (Qt's binding)
     QList<bool> m_bound;         // by parameter, since the last run
     QVariantList m_values;       // by parameter, as last bound
     // PostgreSQL through Qt's driver: the statement is prepared under a name of our own,
@@ -122,7 +122,7 @@ private:
     bool m_serverPrepared = false;
     QString m_serverName;
     QString m_serverPrepare;       // "PREPARE name AS text", each placeholder as $n
-    QList<qsizetype> m_positions;  // the parameter behind each $n
+    QList<qsizetype> m_positions;  // the parameter behind each occurrence ($n on the server)
     FieldDefs m_resultFields;      // a prepared statement's columns do not change between runs
     QList<bool> m_widthGuessed;    // text widths the driver did not report
 };

@@ -3,6 +3,7 @@
 
 #include "srv_suite.h"
 
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlQuery>
 
@@ -229,24 +230,21 @@ protected:
     {
         char* buffer = nullptr;
         size_t size = 0;
-        FILE* out = ::open_memstream(&buffer, &size);
-        m_trace(m_conn, out);
-        try {
+        const auto freeBuffer = qScopeGuard([&] { std::free(buffer); });
+        {
+            FILE* out = ::open_memstream(&buffer, &size);
+            m_trace(m_conn, out);
+            const auto stop = qScopeGuard([&] {
+                m_untrace(m_conn);
+                std::fclose(out);
+            });
             call();
-        } catch (...) {
-            m_untrace(m_conn);
-            std::fclose(out);
-            std::free(buffer);
-            throw;
         }
-        m_untrace(m_conn);
-        std::fclose(out);
         QStringList sent;
         for (const QString& line :
              QString::fromUtf8(buffer, qsizetype(size)).split(QLatin1Char('\n')))
             if (line.contains(S("\tF\t")) && line.contains(S("\tQuery\t")))
                 sent.append(line.section(QLatin1Char('\t'), -1));
-        std::free(buffer);
         return sent;
     }
 
