@@ -1,5 +1,6 @@
 #include "qtpresenter.h"
 
+#include "realdisplay.h"
 #include "screendialog.h"
 #include "warmup.h"
 
@@ -9,6 +10,7 @@ namespace kvp::ui {
 
 QtPresenter::QtPresenter(QWidget* parent) : m_parent(parent)
 {
+    installFocusReturn();
     warmUpWhenIdle();
 }
 

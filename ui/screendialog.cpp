@@ -1,6 +1,7 @@
 #include "screendialog.h"
 
 #include "combinadabinding.h"
+#include "realdisplay.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -82,13 +83,19 @@ ScreenDialog::ScreenDialog(screen::Form& form, QWidget* parent,
     connect(m_view, &FormView::handled, this, &ScreenDialog::finishIfClosing);
     setFocusProxy(m_view);
 
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    if (frame.centred && screen) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+    // A till's display may be small or scaled: the screen lies whole on it, centred where
+    // its layout asks and the display allows, or the log says in one line why it cannot.
+    QString notice;
+    if (frame.centred) {
+        notice = placeOnDisplay(this, nullptr);
     } else {
         move(frame.bounds.left, frame.bounds.top);
+        const QScreen* screen = this->screen();
+        if (screen && !screen->availableGeometry().contains(frameGeometry()))
+            notice = placeOnDisplay(this, nullptr);
     }
+    if (!notice.isEmpty())
+        noticeDisplay(notice);
 }
 
 ScreenDialog::~ScreenDialog() = default;

@@ -2,6 +2,7 @@
 
 #include "blendedbutton.h"
 #include "colors.h"
+#include "realdisplay.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -109,15 +110,11 @@ void TouchDialog::keyPressEvent(QKeyEvent* event)
 void TouchDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // Borderless dialogs get no placement from a window manager: centre them ourselves.
-    const QWidget* anchor = parentWidget() ? parentWidget()->window() : nullptr;
-    QRect area;
-    if (anchor && anchor->isVisible())
-        area = anchor->frameGeometry();
-    else if (const QScreen* s = QGuiApplication::primaryScreen())
-        area = s->availableGeometry();
-    if (area.isValid())
-        move(area.center() - rect().center());
+    // Borderless dialogs get no placement from a window manager: centre them ourselves,
+    // over the screen that opened them, and never off the display.
+    const QString notice = placeOnDisplay(this, parentWidget());
+    if (!notice.isEmpty())
+        noticeDisplay(notice);
 }
 
 }  // namespace kvp::ui

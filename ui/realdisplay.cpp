@@ -1,0 +1,204 @@
+#include "realdisplay.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QPixmap>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+
+namespace kvp::ui {
+
+namespace {
+
+std::function<void(const QString&)>& displayNotice()
+{
+    static std::function<void(const QString&)> notice;
+    return notice;
+}
+
+// Runs the event loop until `done` holds or the deadline passes, waking for every event
+// the window system sends (and at least every 50 ms to look again).
+bool runUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    settle();
+    return true;
+}
+
+QImage asRgb32(const QImage& image)
+{
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+class FocusReturn : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Hide || !watched->isWidgetType())
+            return false;
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (!dialog || !dialog->isWindow() || dialog->windowModality() == Qt::NonModal)
+            return false;
+        QPointer<QWidget> below = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+        // Once the closing has run its course: another modal dialog may still be up, and
+        // a window manager may already have handed the focus on.
+        QTimer::singleShot(0, qApp, [below] {
+            QWidget* target = QApplication::activeModalWidget();
+            if (!target)
+                target = below;
+            if (!target || !target->isVisible())
+                return;
+            const QWindow* focus = QGuiApplication::focusWindow();
+            if (focus && focus->isVisible())
+                return;
+            target->activateWindow();
+        });
+        return false;
+    }
+};
+
+}  // namespace
+
+bool onRealDisplay()
+{
+    const QString platform = QGuiApplication::platformName();
+    return !platform.isEmpty() && platform != QLatin1String("offscreen") &&
+           platform != QLatin1String("minimal");
+}
+
+bool waitUntilExposed(QWidget* window, int timeoutMs)
+{
+    return runUntil(
+        [window] {
+            const QWindow* handle = window->windowHandle();
+            return handle && handle->isExposed();
+        },
+        timeoutMs);
+}
+
+bool waitUntilFocused(QWidget* window, int timeoutMs)
+{
+    return runUntil(
+        [window] {
+            const QWindow* handle = window->windowHandle();
+            return handle && QGuiApplication::focusWindow() == handle;
+        },
+        timeoutMs);
+}
+
+void settle()
+{
+    // A repaint may post another (a layout settling), so a few rounds.
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+}
+
+QImage shownOnDisplay(const QWidget* window)
+{
+    QScreen* screen = window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect area = window->geometry();  // the client area, in display coordinates
+    // Read from the root window: what the server shows there, not what the window holds.
+    const QPixmap shown = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    return asRgb32(shown.toImage());
+}
+
+QImage renderedByWidgets(QWidget* window)
+{
+    return asRgb32(window->grab().toImage());
+}
+
+qsizetype differingPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return qsizetype(std::max(a.width(), b.width())) * std::max(a.height(), b.height());
+    const QImage x = asRgb32(a);
+    const QImage y = asRgb32(b);
+    qsizetype differing = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            if ((p[col] & 0xffffff) != (q[col] & 0xffffff))
+                ++differing;
+        }
+    }
+    return differing;
+}
+
+QString placeOnDisplay(QWidget* window, const QWidget* anchor)
+{
+    const QWidget* anchorWindow = anchor ? anchor->window() : nullptr;
+    QScreen* screen = anchorWindow ? anchorWindow->screen() : window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    const QRect around =
+        anchorWindow && anchorWindow->isVisible() ? anchorWindow->frameGeometry() : area;
+    QPoint at = around.center() - QPoint(size.width() / 2, size.height() / 2);
+    const bool fitsWide = size.width() <= area.width();
+    const bool fitsHigh = size.height() <= area.height();
+    at.setX(fitsWide ? std::clamp(at.x(), area.left(), area.right() + 1 - size.width()) : area.left());
+    at.setY(fitsHigh ? std::clamp(at.y(), area.top(), area.bottom() + 1 - size.height()) : area.top());
+    window->move(at);
+    if (fitsWide && fitsHigh)
+        return {};
+    const QString name = window->objectName().isEmpty() ? window->windowTitle() : window->objectName();
+    return QStringLiteral("%1 (%2x%3) does not fit the display's free area (%4x%5 at scale %6): "
+                          "shown from its top-left corner")
+        .arg(name)
+        .arg(size.width())
+        .arg(size.height())
+        .arg(area.width())
+        .arg(area.height())
+        .arg(screen->devicePixelRatio());
+}
+
+void setDisplayNotice(std::function<void(const QString&)> notice)
+{
+    displayNotice() = std::move(notice);
+}
+
+void noticeDisplay(const QString& line)
+{
+    if (displayNotice()) {
+        displayNotice()(line);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+}
+
+void installFocusReturn()
+{
+    static QPointer<FocusReturn> installed;
+    if (installed || !qApp)
+        return;
+    installed = new FocusReturn(qApp);
+    qApp->installEventFilter(installed);
+}
+
+}  // namespace kvp::ui
