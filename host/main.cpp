@@ -123,6 +123,18 @@ struct CommandLine {
         QStringLiteral("Print schema and seed of the sample shop for a "
                        "dialect (sqlite, postgresql) and stop."),
         QStringLiteral("DIALECT")};
+    const QCommandLineOption platform{
+        QStringLiteral("platform"),
+        QStringLiteral("With --script: the window system to replay on (default: offscreen, "
+                       "or QT_QPA_PLATFORM when it is set); xcb replays on the X display that "
+                       "DISPLAY names, through exposure, focus and dialogs stacked over the "
+                       "screen, and screenshots are read back from the display server."),
+        QStringLiteral("NAME")};
+    const QCommandLineOption compareDisplay{
+        QStringLiteral("compare-display"),
+        QStringLiteral("With --script on a real display: after every step, what the display "
+                       "server shows of each window must be what its widgets draw; a "
+                       "difference fails the run and keeps both pictures.")};
     const QCommandLineOption calls{
         QStringLiteral("calls"),
         QStringLiteral("With --script: print every call the module makes to the host's services.")};
@@ -152,6 +164,7 @@ struct CommandLine {
             "display); 2 a bad command line, or a script that cannot be read."));
         parser.addOptions({runDir, rebuild, makeShop, connection, script, screenshot, seedSql});
         parser.addOption(calls);
+        parser.addOptions({platform, compareDisplay});
         parser.addOptions({audit, branch, at, json});
     }
 };
@@ -286,6 +299,19 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (parser.isSet(cl.platform)) {
+        if (!parser.isSet(cl.script)) {
+            const QCoreApplication usage(argc, argv);
+            tell(QStringLiteral("--platform works with --script; the window opens on the display"));
+            return 2;
+        }
+        qputenv("QT_QPA_PLATFORM", parser.value(cl.platform).toLocal8Bit());
+    }
+    if (parser.isSet(cl.script) && !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !hasDisplay()) {
+        tell(QStringLiteral("no display for the platform %1 (is DISPLAY or WAYLAND_DISPLAY set?)")
+                 .arg(QString::fromLocal8Bit(qgetenv("QT_QPA_PLATFORM"))));
+        return 1;
+    }
     if (parser.isSet(cl.script) || parser.isSet(cl.makeShop) || parser.isSet(cl.seedSql) ||
         parser.isSet(cl.audit))
         prepareHeadless();
@@ -376,6 +402,7 @@ int main(int argc, char** argv)
         options.connectionString = otherDatabase ? connectionString : QString();
         options.finalScreenshot = parser.value(cl.screenshot);
         options.logCalls = parser.isSet(cl.calls);
+        options.compareDisplay = parser.isSet(cl.compareDisplay);
         if (!run.run(options)) {
             out.flush();
             say(run.failureText());

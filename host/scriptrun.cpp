@@ -8,13 +8,16 @@
 #include "observationdialog.h"
 #include "qtdialogs.h"
 #include "qthostservices.h"
+#include "realdisplay.h"
 #include "receipt.h"
 #include "screendialog.h"
 #include "screenstate.h"
 #include "scripthost.h"
 #include "searchdialog.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QWindow>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -101,7 +104,7 @@ public:
                                     .arg(messageKindName(r.kind), quoted(r.text), a->text));
             throw SilentAbort();
         }
-        picture(*a, [&] { return std::make_unique<MessageDialog>(r); });
+        present(*a, [&](QWidget* parent) { return std::make_unique<MessageDialog>(r, parent); });
         if (r.kind == MessageKind::Question) {
             m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->yes ? QStringLiteral("yes") : QStringLiteral("no")));
             return a->yes;
@@ -116,7 +119,7 @@ public:
         const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Keypad; });
         if (!a)
             return std::nullopt;
-        picture(*a, [&] { return std::make_unique<KeypadDialog>(r); });
+        present(*a, [&](QWidget* parent) { return std::make_unique<KeypadDialog>(r, parent); });
         m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->cancel ? QStringLiteral("cancel") : quoted(a->text)));
         if (a->cancel)
             return std::nullopt;
@@ -130,7 +133,7 @@ public:
         ObservationChoice choice;
         if (!a)
             return choice;
-        picture(*a, [&] { return std::make_unique<ObservationDialog>(r); });
+        present(*a, [&](QWidget* parent) { return std::make_unique<ObservationDialog>(r, parent); });
         if (a->cancel) {
             m_run.transcript(QStringLiteral("dialog %1 -> cancel").arg(shown));
             return choice;
@@ -169,7 +172,7 @@ public:
         const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Coupon; });
         if (!a)
             return std::nullopt;
-        picture(*a, [&] { return std::make_unique<CouponDialog>(r); });
+        present(*a, [&](QWidget* parent) { return std::make_unique<CouponDialog>(r, parent); });
         m_run.transcript(QStringLiteral("dialog %1 -> %2").arg(shown, a->cancel ? QStringLiteral("cancel") : quoted(a->text)));
         if (a->cancel)
             return std::nullopt;
@@ -182,7 +185,7 @@ public:
         const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Search; });
         if (!a)
             return std::nullopt;
-        picture(*a, [&] { return std::make_unique<SearchDialog>(r); });
+        present(*a, [&](QWidget* parent) { return std::make_unique<SearchDialog>(r, parent); });
         if (!a->cancel && a->row > r.rows.rows.size()) {
             m_run.fail(a->line, QStringLiteral("the search offers %1 row(s), not %2")
                                     .arg(r.rows.rows.size()).arg(a->row));
@@ -200,7 +203,7 @@ public:
         const std::optional<ScriptAnswer> a = take(shown, [](AKind k) { return k == AKind::Fiscal; });
         if (!a)
             return std::nullopt;
-        picture(*a, [&] { return std::make_unique<FiscalMenuDialog>(r); });
+        present(*a, [&](QWidget* parent) { return std::make_unique<FiscalMenuDialog>(r, parent); });
         if (!a->cancel && a->row > r.entries.size()) {
             m_run.fail(a->line, QStringLiteral("the fiscal menu has %1 entries, not %2")
                                     .arg(r.entries.size()).arg(a->row));
@@ -236,13 +239,33 @@ private:
         return a;
     }
 
+    // Offscreen the dialog is only drawn, when the script asks for its picture. On a real
+    // display it opens over the screen as it would for an operator, and the run goes on
+    // once the server has shown it and it holds the keyboard.
     template <typename Make>
-    void picture(const ScriptAnswer& a, Make make)
+    void present(const ScriptAnswer& a, Make make)
     {
-        if (a.picture.isEmpty())
+        if (!m_run.realDisplay()) {
+            if (!a.picture.isEmpty()) {
+                auto dialog = make(nullptr);
+                m_run.saveImage(dialogOverScreen(m_run.screenNow(), *dialog), a.picture, a.line);
+            }
             return;
-        auto dialog = make();
-        m_run.saveImage(dialogOverScreen(m_run.screenNow(), *dialog), a.picture, a.line);
+        }
+        QWidget* screen = m_run.topScreen();
+        auto dialog = make(screen);
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->show();
+        const QString what = QStringLiteral("the %1 dialog").arg(dialog->windowTitle());
+        bool ok = m_run.onDisplay(*dialog, what, a.line) &&
+                  m_run.hasKeyboard(*dialog, what, a.line);
+        if (ok)
+            m_run.displayMatches(*dialog, what, a.line);
+        if (ok && !m_run.failed() && !a.picture.isEmpty())
+            m_run.saveImage(ui::shownOnDisplay(screen ? screen : dialog.get()), a.picture, a.line);
+        dialog->hide();
+        if (!ok || m_run.failed())
+            throw SilentAbort();
     }
 
     ScriptRun& m_run;
@@ -268,9 +291,22 @@ public:
             m_clock.attach(*t);
         dialog.show();
         const bool outermost = m_stack.size() == 1;
+        const QString what = QStringLiteral("the screen %1").arg(form.name());
+        if (m_run.realDisplay())
+            m_run.onDisplay(dialog, what, m_run.currentLine());
 
         dialog.start();
         checkAnswersUsed(QStringLiteral("while the screen opened"));
+        m_run.displayMatches(dialog, what, m_run.currentLine());
+        // On a real display a closed screen shows nothing: the run's last picture is the
+        // one the display showed before the screen closed.
+        QImage lastShown;
+        const auto keepShown = [&] {
+            if (outermost && m_run.realDisplay() && !finalScreenshot.isEmpty() &&
+                dialog.isVisible() && !m_run.failed())
+                lastShown = m_run.screenOf(dialog);
+        };
+        keepShown();
         while (!form.closeRequested() && !m_run.failed() && !steps.empty()) {
             const ScriptStep step = steps.front();
             steps.pop_front();
@@ -278,11 +314,17 @@ public:
             dialog.finishIfClosing();
             if (step.isAction())
                 checkAnswersUsed(QStringLiteral("by line %1").arg(step.line));
+            if (!form.closeRequested()) {
+                m_run.displayMatches(dialog, what, step.line);
+                keepShown();
+            }
         }
         if (!form.closeRequested() && !m_run.failed())
             leftOpen = true;
         if (outermost && !finalScreenshot.isEmpty() && !m_run.failed())
-            m_run.saveImage(dialog.screenshot(), finalScreenshot, m_run.currentLine());
+            m_run.saveImage(m_run.realDisplay() && !dialog.isVisible() ? lastShown
+                                                                        : m_run.screenOf(dialog),
+                            finalScreenshot, m_run.currentLine());
         for (screen::ScreenTimer* t : form.timers())
             t->attach(nullptr);
         m_stack.removeAll(&dialog);
@@ -326,10 +368,19 @@ private:
 
     void key(ui::ScreenDialog& dialog, int key, const QString& text)
     {
+        // On a real display a key reaches what holds the keyboard, as the operator's would.
+        QWidget* target = &dialog;
+        if (m_run.realDisplay()) {
+            if (!m_run.hasKeyboard(dialog, QStringLiteral("the screen %1").arg(dialog.form().name()),
+                                   m_run.currentLine()))
+                return;
+            if (QWidget* focus = QApplication::focusWidget(); focus && focus->window() == &dialog)
+                target = focus;
+        }
         QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QCoreApplication::sendEvent(&dialog, &down);
+        QCoreApplication::sendEvent(target, &down);
         QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-        QCoreApplication::sendEvent(&dialog, &up);
+        QCoreApplication::sendEvent(target, &up);
     }
 
     void play(const ScriptStep& step, ui::ScreenDialog& dialog)
@@ -344,7 +395,7 @@ private:
                 m_services->scale().setReading(step.kg);
                 return;
             case SKind::Screenshot:
-                m_run.saveImage(dialog.screenshot(), step.text, step.line);
+                m_run.saveImage(m_run.screenOf(dialog), step.text, step.line);
                 return;
             case SKind::Touch: {
                 const screen::Control* c = std::as_const(form).findComponent(step.text);
@@ -489,6 +540,64 @@ void ScriptRun::transcript(const QString& line)
     m_out.flush();
 }
 
+QWidget* ScriptRun::topScreen() const
+{
+    return m_presenter ? m_presenter->current() : nullptr;
+}
+
+QImage ScriptRun::screenOf(ui::ScreenDialog& dialog)
+{
+    if (!m_realDisplay)
+        return dialog.screenshot();
+    ui::settle();
+    return ui::shownOnDisplay(&dialog);
+}
+
+bool ScriptRun::onDisplay(QWidget& window, const QString& what, int line)
+{
+    if (ui::waitUntilExposed(&window, kDisplayWaitMs))
+        return true;
+    fail(line, QStringLiteral("the display did not show %1 within %2 s")
+                   .arg(what)
+                   .arg(kDisplayWaitMs / 1000));
+    return false;
+}
+
+bool ScriptRun::hasKeyboard(QWidget& window, const QString& what, int line)
+{
+    if (ui::waitUntilFocused(&window, kDisplayWaitMs))
+        return true;
+    const QWindow* focus = QGuiApplication::focusWindow();
+    fail(line, QStringLiteral("the keyboard is not on %1 (it is on %2)")
+                   .arg(what, focus ? QStringLiteral("\"%1\"").arg(focus->title())
+                                    : QStringLiteral("no window of the program")));
+    return false;
+}
+
+void ScriptRun::displayMatches(QWidget& window, const QString& what, int line)
+{
+    if (!m_compareDisplay || failed())
+        return;
+    QImage shown;
+    QImage drawn;
+    const qsizetype differing = ui::waitUntilShownAsDrawn(&window, kDisplayWaitMs, &shown, &drawn);
+    if (differing == 0)
+        return;
+    const QDir dir(QDir::temp().filePath(
+        QStringLiteral("kvp-display-%1").arg(QCoreApplication::applicationPid())));
+    dir.mkpath(QStringLiteral("."));
+    const QString shownFile = dir.filePath(QStringLiteral("line%1-display.png").arg(line));
+    const QString drawnFile = dir.filePath(QStringLiteral("line%1-rendering.png").arg(line));
+    shown.save(shownFile);
+    drawn.save(drawnFile);
+    fail(line, QStringLiteral("the display shows %1 otherwise than its widgets draw it: %2 "
+                              "pixel(s) still differ after %5 s (%3, %4)")
+                   .arg(what)
+                   .arg(differing)
+                   .arg(shownFile, drawnFile)
+                   .arg(kDisplayWaitMs / 1000));
+}
+
 QImage ScriptRun::screenNow() const
 {
     if (m_presenter) {
@@ -548,6 +657,10 @@ bool ScriptRun::run(const ScriptRunOptions& options)
             return catalogue.occurrences(product);
         };
 
+        m_realDisplay = ui::onRealDisplay();
+        m_compareDisplay = m_realDisplay && options.compareDisplay;
+        if (m_realDisplay)
+            ui::installFocusReturn();
         m_driver = std::make_unique<Driver>(*this);
         QtHostServices services(config, *m_driver);
         QtHostServices* servicesPtr = &services;

@@ -16,6 +16,12 @@
 #include <deque>
 #include <optional>
 
+class QWidget;
+
+namespace kvp::ui {
+class ScreenDialog;
+}
+
 namespace kvp::refhost {
 
 struct ScriptRunOptions {
@@ -23,6 +29,9 @@ struct ScriptRunOptions {
     QString connectionString;    // empty: the folder's SQLite database
     QString finalScreenshot;     // PNG of the screen as the run ends; none when empty
     bool logCalls = false;       // print every call to the host's services from the start
+    // On a real display: after every step, what the server shows of each window must be
+    // what its widgets draw.
+    bool compareDisplay = false;
 };
 
 class ScriptHost;
@@ -57,6 +66,22 @@ public:
     void saveImage(const QImage& image, const QString& path, int line);
     ScriptHost& scriptHost() { return *m_host; }
 
+    // --- On a real display (xcb, wayland) rather than offscreen ---
+    bool realDisplay() const { return m_realDisplay; }
+    // The screen on top, nullptr when none is open.
+    QWidget* topScreen() const;
+    // The screen's picture: read back from the display server on a real display, the
+    // widgets' rendering offscreen.
+    QImage screenOf(ui::ScreenDialog& dialog);
+    // Waits until the server shows the window / gives it the keyboard; otherwise the
+    // run fails at the line and false comes back.
+    bool onDisplay(QWidget& window, const QString& what, int line);
+    bool hasKeyboard(QWidget& window, const QString& what, int line);
+    // With compareDisplay: fails the run when the server shows the window otherwise
+    // than its widgets draw it, and keeps both pictures.
+    void displayMatches(QWidget& window, const QString& what, int line);
+    static constexpr int kDisplayWaitMs = 10000;
+
 private:
     class Driver;
     class Presenter;
@@ -74,6 +99,8 @@ private:
     std::unique_ptr<Presenter> m_presenter;
     ScriptHost* m_host = nullptr;
     QDateTime m_clock;  // "now" of the call being made
+    bool m_realDisplay = false;
+    bool m_compareDisplay = false;
 };
 
 }  // namespace kvp::refhost

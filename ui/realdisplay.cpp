@@ -118,9 +118,9 @@ QImage shownOnDisplay(const QWidget* window)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return {};
-    const QRect area = window->geometry();  // the client area, in display coordinates
-    // Read from the root window: what the server shows there, not what the window holds.
-    const QPixmap shown = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    // The server places the window (a window manager may have moved it since Qt last
+    // heard) and hands back what the display shows over its client area.
+    const QPixmap shown = screen->grabWindow(window->winId());
     return asRgb32(shown.toImage());
 }
 
@@ -145,6 +145,20 @@ qsizetype differingPixels(const QImage& a, const QImage& b)
         }
     }
     return differing;
+}
+
+qsizetype waitUntilShownAsDrawn(QWidget* window, int timeoutMs, QImage* shown, QImage* drawn)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        settle();
+        *shown = shownOnDisplay(window);
+        *drawn = renderedByWidgets(window);
+        const qsizetype differing = differingPixels(*shown, *drawn);
+        if (differing == 0 || deadline.hasExpired())
+            return differing;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
 }
 
 QString placeOnDisplay(QWidget* window, const QWidget* anchor)

@@ -39,6 +39,12 @@ QImage renderedByWidgets(QWidget* window);
 // differ.
 qsizetype differingPixels(const QImage& a, const QImage& b);
 
+// Runs the event loop until the display shows the window as its widgets draw it, or the
+// time runs out; returns the pixels that still differ (0: it does) with both pictures.
+// A window manager maps, moves and unmaps frames in its own time: the display is looked
+// at again on every event, and a difference that outlasts the wait is a real one.
+qsizetype waitUntilShownAsDrawn(QWidget* window, int timeoutMs, QImage* shown, QImage* drawn);
+
 // Moves a top-level window so that it lies whole on the free area of its screen, centred
 // over `anchor` (or the screen) where it fits. Returns an empty text, or one line that
 // says why it cannot lie whole on the display (it is then placed from the area's top-left
