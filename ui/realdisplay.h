@@ -35,8 +35,8 @@ QImage shownOnDisplay(const QWidget* window);
 // The window as its widgets draw it, in the same format and size as shownOnDisplay().
 QImage renderedByWidgets(QWidget* window);
 
-// Pixels that differ between two images of the same size; every pixel when the sizes
-// differ.
+// Pixels that differ between two images of the same size (a pixel of rounding apart at a
+// fractional scale is allowed); every pixel when the sizes differ by more.
 qsizetype differingPixels(const QImage& a, const QImage& b);
 
 // Runs the event loop until the display shows the window as its widgets draw it, or the
