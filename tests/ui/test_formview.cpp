@@ -428,3 +428,47 @@ TEST_F(CombinadaViewTest, TheScreenDialogRunsShowAndActivationAndClosesWhenAsked
     EXPECT_FALSE(dialog.isVisible()) << "the dialog ends once the screen asks to close";
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
+
+// A till's touch screen sends touch events, not mouse clicks: a tap on a group, a paging
+// arrow, a product, a tray entry and the confirm button must do what a click does, once.
+TEST_F(CombinadaViewTest, TapsOnATouchScreenDoWhatClicksDo)
+{
+    // The product tapped carries the tax an electronic receipt asks for.
+    db->insert(S("IMPOSTO"), {{"CDIMPOSTO", S("T1")}, {"IDTPIMPOSFIS", S("T")}});
+    db->insert(S("ALIQIMPFIS"), {{"CDFILIAL", S("01")}, {"CDPRODUTO", S("P014")},
+                                 {"CDIMPOSTO", S("T1")}, {"VRPEALIMPFIS", 18.0},
+                                 {"IDTPIMPOSFIS", S("T")}});
+    test::RecordingScreen& s = openShop();
+    s.passOn = true;
+    ui::FormView view(s, ui::bindingFor(s));
+    view.show();
+    QPointingDevice* finger = QTest::createTouchDevice();
+    auto tap = [&](const QString& name) {
+        QWidget* w = view.widgetFor(name);
+        ASSERT_TRUE(w && w->isVisible()) << qPrintable(name);
+        const QPoint at = w->mapTo(&view, w->rect().center());
+        QTest::touchEvent(&view, finger).press(0, at);
+        QTest::touchEvent(&view, finger).release(0, at);
+    };
+    auto caption = [&](const char* name) {
+        return qobject_cast<QLabel*>(view.widgetFor(S(name)))->text();
+    };
+
+    tap(S("blbMenu02"));
+    EXPECT_EQ(s.stCdGrupoAtual, S("G02"));
+    tap(S("blbMenu01"));
+    tap(S("bbbProdAbaixo"));
+    EXPECT_EQ(caption("lblNmProd01"), S("Produto 13"));
+    tap(S("imgProd02"));
+    EXPECT_EQ(s.touchedProducts, QStringList{S("P014")}) << "one tap, one product";
+    ASSERT_EQ(s.cdsItemProd.recordCount(), 1) << host.messages().join(QLatin1Char('|')).toStdString();
+    QString entry;
+    for (const screen::Control* c : s.controlesBandeja()) {
+        if (c->kind == ControlKind::Picture)
+            entry = c->name;
+    }
+    tap(entry);
+    EXPECT_EQ(s.cdsItemProd.recordCount(), 0) << "a tap on the tray entry takes the line out";
+    tap(S("bldConfirmar"));
+    EXPECT_EQ(s.confirmations, 1);
+}
