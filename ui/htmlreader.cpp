@@ -18,53 +18,53 @@ using rtf::Run;
 const QHash<QString, char16_t>& namedEntities()
 {
     static const QHash<QString, char16_t> names = {
-        {QStringLiteral("amp"), u'&'},       {QStringLiteral("lt"), u'<'},
-        {QStringLiteral("gt"), u'>'},        {QStringLiteral("quot"), u'"'},
-        {QStringLiteral("apos"), u'\''},     {QStringLiteral("nbsp"), 0x00A0},
-        {QStringLiteral("aacute"), 0x00E1},  {QStringLiteral("Aacute"), 0x00C1},
-        {QStringLiteral("agrave"), 0x00E0},  {QStringLiteral("Agrave"), 0x00C0},
-        {QStringLiteral("acirc"), 0x00E2},   {QStringLiteral("Acirc"), 0x00C2},
-        {QStringLiteral("atilde"), 0x00E3},  {QStringLiteral("Atilde"), 0x00C3},
-        {QStringLiteral("eacute"), 0x00E9},  {QStringLiteral("Eacute"), 0x00C9},
-        {QStringLiteral("ecirc"), 0x00EA},   {QStringLiteral("Ecirc"), 0x00CA},
-        {QStringLiteral("iacute"), 0x00ED},  {QStringLiteral("Iacute"), 0x00CD},
-        {QStringLiteral("oacute"), 0x00F3},  {QStringLiteral("Oacute"), 0x00D3},
-        {QStringLiteral("ocirc"), 0x00F4},   {QStringLiteral("Ocirc"), 0x00D4},
-        {QStringLiteral("otilde"), 0x00F5},  {QStringLiteral("Otilde"), 0x00D5},
-        {QStringLiteral("uacute"), 0x00FA},  {QStringLiteral("Uacute"), 0x00DA},
-        {QStringLiteral("uuml"), 0x00FC},    {QStringLiteral("Uuml"), 0x00DC},
-        {QStringLiteral("ccedil"), 0x00E7},  {QStringLiteral("Ccedil"), 0x00C7},
-        {QStringLiteral("ntilde"), 0x00F1},  {QStringLiteral("Ntilde"), 0x00D1},
-        {QStringLiteral("ordm"), 0x00BA},    {QStringLiteral("ordf"), 0x00AA},
-        {QStringLiteral("deg"), 0x00B0},     {QStringLiteral("frac12"), 0x00BD},
-        {QStringLiteral("times"), 0x00D7},   {QStringLiteral("middot"), 0x00B7},
-        {QStringLiteral("laquo"), 0x00AB},   {QStringLiteral("raquo"), 0x00BB},
-        {QStringLiteral("copy"), 0x00A9},    {QStringLiteral("reg"), 0x00AE},
-        {QStringLiteral("euro"), 0x20AC},    {QStringLiteral("bull"), 0x2022},
-        {QStringLiteral("hellip"), 0x2026},  {QStringLiteral("ndash"), 0x2013},
-        {QStringLiteral("mdash"), 0x2014},   {QStringLiteral("lsquo"), 0x2018},
-        {QStringLiteral("rsquo"), 0x2019},   {QStringLiteral("ldquo"), 0x201C},
+        {QStringLiteral("amp"), u'&'},      {QStringLiteral("lt"), u'<'},
+        {QStringLiteral("gt"), u'>'},       {QStringLiteral("quot"), u'"'},
+        {QStringLiteral("apos"), u'\''},    {QStringLiteral("nbsp"), 0x00A0},
+        {QStringLiteral("aacute"), 0x00E1}, {QStringLiteral("Aacute"), 0x00C1},
+        {QStringLiteral("agrave"), 0x00E0}, {QStringLiteral("Agrave"), 0x00C0},
+        {QStringLiteral("acirc"), 0x00E2},  {QStringLiteral("Acirc"), 0x00C2},
+        {QStringLiteral("atilde"), 0x00E3}, {QStringLiteral("Atilde"), 0x00C3},
+        {QStringLiteral("eacute"), 0x00E9}, {QStringLiteral("Eacute"), 0x00C9},
+        {QStringLiteral("ecirc"), 0x00EA},  {QStringLiteral("Ecirc"), 0x00CA},
+        {QStringLiteral("iacute"), 0x00ED}, {QStringLiteral("Iacute"), 0x00CD},
+        {QStringLiteral("oacute"), 0x00F3}, {QStringLiteral("Oacute"), 0x00D3},
+        {QStringLiteral("ocirc"), 0x00F4},  {QStringLiteral("Ocirc"), 0x00D4},
+        {QStringLiteral("otilde"), 0x00F5}, {QStringLiteral("Otilde"), 0x00D5},
+        {QStringLiteral("uacute"), 0x00FA}, {QStringLiteral("Uacute"), 0x00DA},
+        {QStringLiteral("uuml"), 0x00FC},   {QStringLiteral("Uuml"), 0x00DC},
+        {QStringLiteral("ccedil"), 0x00E7}, {QStringLiteral("Ccedil"), 0x00C7},
+        {QStringLiteral("ntilde"), 0x00F1}, {QStringLiteral("Ntilde"), 0x00D1},
+        {QStringLiteral("ordm"), 0x00BA},   {QStringLiteral("ordf"), 0x00AA},
+        {QStringLiteral("deg"), 0x00B0},    {QStringLiteral("frac12"), 0x00BD},
+        {QStringLiteral("times"), 0x00D7},  {QStringLiteral("middot"), 0x00B7},
+        {QStringLiteral("laquo"), 0x00AB},  {QStringLiteral("raquo"), 0x00BB},
+        {QStringLiteral("copy"), 0x00A9},   {QStringLiteral("reg"), 0x00AE},
+        {QStringLiteral("euro"), 0x20AC},   {QStringLiteral("bull"), 0x2022},
+        {QStringLiteral("hellip"), 0x2026}, {QStringLiteral("ndash"), 0x2013},
+        {QStringLiteral("mdash"), 0x2014},  {QStringLiteral("lsquo"), 0x2018},
+        {QStringLiteral("rsquo"), 0x2019},  {QStringLiteral("ldquo"), 0x201C},
         {QStringLiteral("rdquo"), 0x201D},
     };
     return names;
 }
 
 enum class Tag {
-    Other,     // unknown or without meaning here (span without style, img, a, font, ...)
+    Other,  // unknown or without meaning here (span without style, img, a, font, ...)
     Bold,
     Italic,
     Underline,
-    Heading,   // a block shown bold
-    Block,     // a block: starts and ends a line
-    Pre,       // a block whose blanks and line ends are kept
+    Heading,  // a block shown bold
+    Block,    // a block: starts and ends a line
+    Pre,      // a block whose blanks and line ends are kept
     Break,
     List,      // ul
     Numbered,  // ol
     Item,
     Row,
     Cell,
-    Span,      // may carry bold, italic or underline in its style
-    RawText,   // content never shown: script, style, title, ...
+    Span,     // may carry bold, italic or underline in its style
+    RawText,  // content never shown: script, style, title, ...
 };
 
 Tag tagOf(const QString& name)
@@ -79,11 +79,11 @@ Tag tagOf(const QString& name)
             t.insert(QLatin1String(n), Tag::Underline);
         for (const char* n : {"h1", "h2", "h3", "h4", "h5", "h6"})
             t.insert(QLatin1String(n), Tag::Heading);
-        for (const char* n : {"p",       "div",     "blockquote", "section", "article", "header",
-                              "footer",  "address", "center",     "table",   "tbody",   "thead",
-                              "tfoot",   "caption", "form",       "fieldset", "dl",     "dt",
-                              "dd",      "figure",  "main",       "nav",     "aside",   "hr",
-                              "body",    "html"})
+        for (const char* n :
+             {"p",       "div",      "blockquote", "section", "article", "header", "footer",
+              "address", "center",   "table",      "tbody",   "thead",   "tfoot",  "caption",
+              "form",    "fieldset", "dl",         "dt",      "dd",      "figure", "main",
+              "nav",     "aside",    "hr",         "body",    "html"})
             t.insert(QLatin1String(n), Tag::Block);
         for (const char* n : {"pre", "listing", "xmp"})
             t.insert(QLatin1String(n), Tag::Pre);
@@ -97,8 +97,8 @@ Tag tagOf(const QString& name)
             t.insert(QLatin1String(n), Tag::Cell);
         for (const char* n : {"span", "font"})
             t.insert(QLatin1String(n), Tag::Span);
-        for (const char* n : {"script", "style", "title", "template", "object", "iframe",
-                              "svg", "math", "noembed", "noframes"})
+        for (const char* n : {"script", "style", "title", "template", "object", "iframe", "svg",
+                              "math", "noembed", "noframes"})
             t.insert(QLatin1String(n), Tag::RawText);
         return t;
     }();
@@ -326,8 +326,7 @@ private:
     // to the end when that tag is missing, as a browser does.
     void skipTo(const QString& name)
     {
-        const qsizetype end =
-            m_s.indexOf(QStringLiteral("</") + name, m_i, Qt::CaseInsensitive);
+        const qsizetype end = m_s.indexOf(QStringLiteral("</") + name, m_i, Qt::CaseInsensitive);
         if (end < 0) {
             m_i = m_s.size();
             return;
@@ -348,7 +347,8 @@ private:
             const qsizetype digitsAt = j;
             char32_t code = 0;
             while (j < n && j - digitsAt < 8 && hexValue(m_s.at(j), hex ? 16 : 10) >= 0) {
-                code = code * (hex ? 16 : 10) + static_cast<char32_t>(hexValue(m_s.at(j), hex ? 16 : 10));
+                code = code * (hex ? 16 : 10) +
+                       static_cast<char32_t>(hexValue(m_s.at(j), hex ? 16 : 10));
                 ++j;
             }
             if (j > digitsAt) {

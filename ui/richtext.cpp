@@ -66,9 +66,8 @@ QString storedTextToHtml(const QString& stored)
         case StoredTextKind::Plain:
             break;
     }
-    QString text = stored.size() > kMaxShownCharacters
-                       ? stored.left(kMaxShownCharacters) + kCut
-                       : stored;
+    QString text =
+        stored.size() > kMaxShownCharacters ? stored.left(kMaxShownCharacters) + kCut : stored;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text = text.toHtmlEscaped();
