@@ -243,6 +243,25 @@ TEST_F(FormViewTest, AChangeRepaintsOnlyTheWidgetsWhoseLookChanged)
     EXPECT_TRUE(log.painted.isEmpty()) << log.painted.join(S(", ")).toStdString();
 }
 
+TEST_F(FormViewTest, APressedStateAloneIsRedrawn)
+{
+    view.show();
+    QTest::qWait(30);
+    for (const char* name : {"bldOk", "entrada1"}) {
+        auto* b = widget<ui::BlendedButton>(name);
+        ASSERT_TRUE(b) << name;
+        for (const bool down : {true, false}) {
+            PaintLog log;
+            qApp->installEventFilter(&log);
+            form.change([&] { form.component(S(name)).down = down; });
+            QTest::qWait(30);
+            qApp->removeEventFilter(&log);
+            EXPECT_EQ(b->isDown(), down) << name;
+            EXPECT_TRUE(log.painted.contains(S(name))) << name << (down ? " pressed" : " released");
+        }
+    }
+}
+
 TEST_F(FormViewTest, PaintingTheChangesAtOnceLeavesTheViewAsAWholeRepaintWould)
 {
     view.show();
