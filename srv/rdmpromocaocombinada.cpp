@@ -423,13 +423,14 @@ void* libpqFunction(const char* name)
 // Whether a kept connection still works. Without a round trip where that can be told: a
 // server that ended the session has left its farewell (or the end of the stream) on an
 // idle PostgreSQL socket; a SQLite file must be the same file. ODBC asks the server.
-bool stillAlive(const QSqlDatabase& db, Dialect dialect, qint64 fileId)
+bool stillAlive(const QSqlDatabase& db, Dialect dialect, qint64 fileId, const QString& filePath)
 {
     if (!db.isValid() || !db.isOpen())
         return false;
+    // Through ODBC too: a probe would run on the old file, which the connection holds.
+    if (dialect == Dialect::Sqlite)
+        return fileId >= 0 && fileIdentity(filePath) == fileId;
     const QString driver = db.driverName();
-    if (driver == QLatin1String("QSQLITE"))
-        return fileId >= 0 && fileIdentity(db.databaseName()) == fileId;
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || handle.metaType().sizeOf() != sizeof(void*))
         return true;
@@ -460,6 +461,22 @@ bool stillAlive(const QSqlDatabase& db, Dialect dialect, qint64 fileId)
                probe.next();
     }
     return true;
+}
+
+// The file of a SQLite database, as SQLite itself names it: through ODBC the database
+// name is the driver's connection string. Empty for an in-memory database.
+QString sqliteFile(const QSqlDatabase& db)
+{
+    if (db.driverName() == QLatin1String("QSQLITE"))
+        return db.databaseName();
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA database_list")))
+        return {};
+    while (q.next()) {
+        if (q.value(1).toString() == QLatin1String("main"))
+            return q.value(2).toString();
+    }
+    return {};
 }
 
 void closeSession(TrdmPromocaoCombinada::Session& session)
@@ -501,6 +518,7 @@ TrdmPromocaoCombinada::~TrdmPromocaoCombinada()
         g_kept->connectionString = m_connectionString;
         g_kept->dialect = m_dialect;
         g_kept->fileId = m_fileId;
+        g_kept->filePath = m_filePath;
         g_kept->statements = std::move(m_statements);
         g_kept->own = std::move(m_own);
         g_kept->batches = std::move(m_batches);
@@ -521,7 +539,8 @@ bool TrdmPromocaoCombinada::adoptKeptSession(const QString& connectionString)
     if (!g_kept)
         return false;
     if (g_kept->connectionString != connectionString ||
-        !stillAlive(QSqlDatabase::database(g_kept->connectionName, false), g_kept->dialect, g_kept->fileId)) {
+        !stillAlive(QSqlDatabase::database(g_kept->connectionName, false), g_kept->dialect,
+                    g_kept->fileId, g_kept->filePath)) {
         closeKeptSession();
         return false;
     }
@@ -531,6 +550,7 @@ bool TrdmPromocaoCombinada::adoptKeptSession(const QString& connectionString)
     m_connectionName = session->connectionName;
     m_dialect = session->dialect;
     m_fileId = session->fileId;
+    m_filePath = session->filePath;
     m_keepable = true;
     m_statements = std::move(session->statements);
     m_own = std::move(session->own);
@@ -683,8 +703,9 @@ void TrdmPromocaoCombinada::connect(const std::function<bool(QSqlDatabase&)>& op
     }
     m_connected = true;
     // Only a real file can be told apart from its replacement; nothing else is kept.
-    const bool embedded = db.driverName() == QLatin1String("QSQLITE");
-    m_fileId = embedded ? fileIdentity(db.databaseName()) : -1;
+    const bool embedded = m_dialect == Dialect::Sqlite;
+    m_filePath = embedded ? sqliteFile(db) : QString();
+    m_fileId = embedded ? fileIdentity(m_filePath) : -1;
     m_keepable = !embedded || m_fileId >= 0;
     adcPromocaoCombinadaAfterConnect();
 }

@@ -192,6 +192,7 @@ public:
         std::array<std::unique_ptr<SqlStatement>, static_cast<size_t>(Own::kCount)> own;
         std::map<std::pair<Stmt, int>, std::unique_ptr<SqlStatement>> batches;
         qint64 fileId = -1;  // SQLite: the database file's inode, to see it replaced
+        QString filePath;    // SQLite: that file, whichever driver opened it
     };
 
 private:
@@ -202,6 +203,7 @@ private:
     QString m_connectionName;
     QString m_connectionString;
     qint64 m_fileId = -1;
+    QString m_filePath;
     bool m_keepable = false;  // an in-memory SQLite database dies with its connection
     bool m_failed = false;
     bool m_connected = false;

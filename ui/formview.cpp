@@ -7,6 +7,7 @@
 #include "richtext.h"
 #include "warmup.h"
 
+#include <QCache>
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -131,16 +132,19 @@ QPixmap drawDefaultPicture(const QSize& s)
     return pm;
 }
 
-// Pictures are decoded once per process, and fitted once per size: every sale shows the
-// same products. A file changed on disk is read again.
-struct DecodedPicture {
-    QPixmap pixmap;
+// Pictures are kept as they are drawn, once per file and size: every sale shows the same
+// products. Never the decoded file, which a camera makes a hundred times larger than a
+// slot; and no more of them than the cache's budget, the least recently used going
+// first. A file changed on disk is read again.
+struct FittedPicture {
+    QPixmap pixmap;       // null when the file could not be read
     qint64 modified = 0;  // the file's modification time, nanoseconds
-    QHash<quint64, QPixmap> fitted;  // key: width << 32 | height
 };
 
+constexpr qsizetype kPictureCacheKiB = 32 * 1024;
+
 struct PictureCaches {
-    QHash<QString, DecodedPicture> files;
+    QCache<QString, FittedPicture> files{kPictureCacheKiB};
     QHash<quint64, QPixmap> defaults;  // the default picture per size
 };
 
@@ -157,11 +161,6 @@ PictureCaches& pictureCaches()
     }();
     Q_UNUSED(cleared);
     return caches;
-}
-
-QHash<QString, DecodedPicture>& pictureCache()
-{
-    return pictureCaches().files;
 }
 
 quint64 sizeKey(const QSize& size)
@@ -183,6 +182,22 @@ QPixmap defaultPicture(const QSize& size)
 
 namespace {
 
+// The picture of a file as a control draws it, at its size: stretched to it, or kept in
+// proportion and centred.
+QPixmap fitPicture(const QString& path, bool stretch, const QSize& size)
+{
+    const QImage image =
+        readPictureAt(path, size, stretch ? Qt::IgnoreAspectRatio : Qt::KeepAspectRatio);
+    if (image.isNull() || size.isEmpty() || image.size() == size)
+        return QPixmap::fromImage(image);
+    QPixmap fitted(size);
+    fitted.fill(Qt::transparent);
+    QPainter p(&fitted);
+    p.drawImage((size.width() - image.width()) / 2, (size.height() - image.height()) / 2, image);
+    p.end();
+    return fitted;
+}
+
 // A picture control's pixmap at the given size. A touchable picture without a file (a
 // product slot, a tray entry) shows the default picture; any other is a backdrop of its
 // colour.
@@ -195,26 +210,21 @@ QPixmap pictureOf(const QString& path, bool stretch, bool touchable, const QSize
     const qint64 modified = ::stat(QFile::encodeName(path).constData(), &st) == 0
                                 ? qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec
                                 : -1;
-    auto it = pictureCache().find(path);
-    if (it == pictureCache().end() || it->modified != modified)
-        it = pictureCache().insert(path, DecodedPicture{readPictureFile(path), modified, {}});
-    if (it->pixmap.isNull())
+    const QString key = path + QChar(0x1f) + QString::number(sizeKey(size)) +
+                        (stretch ? QLatin1Char('s') : QLatin1Char('k'));
+    QCache<QString, FittedPicture>& cache = pictureCaches().files;
+    QPixmap pixmap;
+    if (const FittedPicture* kept = cache.object(key); kept && kept->modified == modified) {
+        pixmap = kept->pixmap;
+    } else {
+        pixmap = fitPicture(path, stretch, size);
+        const qint64 bytes = qint64(pixmap.width()) * pixmap.height() * 4;
+        cache.insert(key, new FittedPicture{pixmap, modified},
+                     std::max<qsizetype>(1, static_cast<qsizetype>(bytes / 1024)));
+    }
+    if (pixmap.isNull())
         return defaultPicture(size);  // unreadable file: show the default, as for none
-    if (stretch || size.isEmpty())
-        return it->pixmap;
-    auto fit = it->fitted.constFind(sizeKey(size));
-    if (fit != it->fitted.cend())
-        return *fit;
-    // Unstretched pictures keep their proportions, centred.
-    QPixmap fitted(size);
-    fitted.fill(Qt::transparent);
-    QPainter p(&fitted);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QPixmap scaled = it->pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    p.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
-                 scaled);
-    p.end();
-    return *it->fitted.insert(sizeKey(size), fitted);
+    return pixmap;
 }
 
 // The width and line height an autosized caption takes in a font. The tray's entries

@@ -1,11 +1,47 @@
 #include "richtext.h"
 
+#include "htmlreader.h"
 #include "rtfreader.h"
 
 #include <QTextDocument>
 #include <QTextEdit>
 
 namespace kvp::ui {
+
+namespace {
+
+// A note is a few lines; a longer text is cut where it passes this many characters (a
+// line counting as one), so that what the view lays out stays small whatever was stored.
+constexpr qsizetype kMaxShownCharacters = 5000;
+
+const QChar kCut(0x2026);
+
+rtf::Document clipped(rtf::Document doc)
+{
+    qsizetype left = kMaxShownCharacters;
+    for (qsizetype p = 0; p < doc.paragraphs.size(); ++p) {
+        QList<rtf::Run>& runs = doc.paragraphs[p].runs;
+        for (qsizetype r = 0; r < runs.size(); ++r) {
+            if (runs[r].text.size() <= left) {
+                left -= runs[r].text.size();
+                continue;
+            }
+            runs[r].text.truncate(left);
+            runs[r].text.append(kCut);
+            runs.resize(r + 1);
+            doc.paragraphs.resize(p + 1);
+            return doc;
+        }
+        if (--left < 0 && p + 1 < doc.paragraphs.size()) {
+            doc.paragraphs.resize(p + 1);
+            doc.paragraphs[p].runs.append(rtf::Run{QString(kCut)});
+            return doc;
+        }
+    }
+    return doc;
+}
+
+}  // namespace
 
 StoredTextKind storedTextKind(const QString& stored)
 {
@@ -24,13 +60,14 @@ QString storedTextToHtml(const QString& stored)
         case StoredTextKind::Empty:
             return {};
         case StoredTextKind::Rtf:
-            return rtf::rtfToHtml(stored);
+            return rtf::toHtml(clipped(rtf::parse(stored)));
         case StoredTextKind::Html:
-            return stored;
+            return rtf::toHtml(clipped(html::parse(stored)));
         case StoredTextKind::Plain:
             break;
     }
-    QString text = stored;
+    QString text =
+        stored.size() > kMaxShownCharacters ? stored.left(kMaxShownCharacters) + kCut : stored;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text = text.toHtmlEscaped();

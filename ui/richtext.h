@@ -14,8 +14,10 @@ enum class StoredTextKind { Empty, Rtf, Html, Plain };
 
 StoredTextKind storedTextKind(const QString& stored);
 
-// HTML for QTextEdit::setHtml. Plain text is escaped with its line breaks and blanks
-// kept; RTF goes through the RTF reader; HTML is passed on as it is.
+// HTML for QTextEdit::setHtml, with nothing in it that loads a resource or nests: plain
+// text is escaped with its line breaks and blanks kept; RTF and HTML go through their
+// readers, which keep the text and its bold, italic, underline, lines and list items.
+// A text too long for a note is cut, with an ellipsis.
 QString storedTextToHtml(const QString& stored);
 
 // Shows the stored text read-only in the view.

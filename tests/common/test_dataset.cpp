@@ -137,7 +137,18 @@ TEST(DataSetFilter, DeepNestingIsAClearErrorAndLongChainsStayFlat)
         EXPECT_NE(why.find("nests more than 100 levels"), std::string::npos) << why;
         EXPECT_LT(why.size(), 400u) << "a huge text is not copied whole into the message";
     }
-    EXPECT_EQ(failure(S("(").repeated(100) + S("A = 1") + S(")").repeated(100)), "accepted");
+    // Both bounds are exact: 100 nested brackets and NOTs parse, 101 do not; and a tree
+    // stops at 100 levels (99 NOTs over their comparison).
+    const auto inBrackets = [](int n) -> QString { return S("(").repeated(n) + S("A = 1") + S(")").repeated(n); };
+    const auto underNots = [](int n) -> QString { return S("NOT ").repeated(n) + S("A = 1"); };
+    const auto notBrackets = [](int n) -> QString { return S("NOT (").repeated(n / 2) + S("A = 1") + S(")").repeated(n / 2); };
+    const std::pair<QString, bool> bounds[] = {{inBrackets(100), true},  {inBrackets(101), false},
+                                               {underNots(99), true},    {underNots(100), false},
+                                               {notBrackets(100), true}, {notBrackets(102), false}};
+    for (const auto& [text, accepted] : bounds) {
+        const std::string why = failure(text);
+        EXPECT_EQ(why == "accepted", accepted) << text.left(30).toStdString() << ": " << why;
+    }
 
     // 10,000 terms, read or built in code, are one level: they print, re-parse and filter.
     QStringList terms;

@@ -1,9 +1,10 @@
-// The RTF reader of preparation notes. Two properties:
-// - whatever the input, the HTML it gives carries exactly the plain text (no markup
-//   comes from the note's own text);
+// The RTF and HTML readers of preparation notes. Three properties:
+// - whatever the input, the HTML either reader gives carries exactly the plain text (no
+//   markup comes from the note's own text);
 // - the input taken as plain text, written as RTF, reads back as that text.
 
 #include "fuzzcheck.h"
+#include "htmlreader.h"
 #include "rtfreader.h"
 
 #include <QStringList>
@@ -103,6 +104,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<QString> fromHtml = htmlText(rtf::toHtml(doc));
     fuzz::check(fromHtml.has_value(), "the HTML holds no markup of the note's own", text, rtf::toHtml(doc));
     fuzz::check(*fromHtml == plain, "the HTML carries the plain text", plain, *fromHtml);
+
+    const rtf::Document page = kvp::ui::html::parse(text);
+    const std::optional<QString> fromPage = htmlText(rtf::toHtml(page));
+    fuzz::check(fromPage.has_value(), "the HTML of a page holds no markup of its own", text,
+                rtf::toHtml(page));
+    fuzz::check(*fromPage == rtf::toPlainText(page), "the HTML of a page carries its plain text",
+                rtf::toPlainText(page), *fromPage);
 
     const QString written = asRtf(text);
     const rtf::Document back = rtf::parse(written);

@@ -244,6 +244,23 @@ TEST_F(ScriptReplay, AReplayStopsAtTheLineThatWentWrong)
     EXPECT_TRUE(failure.startsWith(S("t.kvs:1: The shop sells no combo 1234"))) << failure.toStdString();
 }
 
+TEST_F(ScriptReplay, ExpectComparesCaptionsExactly)
+{
+    const struct {
+        const char* caption;
+        bool passes;
+    } cases[] = {{"Escolha 1 produto.", true}, {"escolha 1 produto.", false},
+                 {"ESCOLHA 1 PRODUTO.", false}, {"Escolha 1 produto", false}};
+    for (const auto& c : cases) {
+        replay(S("combo 9002\nopen\nexpect lblQuantGrupo \"%1\"\nanswer question yes\nkey Esc\n")
+                   .arg(S(c.caption)));
+        EXPECT_EQ(failure.isEmpty(), c.passes) << c.caption << ": " << failure.toStdString();
+        if (!c.passes) {
+            EXPECT_TRUE(failure.startsWith(S("t.kvs:3: expect lblQuantGrupo"))) << failure.toStdString();
+        }
+    }
+}
+
 TEST_F(ScriptReplay, AMissingDatabaseIsAClearError)
 {
     QString output;

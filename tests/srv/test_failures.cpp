@@ -3,6 +3,7 @@
 
 #include "srv_suite.h"
 
+#include <QFile>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -177,6 +178,33 @@ TEST_P(Failures, AConnectionTheServerEndedBetweenSalesIsReplacedUnnoticed)
     EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 2);
     EXPECT_EQ(getExibeProd(S("01")), S(""));
     EXPECT_FALSE(getVerificaPromo(S("01"), S("A")));
+}
+
+TEST_P(Failures, AShopFileReplacedUnderTheSameNameIsOpenedAnew)
+{
+    if (usesPostgres(GetParam()))
+        GTEST_SKIP() << "A server's database has no file to replace";
+    EXPECT_EQ(getExibeProd(S("01")), S(""));
+    freeDataModule();  // the healthy connection is kept for the next module
+
+    // The back office writes the new file beside the old one and renames it over it.
+    const QString path = db().database().databaseName();
+    const QString next = path + S(".new");
+    {
+        QSqlDatabase fresh = QSqlDatabase::addDatabase(S("QSQLITE"), S("replacement"));
+        fresh.setDatabaseName(next);
+        ASSERT_TRUE(fresh.open());
+        DatabaseFixture shop(fresh);
+        shop.createSchema();
+        shop.insert(S("PARAVEND"), {{"CDFILIAL", V("01")}, {"IDEXIBEPRECZERO", V("N")}});
+        fresh.close();
+    }
+    QSqlDatabase::removeDatabase(S("replacement"));
+    ASSERT_EQ(std::rename(QFile::encodeName(next).constData(), QFile::encodeName(path).constData()), 0);
+
+    ensureDataModule();
+    EXPECT_EQ(getExibeProd(S("01")), S("N")) << "read from the file that was replaced";
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 2);
 }
 
 TEST_P(Failures, ActivatingTheModuleConnectsThroughTheHost)

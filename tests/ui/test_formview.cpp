@@ -243,6 +243,25 @@ TEST_F(FormViewTest, AChangeRepaintsOnlyTheWidgetsWhoseLookChanged)
     EXPECT_TRUE(log.painted.isEmpty()) << log.painted.join(S(", ")).toStdString();
 }
 
+TEST_F(FormViewTest, APressedStateAloneIsRedrawn)
+{
+    view.show();
+    QTest::qWait(30);
+    for (const char* name : {"bldOk", "entrada1"}) {
+        auto* b = widget<ui::BlendedButton>(name);
+        ASSERT_TRUE(b) << name;
+        for (const bool down : {true, false}) {
+            PaintLog log;
+            qApp->installEventFilter(&log);
+            form.change([&] { form.component(S(name)).down = down; });
+            QTest::qWait(30);
+            qApp->removeEventFilter(&log);
+            EXPECT_EQ(b->isDown(), down) << name;
+            EXPECT_TRUE(log.painted.contains(S(name))) << name << (down ? " pressed" : " released");
+        }
+    }
+}
+
 TEST_F(FormViewTest, PaintingTheChangesAtOnceLeavesTheViewAsAWholeRepaintWould)
 {
     view.show();
@@ -337,6 +356,50 @@ TEST_F(FormViewTest, PicturesComeFromTheirFilesWhateverTheFileIsNamed)
     auto* second = widget<ui::BlendedBitBtn>("entrada2");
     ASSERT_TRUE(second);
     EXPECT_EQ(second->picture().toImage(), ui::defaultPicture(QSize(65, 71)).toImage());
+}
+
+TEST_F(FormViewTest, ACameraSizedPictureIsKeptAtTheSizeItIsDrawn)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // Red on the left, blue on the right, in the proportions of a camera.
+    QImage photo(1600, 1200, QImage::Format_RGB32);
+    photo.fill(Qt::red);
+    for (int y = 0; y < photo.height(); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(photo.scanLine(y)) + 800, 800, qRgb(0, 0, 255));
+    const struct {
+        const char* file;
+        const char* format;
+    } files[] = {{"foto.bmp", "BMP"}, {"foto.jpg", "JPEG"}, {"foto.png", "PNG"}};
+    for (const auto& f : files) {
+        const QString path = dir.filePath(S(f.file));
+        ASSERT_TRUE(photo.save(path, f.format));
+        form.change([&] {
+            Control& stretched = form.component(S("entrada1"));
+            stretched.picture = path;
+            stretched.stretch = true;
+            Control& kept = form.component(S("entrada2"));
+            kept.picture = path;
+            kept.stretch = false;
+        });
+        for (const char* name : {"entrada1", "entrada2"}) {
+            auto* b = widget<ui::BlendedBitBtn>(name);
+            ASSERT_TRUE(b);
+            const QImage shown = b->picture().toImage();
+            EXPECT_EQ(shown.size(), QSize(65, 71)) << f.file << " " << name;
+            const auto near = [](QColor a, QColor e) {
+                return std::abs(a.red() - e.red()) + std::abs(a.green() - e.green()) +
+                           std::abs(a.blue() - e.blue()) <
+                       24;
+            };
+            EXPECT_TRUE(near(shown.pixelColor(8, 35), Qt::red)) << f.file << " " << name;
+            EXPECT_TRUE(near(shown.pixelColor(56, 35), Qt::blue)) << f.file << " " << name;
+        }
+        // Kept in proportion, the picture is centred: 65 x 48 between clear bands.
+        const QImage kept = widget<ui::BlendedBitBtn>("entrada2")->picture().toImage();
+        EXPECT_EQ(kept.pixelColor(30, 5).alpha(), 0) << f.file;
+        EXPECT_EQ(kept.pixelColor(30, 65).alpha(), 0) << f.file;
+    }
 }
 
 // --- The selection screen itself, over an SQLite shop ---

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+using kvp::ui::readPictureAt;
 using kvp::ui::readPictureFile;
 using kvp::ui::readPlainBitmap;
 
@@ -109,4 +110,73 @@ TEST_F(PictureFile, AnythingElseIsLeftToQtsReaders)
     EXPECT_EQ(readPictureFile(file("plano.bmp", bmp)).toImage(), QPixmap::fromImage(picture).toImage());
     EXPECT_TRUE(readPictureFile(file("vazio.bmp", QByteArray())).isNull());
     EXPECT_TRUE(readPictureFile(dir.filePath(QStringLiteral("nenhum.bmp"))).isNull());
+}
+
+namespace {
+
+// The mean difference of a channel between two pictures of the same size.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return double(sum) / (3.0 * a.width() * a.height());
+}
+
+}  // namespace
+
+TEST_F(PictureFile, APictureIsReadAtTheSizeItIsDrawn)
+{
+    // Smooth colour changes with sharp edges, the way a photograph of a dish has them.
+    QImage picture(1000, 700, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / 999, y * 255 / 699, (x / 100 + y / 100) % 2 ? 200 : 40));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto file = [&](const char* name, const QByteArray& bytes) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    QByteArray topDown = encoded(picture.mirrored(), "BMP");
+    put32(topDown, 22, -700);
+    const QString paths[] = {file("foto.bmp", encoded(picture, "BMP")), file("topo.bmp", topDown),
+                             file("foto.png", encoded(picture, "PNG"))};
+    const struct {
+        QSize size;
+        Qt::AspectRatioMode mode;
+        QSize read;
+    } cases[] = {
+        {{87, 53}, Qt::IgnoreAspectRatio, {87, 53}},    // a whole reduction of 11, then smooth
+        {{500, 350}, Qt::IgnoreAspectRatio, {500, 350}}, // exactly half
+        {{87, 53}, Qt::KeepAspectRatio, {75, 53}},
+        {{65, 71}, Qt::KeepAspectRatio, {65, 45}},
+        {{10, 7}, Qt::IgnoreAspectRatio, {10, 7}},
+    };
+    for (const auto& c : cases) {
+        const QImage expected = picture.scaled(c.size, c.mode, Qt::SmoothTransformation);
+        for (const QString& path : paths) {
+            const QImage read = readPictureAt(path, c.size, c.mode);
+            ASSERT_EQ(read.size(), c.read) << path.toStdString() << " " << c.size.width();
+            EXPECT_LE(meanDifference(read.convertToFormat(QImage::Format_RGB32), expected), 2.0)
+                << path.toStdString() << " at " << c.size.width() << " x " << c.size.height();
+        }
+    }
+    // At its own size a plain bitmap reads exactly as Qt's reader reads it; a picture
+    // smaller than its control is enlarged as Qt enlarges it.
+    EXPECT_EQ(readPictureAt(paths[0], picture.size(), Qt::IgnoreAspectRatio), picture);
+    const QImage small = noise(9, 5, 3);
+    const QString smallPath = file("pequena.bmp", encoded(small, "BMP"));
+    EXPECT_EQ(readPictureAt(smallPath, QSize(18, 10), Qt::IgnoreAspectRatio),
+              small.scaled(18, 10, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    // What cannot be read is a null picture, as before.
+    EXPECT_TRUE(readPictureAt(dir.filePath(QStringLiteral("nenhuma.bmp")), QSize(87, 53),
+                              Qt::IgnoreAspectRatio)
+                    .isNull());
 }

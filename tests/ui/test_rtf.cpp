@@ -126,3 +126,74 @@ TEST(StoredText, EachKindShowsReadablyInATextView)
     showStoredText(view, QString());
     EXPECT_TRUE(view.toPlainText().isEmpty());
 }
+
+namespace {
+
+// The tags and entities the view is given when a note is shown; anything else came from
+// the note itself.
+bool onlyOwnMarkup(QString html)
+{
+    for (const char* own : {"<p style=\"margin:0; white-space:pre-wrap;\">", "</p>", "<b>", "</b>",
+                            "<i>", "</i>", "<u>", "</u>", "<br/>", "&nbsp;", "&lt;", "&gt;",
+                            "&amp;", "&quot;"})
+        html.remove(QLatin1String(own));
+    return !html.contains(QLatin1Char('<')) && !html.contains(QLatin1Char('&'));
+}
+
+}  // namespace
+
+TEST(StoredText, HtmlNotesShowTheirTextAndFormattingAndNothingElse)
+{
+    kvp::test::qtApp();
+    const QString cells = S("<table><tr><td>").repeated(20) + S("Batata");
+    const QString divs = S("<div>").repeated(20000) + S("Molho");
+    const QString spans = S("<span style=\"font-weight:600\">").repeated(5000) + S("Sal");
+    const struct {
+        QString stored;
+        const char* shown;
+        const char* markup;  // a piece of the HTML the view gets
+    } cases[] = {
+        {S("<p>Lanche <b>duplo</b></p>\n<p>Suco <i>gelado</i> e <u>gelo</u></p>"),
+         "Lanche duplo\nSuco gelado e gelo", "<b>duplo</b>"},
+        {S("<ul><li>Sem cebola</li><li>Com <strong>bacon</strong></ul>"), "• Sem cebola\n• Com bacon",
+         "<b>bacon</b>"},
+        {S("<ol><li>um<li>dois<ul><li>tr&ecirc;s</ul></ol>"), "1. um\n2. dois\n    • três", "1. um"},
+        {S("<b>Linha 1</b><br>Linha   2<hr><h2>Fim</h2>"), "Linha 1\nLinha 2\nFim", "<b>Fim</b>"},
+        {S("<p>P&atilde;o &amp; queijo &#8364; &#x1F600; &bogus; 5 < 6</p>"),
+         "Pão & queijo € \xF0\x9F\x98\x80 &bogus; 5 < 6", "&amp; queijo"},
+        {S("<span style=\"font-style: italic\">Leve</span> <span>agora</span>"), "Leve agora",
+         "<i>Leve</i>"},
+        {S("<html><head><title>t</title><style>p{}</style><script>x()</script></head>"
+           "<body><!-- nota --><pre>a  b\nc</pre></body></html>"),
+         "a  b\nc", "a  b<br/>c"},
+        {S("<img src=\"/dev/zero\"><p>Foto <img src=\"file:///dev/zero\"/></p>"
+           "<iframe src=\"/dev/zero\">x</iframe><object data=\"/dev/zero\"></object>"),
+         "Foto", "Foto"},
+        {cells, "Batata", "Batata"},
+        {divs, "Molho", "Molho"},
+        {spans, "Sal", "<b>Sal</b>"},
+        {S("<tr><td>Item<td>Qtde</tr><tr><td>Batata<td>2"), "Item\tQtde\nBatata\t2", "Item\tQtde"},
+    };
+    QTextEdit view;
+    for (const auto& c : cases) {
+        const std::string stored = c.stored.left(80).toStdString();
+        ASSERT_EQ(storedTextKind(c.stored), StoredTextKind::Html) << stored;
+        const QString html = storedTextToHtml(c.stored);
+        EXPECT_TRUE(onlyOwnMarkup(html)) << stored << "\n" << html.left(300).toStdString();
+        EXPECT_TRUE(html.contains(S(c.markup))) << stored << "\n" << html.left(300).toStdString();
+        showStoredText(view, c.stored);
+        EXPECT_EQ(view.toPlainText().toStdString(), c.shown) << stored;
+    }
+
+    // However long the note, the view gets a bounded text, cut where it is cut.
+    const QString longNotes[] = {S("<p>linha</p>").repeated(200000), S("<b>x").repeated(200000),
+                                 S("<p>") + S("a").repeated(3000000)};
+    for (const QString& huge : longNotes) {
+        const QString html = storedTextToHtml(huge);
+        EXPECT_LT(html.size(), 500000) << huge.left(20).toStdString();
+        EXPECT_TRUE(html.contains(QChar(0x2026))) << huge.left(20).toStdString();
+    }
+    // So is a long RTF note or plain text.
+    EXPECT_TRUE(storedTextToHtml(S("{\\rtf1 ") + S("a\\par ").repeated(100000) + S("}")).contains(QChar(0x2026)));
+    EXPECT_EQ(storedTextToHtml(S("x").repeated(1000000)).count(QLatin1Char('x')), 5000);
+}
