@@ -54,9 +54,12 @@ const char* const kObrigatoriosGeral =
 
 const char* const kCampanhas =
     "SELECT C.CDCAMPPROMO, C.NMCAMPPROMO, C.DTINIVGCAMP, C.DTFINVGCAMP,\n"
-    "       K.CDPRODPRIN, K.CDPRODCOMB, K.CDPRODCOMB2, K.CDPRODCOMB4\n"
+    "       K.CDPRODPRIN, K.CDPRODCOMB, K.CDPRODCOMB2, K.CDPRODCOMB4, K.CDPRODCOMB3,\n"
+    "       K.CDPRODCOMBOPC\n"
     "  FROM CAMPANHAPROMO C JOIN COMBINAPROD K ON K.CDCAMPPROMO = C.CDCAMPPROMO\n"
     " ORDER BY C.CDCAMPPROMO";
+
+const char* const kProdutos = "SELECT CDPRODUTO FROM PRODUTO ORDER BY CDPRODUTO";
 
 const char* const kCupons =
     "SELECT C.CDCUPOMDESCQMT, C.DTINIVIGENCIA, C.DTFIMVIGENCIA, PC.CDPRODUTO\n"
@@ -218,11 +221,34 @@ void Catalogo::carregaCampanhas()
                 c.combinados << texto(q, i);
             }
         }
+        c.todos = produtosNomeados(texto(q, 8));
+        c.opcionais = texto(q, 9);
         if (c.vigente && !c.principal.isEmpty()) {
             m_porPrincipal.insert(c.principal, static_cast<qsizetype>(m_campanhas.size()));
         }
         m_campanhas.push_back(std::move(c));
     }
+}
+
+QStringList Catalogo::produtosNomeados(const QString& lista)
+{
+    if (lista.isEmpty()) {
+        return {};
+    }
+    if (m_produtos.isEmpty()) {
+        QSqlQuery& q = consulta(kProdutos);
+        executa(q);
+        while (q.next()) {
+            m_produtos << texto(q, 0);
+        }
+    }
+    QStringList r;
+    for (const QString& p : m_produtos) {
+        if (!p.isEmpty() && lista.contains(p)) {
+            r << p;
+        }
+    }
+    return r;
 }
 
 QList<const Campanha*> Catalogo::campanhasDe(const QString& principal)
