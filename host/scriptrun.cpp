@@ -13,6 +13,7 @@
 #include "screenstate.h"
 #include "scripthost.h"
 #include "searchdialog.h"
+#include "station.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -593,6 +594,25 @@ void handIn(DataSet& ds, const DataPacket& rows)
 
 }  // namespace
 
+bool ScriptRun::lookBefore(const ScriptSale& sale)
+{
+    ShownScreen module;
+    module.form = QStringLiteral("module");
+    module.entries = {moduleEntry()};
+    for (const ScriptStep& step : sale.before) {
+        m_currentLine = step.line;
+        if (step.kind == ScriptStep::Kind::Show) {
+            transcript(module.entries.first().line());
+        } else {
+            const QString wrong = checkExpect(module, step.expect);
+            if (!wrong.isEmpty())
+                fail(step.line, QStringLiteral("expect %1: %2").arg(step.expect.text, wrong));
+        }
+    }
+    m_currentLine = sale.openLine;
+    return !failed();
+}
+
 bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
                      QtHostServices& services, DataSet& sold)
 {
@@ -628,6 +648,18 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
                         sold.setValue(call.sold.fields.at(f).name, row.value(f));
                 }
                 sold.post();
+            }
+        }
+        if (!lookBefore(sale))
+            return false;
+        std::optional<StationFile> station;
+        if (call.station) {
+            try {
+                station.emplace(call, options.folder.parametersPath(),
+                                QFileInfo(m_script.file).absolutePath());
+            } catch (const ScriptError& e) {
+                fail(e.line(), e.message());
+                return false;
             }
         }
         m_presenter->steps.assign(sale.steps.cbegin(), sale.steps.cend());

@@ -61,6 +61,8 @@ private:
     class Driver;
     class Presenter;
 
+    // "show module" and "expect module" lines before the call; false when one failed.
+    bool lookBefore(const ScriptSale& sale);
     // One call of the entry; false when it did not go as the script says.
     bool sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
               QtHostServices& services, DataSet& sold);

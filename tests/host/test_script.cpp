@@ -166,9 +166,21 @@ TEST(ScriptParse, FaultsOfTheNewCommandsNameTheirLine)
     EXPECT_EQ(errorLine(S("combo 1\ncalls loud\nopen\n")), 2);
     EXPECT_EQ(errorLine(S("combo 1\nopen\nquantity 2\n")), 3) << "a new call starts with its combo";
     EXPECT_EQ(errorLine(S("combo 1\nopen\nkey Esc\ncombo 2\n")), 4) << "a call never made";
+    EXPECT_EQ(errorLine(S("combo 1\nstation\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nstation a.cds CDLOJA\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 20 client\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 client 5\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 20 client -1\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nshow slot 1\nopen\n")), 2) << "only the module before open";
 }
 
 namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // Replays in-process against a sample shop built once for the suite.
 class ScriptReplay : public ::testing::Test {
@@ -209,6 +221,25 @@ TEST_F(ScriptReplay, ALeftSaleHandsBackNothing)
     EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
     EXPECT_EQ(out, S("dialog question \"Deseja sair da tela de promoção combinada?\" -> yes\n"
                      "items 0\nobservations 0\ncontrolled 0\nresult false\n"));
+}
+
+TEST_F(ScriptReplay, TheRunFoldersStationIsBackHoweverTheCallEnds)
+{
+    const QByteArray before = fileBytes(folder.parametersPath());
+    ASSERT_FALSE(before.isEmpty());
+    const struct {
+        const char* script;
+        const char* failure;
+    } cases[] = {
+        {"combo 9003\nstation NOFIELD=1\nopen\nkey Esc\n", "t.kvs:2: station: no field NOFIELD"},
+        {"combo 9003\nstation none.cds\nopen\nkey Esc\n", "t.kvs:2: station: no parameter file"},
+        {"combo 9003\nstation CDLOJA=02\nopen\nexpect lblCabecalho \"x\"\n", "t.kvs:4: expect"},
+    };
+    for (const auto& c : cases) {
+        replay(S(c.script));
+        EXPECT_TRUE(failure.startsWith(S(c.failure))) << c.script << failure.toStdString();
+        EXPECT_EQ(fileBytes(folder.parametersPath()), before) << c.script;
+    }
 }
 
 TEST_F(ScriptReplay, AReplayStopsAtTheLineThatWentWrong)
