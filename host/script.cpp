@@ -434,10 +434,11 @@ bool parseSetting(ScriptCall& c, const QString& cmd, const QStringList& w, int l
 QString parseEntry(const QStringList& w, int line, QStringList& rest)
 {
     if (w.isEmpty())
-        throw ScriptError(line, QStringLiteral("name what to look at: a control, or group N, slot N, tray N"));
+        throw ScriptError(line, QStringLiteral("name what to look at: a control, or group N, slot N, "
+                                               "tray N, item N"));
     const QString first = w.first().toLower();
     if (first == QLatin1String("group") || first == QLatin1String("slot") ||
-        first == QLatin1String("tray")) {
+        first == QLatin1String("tray") || first == QLatin1String("item")) {
         bool ok = false;
         const int n = w.value(1).toInt(&ok);
         if (!ok || n < 1)
@@ -454,6 +455,7 @@ ScriptStep parseStep(const QStringList& w, int line, const QString& raw)
 {
     ScriptStep step;
     step.line = line;
+    step.raw = raw;
     const QString cmd = w.first().toLower();
     if (cmd == QLatin1String("touch")) {
         expectCount(w, 1, 1, line, "touch CONTROL");
@@ -627,10 +629,13 @@ Script Script::parse(const QString& text, const QString& file)
         }
         ScriptSale& sale = s.sales.last();
         ScriptCall& c = sale.call;
+        if (!opened)
+            sale.setUpLines << raw;
         auto step = [&](Kind kind) {
             ScriptStep st;
             st.kind = kind;
             st.line = line;
+            st.raw = raw;
             return st;
         };
 

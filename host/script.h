@@ -95,6 +95,7 @@ struct ScriptStep {
     ScriptAnswer answer;
     ScriptExpect expect;
     ScriptPrice price;
+    QString raw;  // the line as written, for a recording of the run
 
     bool isAction() const
     {
@@ -145,6 +146,7 @@ struct ScriptSale {
     int openLine = 0;
     QList<ScriptStep> opening;  // answers given while the screen opens
     QList<ScriptStep> before;   // "show module" and "expect module" before the call is made
+    QStringList setUpLines;     // every line up to "open", as written
     QList<ScriptStep> steps;    // everything after its "open"
 };
 

@@ -9,6 +9,7 @@
 #include "qtdialogs.h"
 #include "qthostservices.h"
 #include "receipt.h"
+#include "recorder.h"
 #include "screendialog.h"
 #include "screenstate.h"
 #include "scripthost.h"
@@ -258,6 +259,7 @@ public:
     std::deque<ScriptStep> steps;
     QString finalScreenshot;
     bool leftOpen = false;
+    ScriptRecorder* recorder = nullptr;  // with --record
 
     ui::ScreenDialog* current() const { return m_stack.isEmpty() ? nullptr : m_stack.last(); }
 
@@ -275,10 +277,22 @@ public:
         while (!form.closeRequested() && !m_run.failed() && !steps.empty()) {
             const ScriptStep step = steps.front();
             steps.pop_front();
+            // What the operator sees before each action: the last of it is recorded
+            // before the line that closes the screen.
+            // (The line goes in first: the screen a touch opens records its own lines.)
+            std::optional<ShownScreen> seen;
+            const qsizetype at = recorder ? recorder->size() : 0;
+            if (recorder) {
+                if (outermost && step.isAction())
+                    seen = showScreen(form);
+                recorder->line(step.raw);
+            }
             play(step, dialog);
             dialog.finishIfClosing();
             if (step.isAction())
                 checkAnswersUsed(QStringLiteral("by line %1").arg(step.line));
+            if (seen && form.closeRequested())
+                recorder->lastSeen(*seen, at);
         }
         if (!form.closeRequested() && !m_run.failed())
             leftOpen = true;
@@ -488,6 +502,8 @@ void ScriptRun::transcript(const QString& line)
 {
     m_out << line << '\n';
     m_out.flush();
+    if (m_recorder)
+        m_printed += line + QLatin1Char('\n');
 }
 
 QImage ScriptRun::screenNow() const
@@ -556,6 +572,12 @@ bool ScriptRun::run(const ScriptRunOptions& options)
         m_host = &host;
         host.setLogging(options.logCalls);
         m_presenter = std::make_unique<Presenter>(*this, servicesPtr);
+        if (!options.recordPath.isEmpty()) {
+            m_recorder = std::make_unique<ScriptRecorder>();
+            m_recorder->line(QStringLiteral("# Recorded from %1 by kvp_host --record.")
+                                 .arg(QFileInfo(m_script.file).fileName()));
+            m_presenter->recorder = m_recorder.get();
+        }
         installHost(&host);
         screen::installPresenter(m_presenter.get());
 
@@ -573,6 +595,13 @@ bool ScriptRun::run(const ScriptRunOptions& options)
         installHost(nullptr);
         m_host = nullptr;
         services.prices().release();
+        // A recording is written only of a run that went as its script says.
+        // Its printout goes beside it, for --check.
+        QString error;
+        if (m_recorder && !failed() &&
+            (!m_recorder->save(options.recordPath, error) ||
+             !ScriptRecorder::write(expectedPathFor(options.recordPath), m_printed, error)))
+            fail(0, error);
     }
     m_presenter.reset();
     m_driver.reset();
@@ -652,6 +681,12 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
         }
         if (!lookBefore(sale))
             return false;
+        if (m_recorder) {
+            if (&sale != &m_script.sales.first())
+                m_recorder->line(QString());
+            for (const QString& line : sale.setUpLines)
+                m_recorder->line(line);
+        }
         std::optional<StationFile> station;
         if (call.station) {
             try {
@@ -692,12 +727,34 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
             fail(sale.steps.isEmpty() ? sale.openLine : sale.steps.last().line,
                  QStringLiteral("the script ended with the screen still open (close it, "
                                 "e.g. key Esc and answer question yes)"));
+        // What the module handed back is asserted after the screen has closed.
+        QList<ScriptStep> after;
+        while (!m_presenter->steps.empty() &&
+               m_presenter->steps.front().kind == ScriptStep::Kind::Expect &&
+               aboutHandedBack(m_presenter->steps.front().expect.entry)) {
+            after.append(m_presenter->steps.front());
+            m_presenter->steps.pop_front();
+        }
         if (!failed() && !m_presenter->steps.empty())
             fail(m_presenter->steps.front().line,
                  QStringLiteral("the screen had closed; this line and the ones after it "
                                 "were not played"));
         if (failed())
             return false;
+        const ShownScreen handed = handedBack(itens, obs, ctObs, result);
+        for (const ScriptStep& step : after) {
+            const QString wrong = checkExpect(handed, step.expect);
+            if (!wrong.isEmpty()) {
+                fail(step.line, QStringLiteral("expect %1: %2").arg(step.expect.text, wrong));
+                return false;
+            }
+        }
+        if (m_recorder) {
+            if (after.isEmpty())
+                m_recorder->handed(handed);
+            for (const ScriptStep& step : after)
+                m_recorder->line(step.raw);
+        }
         for (const QString& line : stableResult(itens, obs, ctObs, result))
             transcript(line);
         if (result)

@@ -23,9 +23,11 @@ struct ScriptRunOptions {
     QString connectionString;    // empty: the folder's SQLite database
     QString finalScreenshot;     // PNG of the screen as the run ends; none when empty
     bool logCalls = false;       // print every call to the host's services from the start
+    QString recordPath;          // write the script that replays this run; none when empty
 };
 
 class ScriptHost;
+class ScriptRecorder;
 class QtHostServices;
 
 class ScriptRun {
@@ -76,6 +78,8 @@ private:
     std::unique_ptr<Presenter> m_presenter;
     ScriptHost* m_host = nullptr;
     QDateTime m_clock;  // "now" of the call being made
+    std::unique_ptr<ScriptRecorder> m_recorder;  // with --record
+    QString m_printed;                           // the printout, kept for a recording
 };
 
 }  // namespace kvp::refhost
