@@ -49,8 +49,8 @@ int runCheck(const CheckRunOptions& options, QTextStream& out, QString& error)
         replay.start(options.program, args);
         replay.waitForFinished(-1);
         const QString printed = QString::fromUtf8(replay.readAllStandardOutput());
-        const QStringList said =
-            QString::fromUtf8(replay.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList said = QString::fromUtf8(replay.readAllStandardError())
+                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 
         QString verdict;
         if (replay.exitStatus() != QProcess::NormalExit || replay.exitCode() != 0) {
@@ -60,9 +60,11 @@ int runCheck(const CheckRunOptions& options, QTextStream& out, QString& error)
         } else {
             QFile expected(expectedPathFor(dir.absoluteFilePath(name)));
             if (expected.open(QIODevice::ReadOnly)) {
-                const QString diff = firstDifference(QString::fromUtf8(expected.readAll()), printed);
+                const QString diff =
+                    firstDifference(QString::fromUtf8(expected.readAll()), printed);
                 if (!diff.isEmpty())
-                    verdict = QStringLiteral("differs from %1 at %2").arg(QFileInfo(expected).fileName(), diff);
+                    verdict = QStringLiteral("differs from %1 at %2")
+                                  .arg(QFileInfo(expected).fileName(), diff);
             }
         }
         if (verdict.isEmpty()) {

@@ -13,8 +13,8 @@
 namespace kvp::refhost {
 
 struct CheckRunOptions {
-    QString folder;            // the scripts, *.kvs
-    QString program;           // this program, run once per script
+    QString folder;   // the scripts, *.kvs
+    QString program;  // this program, run once per script
     RunFolder runFolder;
     QString connectionString;  // the run folder's database when empty
 };

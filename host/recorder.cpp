@@ -15,7 +15,9 @@ ShownValue value(const QString& field, const QString& v, bool quoted)
 
 ShownEntry count(const char* key, DataSet& ds)
 {
-    return ShownEntry{QLatin1String(key), {}, {value({}, QString::number(ds.isActive() ? ds.recordCount() : 0), false)}};
+    return ShownEntry{QLatin1String(key),
+                      {},
+                      {value({}, QString::number(ds.isActive() ? ds.recordCount() : 0), false)}};
 }
 
 }  // namespace
@@ -24,7 +26,10 @@ ShownScreen handedBack(DataSet& items, DataSet& observations, DataSet& controlle
 {
     ShownScreen s;
     s.form = QStringLiteral("the result");
-    s.entries << ShownEntry{QStringLiteral("result"), {}, {value({}, result ? QStringLiteral("true") : QStringLiteral("false"), false)}};
+    s.entries << ShownEntry{
+        QStringLiteral("result"),
+        {},
+        {value({}, result ? QStringLiteral("true") : QStringLiteral("false"), false)}};
     s.entries << count("items", items) << count("observations", observations)
               << count("controlled", controlled);
     if (items.isActive()) {
@@ -52,8 +57,9 @@ bool aboutHandedBack(const QString& entry)
 
 QString ScriptRecorder::word(const QString& value)
 {
-    if (!value.isEmpty() && !value.contains(QLatin1Char(' ')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\t')) && !value.startsWith(QLatin1Char('#')))
+    if (!value.isEmpty() && !value.contains(QLatin1Char(' ')) &&
+        !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\t')) &&
+        !value.startsWith(QLatin1Char('#')))
         return value;
     QString out = value;
     out.replace(QLatin1Char('"'), QStringLiteral("\"\""));
@@ -74,7 +80,8 @@ void ScriptRecorder::expect(QStringList& lines, const ShownEntry& e, const QStri
 
 void ScriptRecorder::lastSeen(const ShownScreen& screen, qsizetype at)
 {
-    QStringList block{QStringLiteral("# What the operator saw last, then the line that closed the screen.")};
+    QStringList block{
+        QStringLiteral("# What the operator saw last, then the line that closed the screen.")};
     if (const ShownEntry* e = screen.find(QStringLiteral("lblCabecalho")); e && e->single())
         expect(block, *e, {});
     int trays = 0;

@@ -52,7 +52,8 @@ StationFile::StationFile(const ScriptCall& call, const QString& parametersPath,
         if (f.type == FieldType::Float || f.type == FieldType::Integer) {
             const std::optional<double> n = parseScriptNumber(value);
             if (!n)
-                throw ScriptError(line, QStringLiteral("station: %1: '%2' is not a number").arg(name, value));
+                throw ScriptError(
+                    line, QStringLiteral("station: %1: '%2' is not a number").arg(name, value));
             v = f.type == FieldType::Integer ? QVariant(static_cast<int>(*n)) : QVariant(*n);
         }
         try {

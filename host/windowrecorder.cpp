@@ -1,9 +1,9 @@
 #include "windowrecorder.h"
 
-#include "screendialog.h"
 #include "formview.h"
-#include "tfrmpromocaocombinada.h"
+#include "screendialog.h"
 #include "textformat.h"
+#include "tfrmpromocaocombinada.h"
 
 #include <QKeyEvent>
 
@@ -153,7 +153,8 @@ bool RecordingDialogs::message(const MessageRequest& request)
     const bool yes = m_inner.message(request);
     switch (request.kind) {
         case MessageKind::Question:
-            m_recorder.answer(yes ? QStringLiteral("answer question yes") : QStringLiteral("answer question no"));
+            m_recorder.answer(yes ? QStringLiteral("answer question yes")
+                                  : QStringLiteral("answer question no"));
             break;
         case MessageKind::Warning:
             m_recorder.answer(QStringLiteral("answer warning"));
@@ -184,7 +185,8 @@ ObservationChoice RecordingDialogs::observation(const ObservationRequest& reques
     const int code = request.occurrences.fieldIndex(QStringLiteral("CDOCORR"));
     for (const int row : choice.rows) {
         if (code >= 0 && row >= 0 && row < request.occurrences.rows.size())
-            line += QLatin1Char(' ') + ScriptRecorder::word(request.occurrences.rows.at(row).value(code).toString());
+            line += QLatin1Char(' ') +
+                    ScriptRecorder::word(request.occurrences.rows.at(row).value(code).toString());
     }
     if (!choice.typed.isEmpty())
         line += QStringLiteral(" | ") + ScriptRecorder::word(choice.typed);
@@ -196,22 +198,25 @@ std::optional<QString> RecordingDialogs::coupon(const CouponRequest& request)
 {
     const std::optional<QString> code = m_inner.coupon(request);
     m_recorder.answer(!code ? QStringLiteral("answer coupon cancel")
-                            : code->isEmpty() ? QStringLiteral("answer coupon")
-                                              : QStringLiteral("answer coupon ") + ScriptRecorder::word(*code));
+                      : code->isEmpty()
+                          ? QStringLiteral("answer coupon")
+                          : QStringLiteral("answer coupon ") + ScriptRecorder::word(*code));
     return code;
 }
 
 std::optional<int> RecordingDialogs::search(const SearchRequest& request)
 {
     const std::optional<int> row = m_inner.search(request);
-    m_recorder.answer(row ? QStringLiteral("answer search %1").arg(*row + 1) : QStringLiteral("answer search cancel"));
+    m_recorder.answer(row ? QStringLiteral("answer search %1").arg(*row + 1)
+                          : QStringLiteral("answer search cancel"));
     return row;
 }
 
 std::optional<int> RecordingDialogs::fiscalMenu(const FiscalMenuRequest& request)
 {
     const std::optional<int> entry = m_inner.fiscalMenu(request);
-    m_recorder.answer(entry ? QStringLiteral("answer fiscal %1").arg(*entry + 1) : QStringLiteral("answer fiscal close"));
+    m_recorder.answer(entry ? QStringLiteral("answer fiscal %1").arg(*entry + 1)
+                            : QStringLiteral("answer fiscal close"));
     return entry;
 }
 

@@ -88,7 +88,8 @@ private:
                      bool aninhada, QList<Achado>* achados);
     // Products, as the grid lists them and a touch takes them.
     void avaliaProdutos(Relato& r, QList<GrupoAvaliado>& lista);
-    void avaliaQuantidades(Relato& r, const QList<GrupoAvaliado>& lista, const Conjuntos& conjuntos);
+    void avaliaQuantidades(Relato& r, const QList<GrupoAvaliado>& lista,
+                           const Conjuntos& conjuntos);
     void avaliaConjuntos(Relato& r, const Conjuntos& conjuntos);
     // Pre-selected products: where they land and whether they can be placed, judged as the
     // pre-selection places them (no grid in between).

@@ -13,8 +13,8 @@ namespace kvp::auditoria::detail {
 // A campaign whose main product the promotion hands back never completes inside it when
 // a partner it requires is in none of its groups: the combined products, every product
 // its list of required ones names, or none of the products its list of alternatives names.
-void Auditor::campanhas(const QString& promocao, const QString& nome,
-                        const QSet<QString>& produtos, QList<Achado>& achados)
+void Auditor::campanhas(const QString& promocao, const QString& nome, const QSet<QString>& produtos,
+                        QList<Achado>& achados)
 {
     QList<const Campanha*> candidatas;
     for (const QString& p : produtos) {
@@ -36,14 +36,16 @@ void Auditor::campanhas(const QString& promocao, const QString& nome,
         }
         QString motivo;
         if (!faltam.isEmpty()) {
-            motivo = QStringLiteral("A campanha %1 (%2) nunca se completa nesta promoção: %3 pode "
-                                    "ser escolhido, mas %4 não está em nenhum grupo que possa ser "
-                                    "escolhido.")
+            motivo = QStringLiteral(
+                         "A campanha %1 (%2) nunca se completa nesta promoção: %3 pode "
+                         "ser escolhido, mas %4 não está em nenhum grupo que possa ser "
+                         "escolhido.")
                          .arg(c.codigo, c.nome, c.principal, faltam.join(QStringLiteral(", ")));
         } else if (!umaOpcao) {
-            motivo = QStringLiteral("A campanha %1 (%2) nunca se completa nesta promoção: %3 pode "
-                                    "ser escolhido, mas nenhum dos produtos de \"%4\" está em um "
-                                    "grupo que possa ser escolhido.")
+            motivo = QStringLiteral(
+                         "A campanha %1 (%2) nunca se completa nesta promoção: %3 pode "
+                         "ser escolhido, mas nenhum dos produtos de \"%4\" está em um "
+                         "grupo que possa ser escolhido.")
                          .arg(c.codigo, c.nome, c.principal, c.opcionais);
         }
         if (!motivo.isEmpty()) {
@@ -70,8 +72,9 @@ void Auditor::cupons(const QSet<QString>& oferecidos, QList<Achado>& achados)
         Achado a = achado(QString(), QString(), Gravidade::Suspeita, QString());
         a.produto = c.codigo;
         if (!c.vigente) {
-            a.motivo = QStringLiteral("O cupom não vale em %1 (vigência até %2): o operador "
-                                      "recebe \"%3\".")
+            a.motivo = QStringLiteral(
+                           "O cupom não vale em %1 (vigência até %2): o operador "
+                           "recebe \"%3\".")
                            .arg(formatDate(agora, host().formatSettings()),
                                 c.fim.isValid() ? formatDate(c.fim, host().formatSettings())
                                                 : QStringLiteral("—"),
@@ -84,8 +87,9 @@ void Auditor::cupons(const QSet<QString>& oferecidos, QList<Achado>& achados)
             usado = usado || oferecidos.contains(p);
         }
         if (!usado) {
-            a.motivo = QStringLiteral("O cupom vale só para produtos que nenhuma promoção "
-                                      "oferece nesta filial (%1).")
+            a.motivo = QStringLiteral(
+                           "O cupom vale só para produtos que nenhuma promoção "
+                           "oferece nesta filial (%1).")
                            .arg(c.produtos.join(QStringLiteral(", ")));
             achados.append(a);
         }

@@ -33,8 +33,9 @@ void Auditor::avaliaQuantidades(Relato& r, const QList<GrupoAvaliado>& lista,
                 }
             }
             const QString base =
-                QStringLiteral("O grupo exige %1 produto(s) e não oferece nenhum que possa ser "
-                               "escolhido (%2)")
+                QStringLiteral(
+                    "O grupo exige %1 produto(s) e não oferece nenhum que possa ser "
+                    "escolhido (%2)")
                     .arg(numero(g.exigida), motivosProdutos(g));
             if (alternativa) {
                 r.anota(Gravidade::VendeEmParte,
@@ -53,8 +54,7 @@ void Auditor::avaliaQuantidades(Relato& r, const QList<GrupoAvaliado>& lista,
                             .arg(numero(g.quantidade), numero(g.disponiveis)) +
                         r.camada,
                     &g);
-        } else if (g.quantidade == 0 && g.exigida == 0 && !g.completa() &&
-                   !g.produtos.isEmpty()) {
+        } else if (g.quantidade == 0 && g.exigida == 0 && !g.completa() && !g.produtos.isEmpty()) {
             r.anota(Gravidade::Suspeita,
                     QStringLiteral("O grupo opcional não oferece nenhum produto que possa ser "
                                    "escolhido (%1).")
@@ -101,7 +101,7 @@ void Auditor::avaliaPreSelecionados(Relato& r, QList<GrupoAvaliado>& lista,
 {
     DataSet pre(QStringLiteral("cdsPreSelecionados"));
     pre.setData(pacote(getPreSelecionados(m_filial, r.promocao), "getPreSelecionados"));
-    QHash<QString, QString> mutexPre;     // exclusive set -> group of its first pre-selection
+    QHash<QString, QString> mutexPre;  // exclusive set -> group of its first pre-selection
     for (pre.first(); !pre.eof(); pre.next()) {
         const QString cdGrupo = pre.asString(QStringLiteral("CDGRUPROMOC"));
         const QString cdProduto = pre.asString(QStringLiteral("CDPRODUTO"));

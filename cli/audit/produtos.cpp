@@ -48,9 +48,10 @@ const Preco& Auditor::preco(const QString& produto)
     HostServices& h = host();
     DataSet registro(QStringLiteral("cdsRetornaPreco"), records::retornaPreco());
     registro.emptyOrCreate();
-    const QVariantList valores{m_filial, QString(), produto, m_estacao.stCdLoja, QString(),
-                               hourMinuteText(h.now(), h.formatSettings()), QString(), true,
-                               m_opcoes.tipoChamada};
+    const QVariantList valores{
+        m_filial,           QString(), produto,
+        m_estacao.stCdLoja, QString(), hourMinuteText(h.now(), h.formatSettings()),
+        QString(),          true,      m_opcoes.tipoChamada};
     Preco p;
     try {
         const DataResult r = h.ChamaFuncaoGetRetornaPreco(valores, registro);
