@@ -719,6 +719,11 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
             call.applyAdjust.value_or(combo.applyAdjust), call.debit, call.sale, sold,
             call.callType);
 
+        if (station) {
+            QString error;
+            if (!station->restore(error))
+                fail(call.stationLine, error);
+        }
         if (!failed() && !m_answers.empty())
             fail(m_answers.front().line,
                  QStringLiteral("no %1 came up; nothing used this answer")

@@ -77,15 +77,35 @@ StationFile::StationFile(const ScriptCall& call, const QString& parametersPath,
     }
 }
 
-StationFile::~StationFile()
+bool StationFile::restore(QString& error)
 {
+    m_restored = true;
     try {
         if (m_saved)
             writeBytes(m_path, *m_saved);
-        else
-            QFile::remove(m_path);
-    } catch (const std::exception&) {
-        // Nothing sensible is left to do in a destructor; the next run reports the file.
+        else if (QFile::exists(m_path) && !QFile::remove(m_path))
+            throw std::runtime_error(QStringLiteral("cannot remove %1").arg(m_path).toStdString());
+        return true;
+    } catch (const std::exception& e) {
+        error = QStringLiteral("the run folder's parameter file could not be put back (%1)")
+                    .arg(QString::fromUtf8(e.what()));
+    }
+    if (m_saved) {
+        try {
+            writeBytes(m_path + QStringLiteral(".kept"), *m_saved);
+            error += QStringLiteral("; it is kept in %1.kept").arg(m_path);
+        } catch (const std::exception&) {
+            error += QStringLiteral("; nor could it be kept beside it");
+        }
+    }
+    return false;
+}
+
+StationFile::~StationFile()
+{
+    if (!m_restored) {
+        QString ignored;  // a run that ended by an exception reports that one
+        restore(ignored);
     }
 }
 

@@ -20,6 +20,10 @@ public:
     // or damaged file, an unknown field or a value its field does not take raise
     // ScriptError at the line, and nothing is written.
     StationFile(const ScriptCall& call, const QString& parametersPath, const QString& scriptFolder);
+    // Puts the run folder's file back; false with the reason when it cannot, and the
+    // file as it was is then kept beside it (PARAMETROSQMT.CDS.kept).
+    bool restore(QString& error);
+    // Puts it back when restore() was not called.
     ~StationFile();
     StationFile(const StationFile&) = delete;
     StationFile& operator=(const StationFile&) = delete;
@@ -27,6 +31,7 @@ public:
 private:
     QString m_path;
     std::optional<QByteArray> m_saved;  // the run folder's file; none when it had none
+    bool m_restored = false;
 };
 
 }  // namespace kvp::refhost
