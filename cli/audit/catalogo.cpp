@@ -6,6 +6,7 @@
 
 #include <QSqlError>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace kvp::auditoria {
@@ -235,17 +236,27 @@ QStringList Catalogo::produtosNomeados(const QString& lista)
     if (lista.isEmpty()) {
         return {};
     }
-    if (m_produtos.isEmpty()) {
+    if (!m_produtosLidos) {
+        m_produtosLidos = true;
         QSqlQuery& q = consulta(kProdutos);
         executa(q);
         while (q.next()) {
-            m_produtos << texto(q, 0);
+            const QString codigo = texto(q, 0);
+            if (!codigo.isEmpty()) {
+                m_maiorCodigo = std::max(m_maiorCodigo, codigo.size());
+                m_produtos.insert(codigo);
+            }
         }
     }
+    // Every piece of the text up to the longest code, looked up: the list costs what its
+    // length costs, not what the catalogue's size does.
     QStringList r;
-    for (const QString& p : m_produtos) {
-        if (!p.isEmpty() && lista.contains(p)) {
-            r << p;
+    for (qsizetype i = 0; i < lista.size(); ++i) {
+        for (qsizetype n = 1; n <= m_maiorCodigo && i + n <= lista.size(); ++n) {
+            const QString pedaco = lista.mid(i, n);
+            if (m_produtos.contains(pedaco) && !r.contains(pedaco)) {
+                r << pedaco;
+            }
         }
     }
     return r;

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QSqlQuery>
 #include <QString>
@@ -70,7 +71,9 @@ private:
     std::vector<Campanha> m_campanhas;
     QMultiHash<QString, qsizetype> m_porPrincipal;
     bool m_campanhasLidas = false;
-    QStringList m_produtos;  // every product code, read once for the campaigns' lists
+    QSet<QString> m_produtos;  // every product code, read once for the campaigns' lists
+    qsizetype m_maiorCodigo = 0;
+    bool m_produtosLidos = false;
     std::vector<Cupom> m_cupons;
     bool m_cuponsLidos = false;
 };
