@@ -15,6 +15,8 @@
 #include "scriptrun.h"
 #include "shop.h"
 #include "pricetable.h"
+#include "checkrun.h"
+#include "windowrecorder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -154,6 +156,16 @@ struct CommandLine {
         QStringLiteral("MOMENT")};
     const QCommandLineOption json{
         QStringLiteral("json"), QStringLiteral("With --audit: print the report as JSON.")};
+    const QCommandLineOption record{
+        QStringLiteral("record"),
+        QStringLiteral("Write the script that replays the sale as the operator sells it (with "
+                       "--script: the replay's; FILE.expected beside it gets its printout)."),
+        QStringLiteral("FILE")};
+    const QCommandLineOption check{
+        QStringLiteral("check"),
+        QStringLiteral("Replay every script of the folder against the shop and print one line "
+                       "per script (exit status 1 when one differs)."),
+        QStringLiteral("DIR")};
 
     CommandLine()
     {
@@ -166,6 +178,7 @@ struct CommandLine {
         parser.addOption(calls);
         parser.addOptions({platform, compareDisplay});
         parser.addOptions({audit, branch, at, json});
+        parser.addOptions({record, check});
     }
 };
 
@@ -192,7 +205,7 @@ int printSeed(const QString& dialectName)
     return 0;
 }
 
-int sellWithWindow(const RunFolder& folder, const QString& connection)
+int sellWithWindow(const RunFolder& folder, const QString& connection, const QString& recordPath)
 {
     const QString shop = QStringLiteral("kvp-host-shop");
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), shop);
@@ -217,8 +230,18 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
     config.priceConnection = shop;
     config.occurrences = [catalogue](const QString& product) { return catalogue.occurrences(product); };
     QtDialogDriver dialogs;
-    QtHostServices services(config, dialogs);
-    services.scale().setReading(0.482);
+    // --record: the operator's touches, keys and answers become a script.
+    std::optional<WindowRecorder> recorder;
+    std::optional<RecordingDialogs> recordingDialogs;
+    if (!recordPath.isEmpty()) {
+        recorder.emplace(recordPath);
+        recordingDialogs.emplace(dialogs, *recorder);
+        qApp->installEventFilter(&*recorder);
+    }
+    QtHostServices services(config, recordingDialogs ? static_cast<DialogDriver&>(*recordingDialogs)
+                                                     : static_cast<DialogDriver&>(dialogs));
+    constexpr double kScaleReading = 0.482;
+    services.scale().setReading(kScaleReading);
     ui::QtPresenter presenter;
     installHost(&services);
     screen::installPresenter(&presenter);
@@ -230,6 +253,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
         DataSet items(QStringLiteral("cdsItensRet"), records::itemProd());
         DataSet obs(QStringLiteral("cdsObsRet"), records::obsItens());
         DataSet ctObs(QStringLiteral("cdsCtObsRet"), records::prodCtObs());
+        if (recorder)
+            recorder->beginCall(combo, quantity, QString::number(saleNumber), services.now(), kScaleReading);
         const bool confirmed = combinada::CriaPromocaoInteligente(
             items, obs, ctObs, combo.code, combo.name, QString(), QString(), combo.priceMode,
             combo.valueOrPerc, combo.adjustType, combo.price, combo.adjust, quantity,
@@ -237,6 +262,9 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
         const FormatSettings fs = FormatSettings::brazil();
         const QString heading = QStringLiteral("%1 X %2%3").arg(shortestText(quantity, fs), combo.name,
                                                                confirmed ? QString() : QStringLiteral("  (cancelado)"));
+        QString error;
+        if (recorder && !recorder->endCall(items, obs, ctObs, confirmed, error))
+            tell(error);
         if (confirmed)
             appendSold(sold, items);
         return receiptLines(heading, items, obs, ctObs);
@@ -248,6 +276,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection)
     presenter.onTopScreen = [&](QWidget* top) { dialogs.setParent(top ? top : window); };
     w.show();
     const int status = QApplication::exec();
+    if (recorder)
+        qApp->removeEventFilter(&*recorder);
     screen::installPresenter(nullptr);
     installHost(nullptr);
     services.prices().release();
@@ -313,7 +343,7 @@ int main(int argc, char** argv)
         return 1;
     }
     if (parser.isSet(cl.script) || parser.isSet(cl.makeShop) || parser.isSet(cl.seedSql) ||
-        parser.isSet(cl.audit))
+        parser.isSet(cl.audit) || parser.isSet(cl.check))
         prepareHeadless();
     else if (!hasDisplay()) {
         tell(QStringLiteral("no display to open the sale window on; replay a sale headless with "
@@ -384,6 +414,20 @@ int main(int argc, char** argv)
             tell(error);
         return status;
     }
+    if (parser.isSet(cl.check)) {
+        CheckRunOptions options;
+        options.folder = parser.value(cl.check);
+        options.program = QCoreApplication::applicationFilePath();
+        options.runFolder = folder;
+        options.connectionString = otherDatabase ? connectionString : QString();
+        QTextStream out(stdout);
+        QString error;
+        const int status = runCheck(options, out, error);
+        out.flush();
+        if (!error.isEmpty())
+            tell(error);
+        return status;
+    }
     if (parser.isSet(cl.script)) {
         const QString scriptPath = parser.value(cl.script);
         Script s;
@@ -403,6 +447,7 @@ int main(int argc, char** argv)
         options.finalScreenshot = parser.value(cl.screenshot);
         options.logCalls = parser.isSet(cl.calls);
         options.compareDisplay = parser.isSet(cl.compareDisplay);
+        options.recordPath = parser.value(cl.record);
         if (!run.run(options)) {
             out.flush();
             say(run.failureText());
@@ -415,5 +460,5 @@ int main(int argc, char** argv)
             "--connection works with --script or --audit; the window sells from the run folder"));
         return 2;
     }
-    return sellWithWindow(folder, connectionString);
+    return sellWithWindow(folder, connectionString, parser.value(cl.record));
 }

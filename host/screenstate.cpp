@@ -191,7 +191,9 @@ void addTray(const screen::Form& f, QList<ShownEntry>& out)
                     text(QStringLiteral("code"), captionOf(1)),
                     text(QStringLiteral("name"), captionOf(2)),
                     text(QStringLiteral("obs"), captionOf(3)),
-                    text(QStringLiteral("price"), captionOf(4))};
+                    text(QStringLiteral("price"), captionOf(4)),
+                    text(QStringLiteral("picture"),
+                         t.part[0] ? pictureText(t.part[0]->picture) : QString())};
         out.append(e);
     }
 }
@@ -205,8 +207,35 @@ QString lockedGroups(const screen::Form& form)
 
 }  // namespace
 
+ShownEntry moduleEntry()
+{
+    auto screen = [](bool open) { return open ? QStringLiteral("open") : QStringLiteral("none"); };
+    ShownEntry e{QStringLiteral("module"), {}, {}};
+    e.listed = false;
+    e.values = {
+        bare(QStringLiteral("screen"), screen(combinada::frmPromocaoCombinada != nullptr)),
+        text(QStringLiteral("stBotaoBloqueado"), combinada::stBotaoBloqueado),
+        bare(QStringLiteral("boPromocaoComb"), yesNo(combinada::boPromocaoComb)),
+        bare(QStringLiteral("nrSeqItemAdd"), QString::number(combinada::nrSeqItemAdd)),
+        text(QStringLiteral("stNrVendaRest2"), combinada::stNrVendaRest2),
+        bare(QStringLiteral("boDebitoAux"), yesNo(combinada::boDebitoAux)),
+        text(QStringLiteral("stCdCliDebPadrao"), combinada::stCdCliDebPadrao),
+        text(QStringLiteral("stCdConsDebAux"), combinada::stCdConsDebAux),
+        bare(QStringLiteral("add.screen"), screen(add::frmPromoCombAdd != nullptr)),
+        text(QStringLiteral("add.stBotaoBloqueado"), add::stBotaoBloqueado),
+        bare(QStringLiteral("add.boPromocaoComb"), yesNo(add::boPromocaoComb)),
+        text(QStringLiteral("add.stNrVendaRest2"), add::stNrVendaRest2),
+        bare(QStringLiteral("add.boDebitoAux"), yesNo(add::boDebitoAux)),
+        text(QStringLiteral("add.stCdCliDebPadrao"), add::stCdCliDebPadrao),
+        text(QStringLiteral("add.stCdConsDebAux"), add::stCdConsDebAux),
+    };
+    return e;
+}
+
 bool ShownEntry::onScreen() const
 {
+    if (key == QLatin1String("module"))
+        return true;
     if (!listed) {
         const ShownValue* v = field(QStringLiteral("visible"));
         return v && v->value == QLatin1String("yes");
@@ -294,6 +323,7 @@ ShownScreen showScreen(const screen::Form& form)
         if (!s.find(c->name))
             out.append(generic(*c));
     }
+    out.append(moduleEntry());
     return s;
 }
 

@@ -52,6 +52,11 @@ struct ShownScreen {
 // locked groups of its own module.
 ShownScreen showScreen(const screen::Form& form);
 
+// The module-wide state both screens keep between calls ("show module"): whether each
+// screen is up, and each unit's variables under their own names ("add." for the add
+// screen's).
+ShownEntry moduleEntry();
+
 // Empty when the screen reads as the line expects; otherwise what it shows instead.
 QString checkExpect(const ShownScreen& screen, const ScriptExpect& expect);
 

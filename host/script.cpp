@@ -283,15 +283,17 @@ bool startsSetUp(const QString& cmd, const QStringList& w)
         QStringLiteral("combo"),    QStringLiteral("name"),    QStringLiteral("pricemode"),
         QStringLiteral("quantity"), QStringLiteral("adjust"),  QStringLiteral("customer"),
         QStringLiteral("debit"),    QStringLiteral("sale"),    QStringLiteral("calltype"),
-        QStringLiteral("clock"),    QStringLiteral("sold"),    QStringLiteral("handed")};
+        QStringLiteral("clock"),    QStringLiteral("sold"),    QStringLiteral("handed"),
+        QStringLiteral("station")};
     return setUp.contains(cmd) || (cmd == QLatin1String("price") && w.size() == 2);
 }
 
-// price PRODUCT [flag F] AMOUNT [DISCOUNT [SURCHARGE]]  |  price PRODUCT [flag F] fail CODE
+// price PRODUCT [flag F] AMOUNT [DISCOUNT [SURCHARGE]] [client AMOUNT]
+// price PRODUCT [flag F] fail CODE
 ScriptPrice parsePrice(const QStringList& w, int line)
 {
-    static const char* usage =
-        "price PRODUCT [flag F] AMOUNT [DISCOUNT [SURCHARGE]], or price PRODUCT [flag F] fail CODE";
+    static const char* usage = "price PRODUCT [flag F] AMOUNT [DISCOUNT [SURCHARGE]] [client AMOUNT], "
+                               "or price PRODUCT [flag F] fail CODE";
     ScriptPrice p;
     p.line = line;
     p.product = w.at(1);
@@ -308,7 +310,13 @@ ScriptPrice parsePrice(const QStringList& w, int line)
         p.failure = rest.at(1);
         return p;
     }
-    if (rest.size() > 3)
+    if (rest.size() >= 2 && rest.at(rest.size() - 2).toLower() == QLatin1String("client")) {
+        p.clientPrice = number(rest.last(), line, "client");
+        if (*p.clientPrice < 0)
+            throw ScriptError(line, QStringLiteral("a client price is never below 0"));
+        rest = rest.mid(0, rest.size() - 2);
+    }
+    if (rest.isEmpty() || rest.size() > 3)
         throw ScriptError(line, QStringLiteral("usage: %1").arg(QLatin1String(usage)));
     p.price = number(rest.at(0), line, "price");
     if (rest.size() > 1)
@@ -387,6 +395,22 @@ bool parseSetting(ScriptCall& c, const QString& cmd, const QStringList& w, int l
         if (w.size() < 2)
             throw ScriptError(line, QStringLiteral("usage: sold PRODUCT [FIELD=VALUE...]"));
         appendRow(c.sold, records::itemProd(), w.mid(1), line, QStringLiteral("CDPRODUTO"));
+    } else if (cmd == QLatin1String("station")) {
+        if (w.size() < 2)
+            throw ScriptError(line, QStringLiteral("usage: station [FILE] [FIELD=VALUE...]"));
+        c.station = true;
+        c.stationLine = line;
+        for (qsizetype i = 1; i < w.size(); ++i) {
+            const QString& word = w.at(i);
+            const qsizetype eq = word.indexOf(QLatin1Char('='));
+            if (eq < 0 && i == 1) {
+                c.stationFile = word;
+            } else if (eq <= 0) {
+                throw ScriptError(line, QStringLiteral("'%1' is not FIELD=VALUE").arg(word));
+            } else {
+                c.stationFields.append({word.left(eq).toUpper(), word.mid(eq + 1)});
+            }
+        }
     } else if (cmd == QLatin1String("handed")) {
         if (w.size() < 3)
             throw ScriptError(line, QStringLiteral("usage: handed item|obs|ctobs FIELD=VALUE..."));
@@ -410,10 +434,11 @@ bool parseSetting(ScriptCall& c, const QString& cmd, const QStringList& w, int l
 QString parseEntry(const QStringList& w, int line, QStringList& rest)
 {
     if (w.isEmpty())
-        throw ScriptError(line, QStringLiteral("name what to look at: a control, or group N, slot N, tray N"));
+        throw ScriptError(line, QStringLiteral("name what to look at: a control, or group N, slot N, "
+                                               "tray N, item N"));
     const QString first = w.first().toLower();
     if (first == QLatin1String("group") || first == QLatin1String("slot") ||
-        first == QLatin1String("tray")) {
+        first == QLatin1String("tray") || first == QLatin1String("item")) {
         bool ok = false;
         const int n = w.value(1).toInt(&ok);
         if (!ok || n < 1)
@@ -430,6 +455,7 @@ ScriptStep parseStep(const QStringList& w, int line, const QString& raw)
 {
     ScriptStep step;
     step.line = line;
+    step.raw = raw;
     const QString cmd = w.first().toLower();
     if (cmd == QLatin1String("touch")) {
         expectCount(w, 1, 1, line, "touch CONTROL");
@@ -603,10 +629,13 @@ Script Script::parse(const QString& text, const QString& file)
         }
         ScriptSale& sale = s.sales.last();
         ScriptCall& c = sale.call;
+        if (!opened)
+            sale.setUpLines << raw;
         auto step = [&](Kind kind) {
             ScriptStep st;
             st.kind = kind;
             st.line = line;
+            st.raw = raw;
             return st;
         };
 
@@ -665,6 +694,13 @@ Script Script::parse(const QString& text, const QString& file)
                 sale.openLine = line;
                 continue;
             }
+            // The module-wide state may be looked at before the call is made.
+            const bool no = cmd == QLatin1String("expect") && w.value(1).toLower() == QLatin1String("no");
+            if ((cmd == QLatin1String("show") || cmd == QLatin1String("expect")) &&
+                w.value(no ? 2 : 1).toLower() == QLatin1String("module")) {
+                sale.before.append(parseStep(w, line, raw));
+                continue;
+            }
             if (cmd == QLatin1String("show") || cmd == QLatin1String("expect") ||
                 cmd == QLatin1String("reactivate"))
                 throw ScriptError(line, QStringLiteral("'%1' needs the screen: it comes after open")
@@ -672,7 +708,8 @@ Script Script::parse(const QString& text, const QString& file)
             throw ScriptError(line, QStringLiteral("'%1' cannot come before open (settings: "
                                                    "combo, name, pricemode, price, quantity, "
                                                    "adjust, customer, debit, sale, calltype, "
-                                                   "clock, scale, sold, handed, calls, answer)")
+                                                   "clock, scale, sold, handed, station, calls, "
+                                                   "answer, show module, expect module)")
                                         .arg(w.first()));
         }
 

@@ -69,6 +69,7 @@ struct ScriptPrice {
     double price = 0;
     double discount = 0;
     double surcharge = 0;
+    std::optional<double> clientPrice;  // VRPRECOCLIE; price less discount plus surcharge when unset
 };
 
 // "expect": one value that show prints must read as written.
@@ -94,6 +95,7 @@ struct ScriptStep {
     ScriptAnswer answer;
     ScriptExpect expect;
     ScriptPrice price;
+    QString raw;  // the line as written, for a recording of the run
 
     bool isAction() const
     {
@@ -130,6 +132,12 @@ struct ScriptCall {
     DataPacket controlled;
     QList<ScriptPrice> prices;  // price function answers from this call on
     std::optional<bool> calls;  // "calls on|off" before open
+    // "station": this call's own parameter file (a path as written; the run folder's when
+    // empty) with fields changed; the run folder's file is put back after the call.
+    bool station = false;
+    int stationLine = 0;
+    QString stationFile;
+    QList<std::pair<QString, QString>> stationFields;
 };
 
 // One call of CriaPromocaoInteligente: how it is made, then what the operator does.
@@ -137,6 +145,8 @@ struct ScriptSale {
     ScriptCall call;
     int openLine = 0;
     QList<ScriptStep> opening;  // answers given while the screen opens
+    QList<ScriptStep> before;   // "show module" and "expect module" before the call is made
+    QStringList setUpLines;     // every line up to "open", as written
     QList<ScriptStep> steps;    // everything after its "open"
 };
 

@@ -58,33 +58,67 @@ QString slotRows(const QVariant& slot, const QStringList& fields, const QString&
     return rows.isEmpty() ? QStringLiteral("none") : rows.join(QLatin1Char(' '));
 }
 
+// One input of a service as the module passes it: a text quoted, a number in C
+// notation, yes/no, a packet by its rows, null for nothing.
+QString argText(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return QStringLiteral("null");
+    if (v.canConvert<DataPacket>() && v.userType() == qMetaTypeId<DataPacket>())
+        return QStringLiteral("rows %1").arg(v.value<DataPacket>().rows.size());
+    switch (v.typeId()) {
+        case QMetaType::Bool:
+            return yesNo(v.toBool());
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return QString::number(v.toDouble(), 'g', 15);
+        default:
+            return quoted(v.toString());
+    }
+}
+
+// " args V1 V2 ...": every input of the call, in the module's order.
+QString args(const QVariantList& values)
+{
+    QStringList words;
+    for (const QVariant& v : values)
+        words << argText(v);
+    return QStringLiteral(" args ") + words.join(QLatin1Char(' '));
+}
+
 }  // namespace
 
 ScriptHost::ScriptHost(HostServices& inner, ScriptRun& run) : m_inner(inner), m_run(run) {}
 
 template <typename F>
-auto ScriptHost::traced(const QString& what, F&& call)
+auto ScriptHost::traced(const QString& what, const QString& inputs, F&& call)
 {
     QString answer;
     try {
         if constexpr (std::is_void_v<decltype(call(answer))>) {
             call(answer);
             if (m_logging)
-                m_run.transcript(QStringLiteral("call %1 -> %2").arg(what, answer));
+                m_run.transcript(QStringLiteral("call %1 -> %2").arg(what, answer) + inputs);
         } else {
             auto result = call(answer);
             if (m_logging)
-                m_run.transcript(QStringLiteral("call %1 -> %2").arg(what, answer));
+                m_run.transcript(QStringLiteral("call %1 -> %2").arg(what, answer) + inputs);
             return result;
         }
     } catch (const SilentAbort&) {
         if (m_logging)
             m_run.transcript(QStringLiteral("call %1 -> %2").arg(
-                what, answer.isEmpty() ? QStringLiteral("stopped") : answer + QStringLiteral(" stopped")));
+                what, answer.isEmpty() ? QStringLiteral("stopped") : answer + QStringLiteral(" stopped")) +
+                             inputs);
         throw;
     } catch (const std::exception& e) {
         if (m_logging)
-            m_run.transcript(QStringLiteral("call %1 -> raised %2").arg(what, quoted(QString::fromUtf8(e.what()))));
+            m_run.transcript(QStringLiteral("call %1 -> raised %2").arg(what, quoted(QString::fromUtf8(e.what()))) +
+                             inputs);
         throw;
     }
 }
@@ -132,7 +166,10 @@ bool ScriptHost::Mensagem(const QString& text, const QString& s2, const QString&
                           const QString& s4, int kind, const QString& s6, const QString& s7,
                           int number, DataSet* dataset)
 {
-    return traced(QStringLiteral("Mensagem ") + messageKind(kind) + QLatin1Char(' ') + quoted(text),
+    // The dataset by its name; null when none is passed.
+    const QString inputs = args({text, s2, s3, s4, kind, s6, s7, number,
+                                 dataset ? QVariant(dataset->name()) : QVariant()});
+    return traced(QStringLiteral("Mensagem ") + messageKind(kind) + QLatin1Char(' ') + quoted(text), inputs,
                   [&](QString& answer) {
                       const bool r = m_inner.Mensagem(text, s2, s3, s4, kind, s6, s7, number, dataset);
                       answer = kind == static_cast<int>(MessageKind::Question) ? yesNo(r)
@@ -141,11 +178,14 @@ bool ScriptHost::Mensagem(const QString& text, const QString& s2, const QString&
                   });
 }
 
-DataResult ScriptHost::MensagemMetodo(const DataResult& result, bool show, int, const QString& method,
-                                      const QString&, const QString&, const QString&)
+DataResult ScriptHost::MensagemMetodo(const DataResult& result, bool show, int code,
+                                      const QString& method, const QString& module,
+                                      const QString& detail1, const QString& detail2)
 {
+    const QString inputs = QStringLiteral(" args ") + resultText(result) +
+                           args({show, code, method, module, detail1, detail2}).mid(5);
     // Through this host, so that the warning it may show is printed too.
-    return traced(QStringLiteral("MensagemMetodo ") + method, [&](QString& answer) {
+    return traced(QStringLiteral("MensagemMetodo ") + method, inputs, [&](QString& answer) {
         answer = resultText(result);
         return defaultMensagemMetodo(*this, result, show, method);
     });
@@ -153,7 +193,9 @@ DataResult ScriptHost::MensagemMetodo(const DataResult& result, bool show, int, 
 
 void ScriptHost::CheckResultServ(const DataResult& result, bool show, int code)
 {
-    traced(QStringLiteral("CheckResultServ"), [&](QString& answer) {
+    const QString inputs =
+        QStringLiteral(" args ") + resultText(result) + args({show, code}).mid(5);
+    traced(QStringLiteral("CheckResultServ"), inputs, [&](QString& answer) {
         m_inner.CheckResultServ(result, show, code);
         answer = QStringLiteral("ok");
     });
@@ -162,7 +204,7 @@ void ScriptHost::CheckResultServ(const DataResult& result, bool show, int code)
 double ScriptHost::BuscaPeso(const QString& port, const QString& speed)
 {
     return traced(QStringLiteral("BuscaPeso port %1 speed %2").arg(quoted(port), quoted(speed)),
-                  [&](QString& answer) {
+                  args({port, speed}), [&](QString& answer) {
                       double kg = 0;
                       if (const std::optional<ScriptAnswer> a = takeIf(ScriptAnswer::Kind::Scale)) {
                           kg = a->kg;
@@ -180,7 +222,7 @@ bool ScriptHost::TecladoNumerico(QString& value, const QString& title, const QSt
 {
     return traced(QStringLiteral("TecladoNumerico initial %1 title %2 prompt %3")
                       .arg(quoted(value), quoted(title), quoted(prompt)),
-                  [&](QString& answer) {
+                  args(QVariantList{value, title, prompt} + further), [&](QString& answer) {
                       const bool ok = m_inner.TecladoNumerico(value, title, prompt, further);
                       answer = ok ? quoted(value) : QStringLiteral("cancel");
                       return ok;
@@ -192,7 +234,7 @@ QString ScriptHost::Observacao(const QVariantList& inputs, HostAnswer& answer)
     const QString product = inputs.value(2).toString();
     const QString name = inputs.value(3).toString();
     return traced(QStringLiteral("Observacao product %1 name %2").arg(quoted(product), quoted(name)),
-                  [&](QString& told) {
+                  args(inputs), [&](QString& told) {
                       QString text;
                       if (const std::optional<ScriptAnswer> a = takeIf(ScriptAnswer::Kind::Observation)) {
                           const RawObservation& r = *a->raw;
@@ -227,7 +269,7 @@ QString ScriptHost::Observacao(const QVariantList& inputs, HostAnswer& answer)
 
 void ScriptHost::CriaInfAdicional(const QVariantList& inputs, HostAnswer& answer)
 {
-    traced(QStringLiteral("CriaInfAdicional"), [&](QString& told) {
+    traced(QStringLiteral("CriaInfAdicional"), args(inputs), [&](QString& told) {
         m_inner.CriaInfAdicional(inputs, answer);
         told = quoted(answer[4].toString());
     });
@@ -237,6 +279,7 @@ bool ScriptHost::Pesquisa(DataSet& dataset, const QVariantList& further)
 {
     // The rows as offered, before the dialog moves the cursor.
     QStringList columns;
+    QStringList widths;
     QList<QStringList> rows;
     if (m_logging && dataset.isActive()) {
         QList<FieldDef> shown;
@@ -244,6 +287,7 @@ bool ScriptHost::Pesquisa(DataSet& dataset, const QVariantList& further)
             if (f.visible) {
                 shown << f;
                 columns << quoted(f.displayLabel.isEmpty() ? f.name : f.displayLabel);
+                widths << QString::number(f.displayWidth);
             }
         }
         const int keep = dataset.recNo();
@@ -260,6 +304,8 @@ bool ScriptHost::Pesquisa(DataSet& dataset, const QVariantList& further)
         QStringLiteral("Pesquisa title %1 columns %2 rows %3")
             .arg(quoted(further.value(0).toString()), columns.join(QLatin1Char(' ')))
             .arg(rows.size()),
+        QStringLiteral(" args %1").arg(quoted(dataset.name())) + args(further).mid(5) +
+            QStringLiteral(" widths ") + widths.join(QLatin1Char(' ')),
         [&](QString& answer) {
             const bool r = m_inner.Pesquisa(dataset, further);
             answer = r ? QString::number(dataset.recNo()) : QStringLiteral("cancel");
@@ -277,13 +323,19 @@ DataResult ScriptHost::ChamaFuncaoGetRetornaPreco(const QVariantList& nine, Data
     const PriceQuery q = PriceQuery::fromValues(nine);
     return traced(QStringLiteral("ChamaFuncaoGetRetornaPreco product %1 flag %2")
                       .arg(quoted(q.product), quoted(q.priceFlag)),
-                  [&](QString& answer) {
+                  args(nine), [&](QString& answer) {
                       DataResult r;
                       if (const ScriptPrice* p = priceFor(q.product, q.priceFlag)) {
-                          if (!p->failure.isEmpty())
+                          if (!p->failure.isEmpty()) {
                               r = DataResult::error(p->failure);
-                          else
+                          } else {
                               fillPriceRecord(price, p->price, p->discount, p->surcharge, false);
+                              if (p->clientPrice) {
+                                  price.edit();
+                                  price.setValue(QStringLiteral("VRPRECOCLIE"), *p->clientPrice);
+                                  price.post();
+                              }
+                          }
                       } else {
                           r = m_inner.ChamaFuncaoGetRetornaPreco(nine, price);
                       }
@@ -294,7 +346,8 @@ DataResult ScriptHost::ChamaFuncaoGetRetornaPreco(const QVariantList& nine, Data
 
 void ScriptHost::ControleAcess(int functionCode, const QVariant& second, QString& text)
 {
-    traced(QStringLiteral("ControleAcess function %1").arg(functionCode), [&](QString& answer) {
+    traced(QStringLiteral("ControleAcess function %1").arg(functionCode),
+           args({functionCode, second, text}), [&](QString& answer) {
         m_inner.ControleAcess(functionCode, second, text);
         answer = quoted(text);
     });
@@ -302,7 +355,8 @@ void ScriptHost::ControleAcess(int functionCode, const QVariant& second, QString
 
 bool ScriptHost::VerificaAcesso(int functionCode, const QVariant& second, QString& text)
 {
-    return traced(QStringLiteral("VerificaAcesso function %1").arg(functionCode), [&](QString& answer) {
+    return traced(QStringLiteral("VerificaAcesso function %1").arg(functionCode),
+                  args({functionCode, second, text}), [&](QString& answer) {
         bool allowed = false;
         if (const std::optional<ScriptAnswer> a = takeIf(ScriptAnswer::Kind::Access)) {
             allowed = a->yes;
@@ -318,7 +372,7 @@ bool ScriptHost::VerificaAcesso(int functionCode, const QVariant& second, QStrin
 
 void ScriptHost::RelFiscais()
 {
-    traced(QStringLiteral("RelFiscais"), [&](QString& answer) {
+    traced(QStringLiteral("RelFiscais"), QString(), [&](QString& answer) {
         m_inner.RelFiscais();
         answer = QStringLiteral("done");
     });

@@ -56,9 +56,9 @@ public:
 
 private:
     // Runs the call; prints "call WHAT -> ANSWER" once it returns (answer fills ANSWER),
-    // or "-> stopped" / "-> raised "TEXT"" when it throws.
+    // or "-> stopped" / "-> raised "TEXT"" when it throws, then the call's inputs.
     template <typename F>
-    auto traced(const QString& what, F&& call);
+    auto traced(const QString& what, const QString& inputs, F&& call);
     // The answer at the front of the queue when it is of this kind.
     std::optional<ScriptAnswer> takeIf(ScriptAnswer::Kind kind);
     const ScriptPrice* priceFor(const QString& product, const QString& flag) const;

@@ -10,10 +10,12 @@
 #include "qthostservices.h"
 #include "realdisplay.h"
 #include "receipt.h"
+#include "recorder.h"
 #include "screendialog.h"
 #include "screenstate.h"
 #include "scripthost.h"
 #include "searchdialog.h"
+#include "station.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -280,6 +282,7 @@ public:
     std::deque<ScriptStep> steps;
     QString finalScreenshot;
     bool leftOpen = false;
+    ScriptRecorder* recorder = nullptr;  // with --record
 
     ui::ScreenDialog* current() const { return m_stack.isEmpty() ? nullptr : m_stack.last(); }
 
@@ -310,6 +313,16 @@ public:
         while (!form.closeRequested() && !m_run.failed() && !steps.empty()) {
             const ScriptStep step = steps.front();
             steps.pop_front();
+            // What the operator sees before each action: the last of it is recorded
+            // before the line that closes the screen.
+            // (The line goes in first: the screen a touch opens records its own lines.)
+            std::optional<ShownScreen> seen;
+            const qsizetype at = recorder ? recorder->size() : 0;
+            if (recorder) {
+                if (outermost && step.isAction())
+                    seen = showScreen(form);
+                recorder->line(step.raw);
+            }
             play(step, dialog);
             dialog.finishIfClosing();
             if (step.isAction())
@@ -318,6 +331,8 @@ public:
                 m_run.displayMatches(dialog, what, step.line);
                 keepShown();
             }
+            if (seen && form.closeRequested())
+                recorder->lastSeen(*seen, at);
         }
         if (!form.closeRequested() && !m_run.failed())
             leftOpen = true;
@@ -538,6 +553,8 @@ void ScriptRun::transcript(const QString& line)
 {
     m_out << line << '\n';
     m_out.flush();
+    if (m_recorder)
+        m_printed += line + QLatin1Char('\n');
 }
 
 QWidget* ScriptRun::topScreen() const
@@ -668,6 +685,12 @@ bool ScriptRun::run(const ScriptRunOptions& options)
         m_host = &host;
         host.setLogging(options.logCalls);
         m_presenter = std::make_unique<Presenter>(*this, servicesPtr);
+        if (!options.recordPath.isEmpty()) {
+            m_recorder = std::make_unique<ScriptRecorder>();
+            m_recorder->line(QStringLiteral("# Recorded from %1 by kvp_host --record.")
+                                 .arg(QFileInfo(m_script.file).fileName()));
+            m_presenter->recorder = m_recorder.get();
+        }
         installHost(&host);
         screen::installPresenter(m_presenter.get());
 
@@ -685,6 +708,13 @@ bool ScriptRun::run(const ScriptRunOptions& options)
         installHost(nullptr);
         m_host = nullptr;
         services.prices().release();
+        // A recording is written only of a run that went as its script says.
+        // Its printout goes beside it, for --check.
+        QString error;
+        if (m_recorder && !failed() &&
+            (!m_recorder->save(options.recordPath, error) ||
+             !ScriptRecorder::write(expectedPathFor(options.recordPath), m_printed, error)))
+            fail(0, error);
     }
     m_presenter.reset();
     m_driver.reset();
@@ -705,6 +735,25 @@ void handIn(DataSet& ds, const DataPacket& rows)
 }
 
 }  // namespace
+
+bool ScriptRun::lookBefore(const ScriptSale& sale)
+{
+    ShownScreen module;
+    module.form = QStringLiteral("module");
+    module.entries = {moduleEntry()};
+    for (const ScriptStep& step : sale.before) {
+        m_currentLine = step.line;
+        if (step.kind == ScriptStep::Kind::Show) {
+            transcript(module.entries.first().line());
+        } else {
+            const QString wrong = checkExpect(module, step.expect);
+            if (!wrong.isEmpty())
+                fail(step.line, QStringLiteral("expect %1: %2").arg(step.expect.text, wrong));
+        }
+    }
+    m_currentLine = sale.openLine;
+    return !failed();
+}
 
 bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
                      QtHostServices& services, DataSet& sold)
@@ -743,6 +792,24 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
                 sold.post();
             }
         }
+        if (!lookBefore(sale))
+            return false;
+        if (m_recorder) {
+            if (&sale != &m_script.sales.first())
+                m_recorder->line(QString());
+            for (const QString& line : sale.setUpLines)
+                m_recorder->line(line);
+        }
+        std::optional<StationFile> station;
+        if (call.station) {
+            try {
+                station.emplace(call, options.folder.parametersPath(),
+                                QFileInfo(m_script.file).absolutePath());
+            } catch (const ScriptError& e) {
+                fail(e.line(), e.message());
+                return false;
+            }
+        }
         m_presenter->steps.assign(sale.steps.cbegin(), sale.steps.cend());
         m_presenter->finalScreenshot = last ? options.finalScreenshot : QString();
         m_presenter->leftOpen = false;
@@ -765,6 +832,11 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
             call.applyAdjust.value_or(combo.applyAdjust), call.debit, call.sale, sold,
             call.callType);
 
+        if (station) {
+            QString error;
+            if (!station->restore(error))
+                fail(call.stationLine, error);
+        }
         if (!failed() && !m_answers.empty())
             fail(m_answers.front().line,
                  QStringLiteral("no %1 came up; nothing used this answer")
@@ -773,12 +845,34 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
             fail(sale.steps.isEmpty() ? sale.openLine : sale.steps.last().line,
                  QStringLiteral("the script ended with the screen still open (close it, "
                                 "e.g. key Esc and answer question yes)"));
+        // What the module handed back is asserted after the screen has closed.
+        QList<ScriptStep> after;
+        while (!m_presenter->steps.empty() &&
+               m_presenter->steps.front().kind == ScriptStep::Kind::Expect &&
+               aboutHandedBack(m_presenter->steps.front().expect.entry)) {
+            after.append(m_presenter->steps.front());
+            m_presenter->steps.pop_front();
+        }
         if (!failed() && !m_presenter->steps.empty())
             fail(m_presenter->steps.front().line,
                  QStringLiteral("the screen had closed; this line and the ones after it "
                                 "were not played"));
         if (failed())
             return false;
+        const ShownScreen handed = handedBack(itens, obs, ctObs, result);
+        for (const ScriptStep& step : after) {
+            const QString wrong = checkExpect(handed, step.expect);
+            if (!wrong.isEmpty()) {
+                fail(step.line, QStringLiteral("expect %1: %2").arg(step.expect.text, wrong));
+                return false;
+            }
+        }
+        if (m_recorder) {
+            if (after.isEmpty())
+                m_recorder->handed(handed);
+            for (const ScriptStep& step : after)
+                m_recorder->line(step.raw);
+        }
         for (const QString& line : stableResult(itens, obs, ctObs, result))
             transcript(line);
         if (result)

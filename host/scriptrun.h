@@ -32,9 +32,11 @@ struct ScriptRunOptions {
     // On a real display: after every step, what the server shows of each window must be
     // what its widgets draw.
     bool compareDisplay = false;
+    QString recordPath;          // write the script that replays this run; none when empty
 };
 
 class ScriptHost;
+class ScriptRecorder;
 class QtHostServices;
 
 class ScriptRun {
@@ -86,6 +88,8 @@ private:
     class Driver;
     class Presenter;
 
+    // "show module" and "expect module" lines before the call; false when one failed.
+    bool lookBefore(const ScriptSale& sale);
     // One call of the entry; false when it did not go as the script says.
     bool sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
               QtHostServices& services, DataSet& sold);
@@ -101,6 +105,8 @@ private:
     QDateTime m_clock;  // "now" of the call being made
     bool m_realDisplay = false;
     bool m_compareDisplay = false;
+    std::unique_ptr<ScriptRecorder> m_recorder;  // with --record
+    QString m_printed;                           // the printout, kept for a recording
 };
 
 }  // namespace kvp::refhost

@@ -6,6 +6,7 @@
 
 #include <QSqlError>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace kvp::auditoria {
@@ -54,9 +55,12 @@ const char* const kObrigatoriosGeral =
 
 const char* const kCampanhas =
     "SELECT C.CDCAMPPROMO, C.NMCAMPPROMO, C.DTINIVGCAMP, C.DTFINVGCAMP,\n"
-    "       K.CDPRODPRIN, K.CDPRODCOMB, K.CDPRODCOMB2, K.CDPRODCOMB4\n"
+    "       K.CDPRODPRIN, K.CDPRODCOMB, K.CDPRODCOMB2, K.CDPRODCOMB4, K.CDPRODCOMB3,\n"
+    "       K.CDPRODCOMBOPC\n"
     "  FROM CAMPANHAPROMO C JOIN COMBINAPROD K ON K.CDCAMPPROMO = C.CDCAMPPROMO\n"
     " ORDER BY C.CDCAMPPROMO";
+
+const char* const kProdutos = "SELECT CDPRODUTO FROM PRODUTO ORDER BY CDPRODUTO";
 
 const char* const kCupons =
     "SELECT C.CDCUPOMDESCQMT, C.DTINIVIGENCIA, C.DTFIMVIGENCIA, PC.CDPRODUTO\n"
@@ -218,11 +222,44 @@ void Catalogo::carregaCampanhas()
                 c.combinados << texto(q, i);
             }
         }
+        c.todos = produtosNomeados(texto(q, 8));
+        c.opcionais = texto(q, 9);
         if (c.vigente && !c.principal.isEmpty()) {
             m_porPrincipal.insert(c.principal, static_cast<qsizetype>(m_campanhas.size()));
         }
         m_campanhas.push_back(std::move(c));
     }
+}
+
+QStringList Catalogo::produtosNomeados(const QString& lista)
+{
+    if (lista.isEmpty()) {
+        return {};
+    }
+    if (!m_produtosLidos) {
+        m_produtosLidos = true;
+        QSqlQuery& q = consulta(kProdutos);
+        executa(q);
+        while (q.next()) {
+            const QString codigo = texto(q, 0);
+            if (!codigo.isEmpty()) {
+                m_maiorCodigo = std::max(m_maiorCodigo, codigo.size());
+                m_produtos.insert(codigo);
+            }
+        }
+    }
+    // Every piece of the text up to the longest code, looked up: the list costs what its
+    // length costs, not what the catalogue's size does.
+    QStringList r;
+    for (qsizetype i = 0; i < lista.size(); ++i) {
+        for (qsizetype n = 1; n <= m_maiorCodigo && i + n <= lista.size(); ++n) {
+            const QString pedaco = lista.mid(i, n);
+            if (m_produtos.contains(pedaco) && !r.contains(pedaco)) {
+                r << pedaco;
+            }
+        }
+    }
+    return r;
 }
 
 QList<const Campanha*> Catalogo::campanhasDe(const QString& principal)

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QList>
 #include <QSqlQuery>
 #include <QString>
@@ -22,6 +23,10 @@ namespace kvp::auditoria {
 struct Campanha {
     QString codigo, nome, principal;
     QStringList combinados;  // the partners the combination names, besides the main product
+    // The products of the shop whose code occurs in the list of products that must all be
+    // present (the lookup tests each code as a part of the text, separators and all).
+    QStringList todos;
+    QString opcionais;  // the list of products one of which must be present, as written
     bool vigente = false;    // at the host's "now"
 };
 
@@ -58,12 +63,17 @@ public:
 private:
     QSqlQuery& consulta(const char* texto);
     void carregaCampanhas();
+    // Every product of the shop whose code is part of the text.
+    QStringList produtosNomeados(const QString& lista);
 
     TrdmPromocaoCombinada& m_modulo;
     QHash<const char*, std::shared_ptr<QSqlQuery>> m_consultas;
     std::vector<Campanha> m_campanhas;
     QMultiHash<QString, qsizetype> m_porPrincipal;
     bool m_campanhasLidas = false;
+    QSet<QString> m_produtos;  // every product code, read once for the campaigns' lists
+    qsizetype m_maiorCodigo = 0;
+    bool m_produtosLidos = false;
     std::vector<Cupom> m_cupons;
     bool m_cuponsLidos = false;
 };

@@ -54,7 +54,8 @@ QString relatorioTexto(const ResultadoAuditoria& r)
         }
         porChave[chave].append(&a);
     }
-    int naoVende = 0, emParte = 0, suspeitas = 0;
+    int naoVende = 0, emParte = 0, suspeitas = 0;  // promotions, by their worst finding
+    int porGravidade[3] = {0, 0, 0};                // findings, as their tags show them
     for (const QString& chave : ordem) {
         QList<const Achado*> lista = porChave.value(chave);
         std::stable_sort(lista.begin(), lista.end(), [](const Achado* a, const Achado* b) {
@@ -75,16 +76,22 @@ QString relatorioTexto(const ResultadoAuditoria& r)
         }
         for (const Achado* a : lista) {
             out += linha(*a) + QLatin1Char('\n');
+            ++porGravidade[static_cast<int>(a->gravidade)];
         }
     }
     if (r.achados.isEmpty()) {
         out += QStringLiteral("\nNenhum problema encontrado.\n");
     } else {
-        out += QStringLiteral("\nResumo: %1 não pode(m) ser vendida(s), %2 só em parte, %3 "
-                              "suspeita(s).\n")
+        out += QStringLiteral("\nResumo: %1 promoção(ões) não pode(m) ser vendida(s), %2 só em "
+                              "parte, %3 só suspeita(s); achados: %4 [%7], %5 [%8], %6 [%9].\n")
                    .arg(naoVende)
                    .arg(emParte)
-                   .arg(suspeitas);
+                   .arg(suspeitas)
+                   .arg(porGravidade[0])
+                   .arg(porGravidade[1])
+                   .arg(porGravidade[2])
+                   .arg(textoGravidade(Gravidade::NaoVende), textoGravidade(Gravidade::VendeEmParte),
+                        textoGravidade(Gravidade::Suspeita));
     }
     return out;
 }

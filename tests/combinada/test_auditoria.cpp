@@ -1,7 +1,7 @@
 // The promotion audit on purpose-built promotions: each broken one found with its reason,
-// a sound one reported clean.
+// a sound one reported clean, on SQLite and on PostgreSQL.
 
-#include "selectionfixture.h"
+#include "backendselection.h"
 
 #include "auditoria.h"
 
@@ -13,11 +13,12 @@ namespace {
 using auditoria::Achado;
 using auditoria::Gravidade;
 
-class Audit : public Selection {
+class Audit : public BackendSelection, public ::testing::WithParamInterface<Backend> {
 protected:
+    Backend backend() const override { return GetParam(); }
     void SetUp() override
     {
-        Selection::SetUp();
+        BackendSelection::SetUp();
         db->insert(S("FILIAL"), {{"CDFILIAL", S("01")}, {"CDEMPRESA", S("01")}, {"NMFILIAL", S("F")}});
         estacao.stCdFilial = S("01");
         estacao.stNrConfTela = S("1");
@@ -25,12 +26,38 @@ protected:
         estacao.boSistemaQmtNfce = false;
         estacao.nrIdTipoImpFis = 16;  // a printer that takes any rate
     }
-    QList<Achado> audita(const QString& modo = S("2"))
+    // Modes: the menu's price mode of each promotion the host sells; the others take modo.
+    QList<Achado> audita(const QString& modo = S("2"), const QHash<QString, QString>& modos = {})
     {
         auditoria::OpcoesAuditoria o;
         o.filial = S("01");
         o.modoPadrao = modo;
+        o.modoPreco = [modos](const QString& promocao) { return modos.value(promocao); };
         return auditoria::auditaPromocoes(estacao, o).achados;
+    }
+    static QStringList naoVendem(const QList<Achado>& achados)
+    {
+        QStringList r;
+        for (const Achado& a : achados)
+            if (a.gravidade == Gravidade::NaoVende)
+                r << a.promocao;
+        return r;
+    }
+    static std::string motivos(const QList<Achado>& achados)
+    {
+        std::string r;
+        for (const Achado& a : achados)
+            r += a.promocao.toStdString() + ": " + a.motivo.toStdString() + "\n";
+        return r;
+    }
+    // A promotion of one group holding the products, besides PROMO.
+    void promocao(const QString& codigo, const QString& grupo, const QStringList& produtos)
+    {
+        product(codigo, S("Promoção ") + codigo);
+        group(grupo, S("Grupo ") + grupo, produtos);
+        db->insert(S("GRUPROMOCPROD"), {{"CDPRODPROMOCAO", codigo}, {"CDGRUPROMOC", grupo},
+                                        {"NRSEQGRPROMO", 1}, {"QTPRGRUPPROMOC", 1},
+                                        {"QTPRGRUPROMIN", 1}});
     }
     // The one finding about PROMO whose reason holds the text, or a failure.
     static Achado um(const QList<Achado>& achados, const QString& parte)
@@ -52,7 +79,7 @@ protected:
     auditoria::Estacao estacao;
 };
 
-TEST_F(Audit, SoundPromotionIsClean)
+TEST_P(Audit, SoundPromotionIsClean)
 {
     sellable(S("A1"), 10);
     sellable(S("A2"), 11);
@@ -63,7 +90,7 @@ TEST_F(Audit, SoundPromotionIsClean)
         ADD_FAILURE() << a.motivo.toStdString();
 }
 
-TEST_F(Audit, GroupsThatCannotFill)
+TEST_P(Audit, GroupsThatCannotFill)
 {
     // Blocked, out of hours, unpriced: under mode "2" none of them can be chosen.
     sellable(S("A1"), 10);
@@ -84,7 +111,7 @@ TEST_F(Audit, GroupsThatCannotFill)
     EXPECT_TRUE(audita(S("1")).isEmpty());
 }
 
-TEST_F(Audit, QuantitiesAndValidity)
+TEST_P(Audit, QuantitiesAndValidity)
 {
     sellable(S("A1"), 10);
     sellable(S("A2"), 10);
@@ -105,7 +132,7 @@ TEST_F(Audit, QuantitiesAndValidity)
     EXPECT_EQ(velha.gravidade, Gravidade::NaoVende);
 }
 
-TEST_F(Audit, ExclusiveSets)
+TEST_P(Audit, ExclusiveSets)
 {
     sellable(S("A1"), 10);
     sellable(S("B1"), 10);
@@ -126,7 +153,7 @@ TEST_F(Audit, ExclusiveSets)
         EXPECT_NE(x.gravidade, Gravidade::NaoVende) << x.motivo.toStdString();
 }
 
-TEST_F(Audit, PreSelectedAndObligatory)
+TEST_P(Audit, PreSelectedAndObligatory)
 {
     sellable(S("A1"), 10);
     sellable(S("A2"), 10);
@@ -145,7 +172,7 @@ TEST_F(Audit, PreSelectedAndObligatory)
     EXPECT_EQ(um(r, S("marcado como obrigatório no grupo G1")).produto, S("B1"));
 }
 
-TEST_F(Audit, FiscalChecksOfPriceModeTwo)
+TEST_P(Audit, FiscalChecksOfPriceModeTwo)
 {
     sellable(S("A1"), 10);
     product(S("B1"), S("Sem imposto"));
@@ -157,7 +184,7 @@ TEST_F(Audit, FiscalChecksOfPriceModeTwo)
     EXPECT_TRUE(audita(S("1")).isEmpty());
 }
 
-TEST_F(Audit, NestedPromotions)
+TEST_P(Audit, NestedPromotions)
 {
     sellable(S("A1"), 10);
     sellable(S("X1"), 10);
@@ -180,7 +207,7 @@ TEST_F(Audit, NestedPromotions)
     EXPECT_EQ(a.promocao, S("PROMO"));
 }
 
-TEST_F(Audit, CampaignsAndCoupons)
+TEST_P(Audit, CampaignsAndCoupons)
 {
     sellable(S("A1"), 10);
     sellable(S("A2"), 10);
@@ -203,7 +230,7 @@ TEST_F(Audit, CampaignsAndCoupons)
         EXPECT_NE(a.produto, S("BOM"));
 }
 
-TEST_F(Audit, BranchLayerOverridingTheGeneral)
+TEST_P(Audit, BranchLayerOverridingTheGeneral)
 {
     sellable(S("A1"), 10);
     sellable(S("B1"), 10);
@@ -218,6 +245,102 @@ TEST_F(Audit, BranchLayerOverridingTheGeneral)
     EXPECT_EQ(a.gravidade, Gravidade::NaoVende);
     EXPECT_EQ(a.grupo, S("GF"));
 }
+
+TEST_P(Audit, NestedComboJudgedUnderTheModeItIsSoldIn)
+{
+    // INNER's own menu mode is "2", where its unpriced product is refused; the add screen
+    // runs it under the outer combo's mode, so it sells inside FIXA and not inside SOMA.
+    showZeroPrices(S("S"));  // as the sample shop: the add screen lists the unpriced product
+    sellable(S("A1"), 10);
+    product(S("SEMPRECO"), S("Sem preço próprio"));
+    host.setPriceFailure(S("SEMPRECO"), S("PRECNCAD"));
+    promocao(S("INNER"), S("GI"), {S("SEMPRECO")});
+    host.setPrice(S("INNER"), 10);
+    promocao(S("FIXA"), S("GF"), {S("INNER")});
+    promocao(S("SOMA"), S("GS"), {S("INNER")});
+    addGroup(S("G1"), {S("A1")}, quantity(1, 1));
+    struct Case {
+        QString innerMode;     // INNER's own, when sold alone
+        QStringList unsellable;
+    } cases[] = {{S("2"), {S("INNER"), S("SOMA")}}, {S("1"), {S("SOMA")}}};
+    for (const Case& c : cases) {
+        const QList<Achado> achados = audita(
+            S("2"), {{S("FIXA"), S("1")}, {S("SOMA"), S("2")}, {S("INNER"), c.innerMode}});
+        QStringList r = naoVendem(achados);
+        r.removeDuplicates();
+        EXPECT_EQ(r.join(S(" ")), c.unsellable.join(S(" ")))
+            << "INNER's own mode " << c.innerMode.toStdString() << "\n" << motivos(achados);
+    }
+}
+
+TEST_P(Audit, PreSelectedGiftHiddenFromTheGridIsPlaced)
+{
+    // The free gift has a zero price, which the grid hides (it is not the list's last);
+    // the other toy is blocked. The pre-selection places the gift without the grid.
+    sellable(S("A1"), 10);
+    sellable(S("BRINDE"), 0);
+    sellable(S("TOY"), 5);
+    host.setPriceFailure(S("TOY"), S("BLOQUEADO"));
+    addGroup(S("G1"), {S("A1")}, quantity(1, 1));
+    addGroup(S("G2"), {S("BRINDE"), S("TOY")}, quantity(1, 1));
+    db->insert(S("DESGRUPROMOCPR"), {{"CDPRODPROMOCAO", S("PROMO")}, {"CDGRUPROMOC", S("G2")},
+                                     {"CDPRODUTO", S("BRINDE")}, {"NRSEQGRPROMO", 1},
+                                     {"IDOBRPRODSELEC", S("S")}, {"IDPRODPRESELEC", S("S")}});
+    for (const Achado& a : audita(S("1"), {{S("PROMO"), S("1")}}))
+        EXPECT_NE(a.gravidade, Gravidade::NaoVende) << a.motivo.toStdString();
+    // The screen sells it the same way: the gift placed, A1 touched, confirmed.
+    auto& s = start(S("1"));
+    s.activated();
+    touch(S("A1"));
+    confirm();
+    EXPECT_EQ(column("CDPRODUTO"), (QStringList{S("BRINDE"), S("A1")}));
+}
+
+TEST_P(Audit, CampaignProductLists)
+{
+    // C1 names its required products in one text (all must be there), C2 its alternatives
+    // (one must be); a code counts when it is part of the text.
+    sellable(S("A1"), 10);
+    sellable(S("A2"), 10);
+    sellable(S("A3"), 10);
+    sellable(S("B9"), 10);
+    addGroup(S("G1"), {S("A1"), S("A2")}, quantity(1, 1));
+    struct Case {
+        const char* lista;
+        const char* opcionais;
+        const char* achado;  // nullptr: the campaign can complete
+    } cases[] = {
+        {"A2;A3", nullptr, "mas A3 não está em nenhum grupo"},
+        {"A2", nullptr, nullptr},
+        {nullptr, "B9,A3", "nenhum dos produtos de \"B9,A3\""},
+        {nullptr, "B9/A2", nullptr},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString codigo = S("C") + QString::number(++n);
+        insertCampaign(*db, codigo, S("A1"), S("A2"));
+        exec(S("UPDATE COMBINAPROD SET CDPRODCOMB3 = %1, CDPRODCOMBOPC = %2 WHERE CDCAMPPROMO = '%3'")
+                 .arg(c.lista ? S("'%1'").arg(S(c.lista)) : S("NULL"),
+                      c.opcionais ? S("'%1'").arg(S(c.opcionais)) : S("NULL"), codigo));
+        QStringList motivos;
+        for (const Achado& a : audita())
+            if (a.produto == codigo)
+                motivos << a.motivo;
+        if (c.achado) {
+            ASSERT_EQ(motivos.size(), 1) << codigo.toStdString();
+            EXPECT_TRUE(motivos[0].contains(S(c.achado))) << motivos[0].toStdString();
+        } else {
+            EXPECT_TRUE(motivos.isEmpty()) << motivos.join(S(" | ")).toStdString();
+        }
+        exec(S("DELETE FROM COMBINAPROD"));
+        exec(S("DELETE FROM CAMPANHAPROMO"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Audit, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         [](const ::testing::TestParamInfo<Backend>& p) {
+                             return backendName(p.param).toStdString();
+                         });
 
 }  // namespace
 }  // namespace kvp::test

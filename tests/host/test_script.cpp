@@ -5,10 +5,19 @@
 #include "script.h"
 #include "scriptrun.h"
 #include "shop.h"
+#include "windowrecorder.h"
+
+#include "form.h"
+#include "screendialog.h"
+
+#include "itemrecord.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -166,9 +175,21 @@ TEST(ScriptParse, FaultsOfTheNewCommandsNameTheirLine)
     EXPECT_EQ(errorLine(S("combo 1\ncalls loud\nopen\n")), 2);
     EXPECT_EQ(errorLine(S("combo 1\nopen\nquantity 2\n")), 3) << "a new call starts with its combo";
     EXPECT_EQ(errorLine(S("combo 1\nopen\nkey Esc\ncombo 2\n")), 4) << "a call never made";
+    EXPECT_EQ(errorLine(S("combo 1\nstation\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nstation a.cds CDLOJA\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 20 client\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 client 5\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nprice 1001 20 client -1\nopen\n")), 2);
+    EXPECT_EQ(errorLine(S("combo 1\nshow slot 1\nopen\n")), 2) << "only the module before open";
 }
 
 namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 // Replays in-process against a sample shop built once for the suite.
 class ScriptReplay : public ::testing::Test {
@@ -209,6 +230,25 @@ TEST_F(ScriptReplay, ALeftSaleHandsBackNothing)
     EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
     EXPECT_EQ(out, S("dialog question \"Deseja sair da tela de promoção combinada?\" -> yes\n"
                      "items 0\nobservations 0\ncontrolled 0\nresult false\n"));
+}
+
+TEST_F(ScriptReplay, TheRunFoldersStationIsBackHoweverTheCallEnds)
+{
+    const QByteArray before = fileBytes(folder.parametersPath());
+    ASSERT_FALSE(before.isEmpty());
+    const struct {
+        const char* script;
+        const char* failure;
+    } cases[] = {
+        {"combo 9003\nstation NOFIELD=1\nopen\nkey Esc\n", "t.kvs:2: station: no field NOFIELD"},
+        {"combo 9003\nstation none.cds\nopen\nkey Esc\n", "t.kvs:2: station: no parameter file"},
+        {"combo 9003\nstation CDLOJA=02\nopen\nexpect lblCabecalho \"x\"\n", "t.kvs:4: expect"},
+    };
+    for (const auto& c : cases) {
+        replay(S(c.script));
+        EXPECT_TRUE(failure.startsWith(S(c.failure))) << c.script << failure.toStdString();
+        EXPECT_EQ(fileBytes(folder.parametersPath()), before) << c.script;
+    }
 }
 
 TEST_F(ScriptReplay, AReplayStopsAtTheLineThatWentWrong)
@@ -348,4 +388,149 @@ TEST(SampleShop, SqlSplitsAtSemicolonsOutsideQuotesAndDropsComments)
     EXPECT_EQ(s.at(0), S("INSERT INTO T VALUES ('a;b', 'it''s')"));
     EXPECT_EQ(s.at(1), S("SELECT 1"));
     EXPECT_THROW(splitSqlStatements(S("SELECT 'open")), HostError);
+}
+
+namespace {
+
+// The window's dialogs, answering what the test sets.
+struct SetDialogs : DialogDriver {
+    bool yes = true;
+    std::optional<QString> text;
+    ObservationChoice choice;
+    std::optional<int> row;
+    bool message(const MessageRequest&) override { return yes; }
+    std::optional<QString> keypad(const KeypadRequest&) override { return text; }
+    ObservationChoice observation(const ObservationRequest&) override { return choice; }
+    std::optional<QString> coupon(const CouponRequest&) override { return text; }
+    std::optional<int> search(const SearchRequest&) override { return row; }
+    std::optional<int> fiscalMenu(const FiscalMenuRequest&) override { return row; }
+};
+
+}  // namespace
+
+TEST(WindowRecording, EachAnswerIsWrittenAsTheLineThatGivesItAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(S("sale.kvs"));
+    WindowRecorder recorder(path);
+    SetDialogs inner;
+    RecordingDialogs dialogs(inner, recorder);
+    Combo combo;
+    combo.code = S("9002");
+    recorder.beginCall(combo, 2, S("7"), QDateTime(QDate(2025, 6, 14), QTime(12, 30)), 0.482);
+
+    ObservationRequest obs;
+    obs.occurrences = DataPacket{records::ocorrencia(), {}};
+    obs.occurrences.rows = {Row{S("01")}, Row{S("04")}};
+    const struct {
+        std::function<void()> ask;
+        const char* line;
+    } cases[] = {
+        {[&] { inner.yes = false; dialogs.message({S("Sair?"), MessageKind::Question, {}}); }, "answer question no"},
+        {[&] { dialogs.message({S("Bloqueado"), MessageKind::Warning, {}}); }, "answer warning"},
+        {[&] { inner.text = S("0,45"); dialogs.keypad({}); }, "answer keypad 0,45"},
+        {[&] { inner.text.reset(); dialogs.keypad({}); }, "answer keypad cancel"},
+        {[&] { inner.choice = {true, {1, 0}, S("sem sal")}; dialogs.observation(obs); }, "answer observation 04 01 | \"sem sal\""},
+        {[&] { inner.choice = {}; dialogs.observation(obs); }, "answer observation cancel"},
+        {[&] { inner.text = QString(); dialogs.coupon({}); }, "answer coupon"},
+        {[&] { inner.text = S("CUPOM10"); dialogs.coupon({}); }, "answer coupon CUPOM10"},
+        {[&] { inner.row = 0; dialogs.search({}); }, "answer search 1"},
+        {[&] { inner.row.reset(); dialogs.fiscalMenu({}); }, "answer fiscal close"},
+    };
+    QStringList expected{S("combo 9002"), S("quantity 2"), S("sale 7"), S("clock 2025-06-14 12:30:00"),
+                         S("scale 0,482")};
+    for (const auto& c : cases) {
+        c.ask();
+        expected << S(c.line);
+    }
+    expected << S("open");
+    DataSet items(S("cdsItensRet"), records::itemProd());
+    DataSet observations(S("cdsObsRet"), records::obsItens());
+    DataSet controlled(S("cdsCtObsRet"), records::prodCtObs());
+    items.emptyOrCreate();
+    observations.emptyOrCreate();
+    controlled.emptyOrCreate();
+    QString error;
+    ASSERT_TRUE(recorder.endCall(items, observations, controlled, false, error)) << error.toStdString();
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    QStringList lines = text.split(QLatin1Char('\n'));
+    lines = lines.mid(1, expected.size());  // after the heading comment
+    EXPECT_EQ(lines.join(S("\n")).toStdString(), expected.join(S("\n")).toStdString());
+    EXPECT_TRUE(text.contains(S("expect result false\nexpect items 0\n")));
+    // The recording is a script: every line of it parses.
+    const Script script = Script::parse(text, path);
+    EXPECT_EQ(script.sales.size(), 1);
+}
+
+TEST(WindowRecording, TouchesAndKeysOnAScreenComeAfterTheAnswersTheyTook)
+{
+    test::qtApp();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(S("sale.kvs"));
+    WindowRecorder recorder(path);
+    SetDialogs inner;
+    RecordingDialogs dialogs(inner, recorder);
+
+    screen::Form form(S("frmTeste"));
+    form.frame.bounds = {0, 0, 300, 200};
+    screen::Control ok;
+    ok.name = S("bldOk");
+    ok.kind = screen::ControlKind::Button;
+    ok.bounds = {10, 10, 120, 40};
+    ok.caption = S("Confirmar");
+    form.addControl(ok);
+    screen::Control label;
+    label.name = S("lblTexto");
+    label.kind = screen::ControlKind::Label;
+    label.bounds = {10, 80, 200, 20};
+    form.addControl(label);
+    // The button's handler asks a question, as a confirmation does.
+    struct Binding : ui::FormBinding {
+        RecordingDialogs& dialogs;
+        explicit Binding(RecordingDialogs& d) : dialogs(d) {}
+        std::function<void()> touchHandler(const screen::Control& c) override
+        {
+            if (c.name != QLatin1String("bldOk"))
+                return {};
+            return [this] { dialogs.message({S("Confirma?"), MessageKind::Question, {}}); };
+        }
+        void keyDown(int) override {}
+        void keyPress(QChar) override {}
+    };
+    ui::ScreenDialog screen(form, nullptr, std::make_unique<Binding>(dialogs));
+    screen.show();
+    qApp->installEventFilter(&recorder);
+    Combo combo;
+    combo.code = S("9003");
+    recorder.beginCall(combo, 1, S("1"), QDateTime(QDate(2025, 6, 14), QTime(12, 30)), 0);
+
+    auto press = [](QWidget* w) {
+        const QPointF at(w->width() / 2.0, w->height() / 2.0);
+        QMouseEvent down(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                       Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &up);
+    };
+    press(screen.view()->widgetFor(S("lblTexto")));  // takes no touches: not recorded
+    inner.yes = true;
+    press(screen.view()->widgetFor(S("bldOk")));
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
+    QCoreApplication::sendEvent(&screen, &esc);
+
+    DataSet items(S("cdsItensRet"), records::itemProd());
+    DataSet observations(S("cdsObsRet"), records::obsItens());
+    DataSet controlled(S("cdsCtObsRet"), records::prodCtObs());
+    QString error;
+    ASSERT_TRUE(recorder.endCall(items, observations, controlled, false, error)) << error.toStdString();
+    qApp->removeEventFilter(&recorder);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.contains(S("scale 0\nopen\nanswer question yes\ntouch bldOk\nkey Esc\n")))
+        << text.toStdString();
 }
