@@ -87,6 +87,16 @@ TEST_F(Confirmation, DiscountsOfGroupsThatTakeNoneMoveToTheOthers)
     EXPECT_EQ(column("VRDESCDIA"), (QStringList{S("1"), S("1"), S("0"), S("0"), S("0")}));
 }
 
+// Pool 2,00 over three lines: each share is cut, never rounded, to 0,66, and the two cents
+// left go to the dearest line; the lines never take a cent more than the pool.
+TEST_F(Confirmation, SharesAreCutToTheCentAndNeverExceedThePool)
+{
+    redistributionShop(8);
+    setDiscount(2, 0, 0);
+    confirm();
+    EXPECT_EQ(column("VRDESCONTO"), (QStringList{S("1"), S("0"), S("0.66"), S("0.66"), S("0.68")}));
+}
+
 TEST_F(Confirmation, ARedistributionThatLeavesALineWorthNothingIsUndone)
 {
     redistributionShop(1.50);
