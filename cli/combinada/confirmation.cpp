@@ -48,6 +48,9 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
         }
         boPromocaoComb = true;
         Close();
+    } catch (const FalhaNaUnidade& falha) {
+        // Shown now that the unit has let go of its locks; the screen stays open.
+        falha.mostra();
     } catch (const SilentAbort&) {
         // Shown and logged already; the screen stays open.
     } catch (const std::exception& e) {
