@@ -116,14 +116,30 @@ inline bool VerificaPromo(const QString& filial, const QString& produto)
     return promocao;
 }
 
-// The branch's display and coupon switches; a failed lookup stops the start-up rather
-// than sell without the coupons or prices the shop set.
+// True when the last data function failed; the failure has been shown and logged.
+inline bool FalhouDados(const QString& method, const QString& detail1)
+{
+    try {
+        VerificaFalhaDados(method, detail1);
+    } catch (const SilentAbort&) {
+        return true;
+    }
+    return false;
+}
+
+// The branch's display and coupon switches. A failed lookup is shown and logged, and the
+// start-up goes on with the switch's fallback (zero-priced products shown, coupons off):
+// a broken settings table must not stop every sale of a combo.
 inline void LeChavesFilial(const QString& filial, QString& exibeProd, QString& utCupomDesc)
 {
     exibeProd = getExibeProd(filial);
-    VerificaFalhaDados(QStringLiteral("getExibeProd"), filial);
+    if (FalhouDados(QStringLiteral("getExibeProd"), filial)) {
+        exibeProd = kS;
+    }
     utCupomDesc = getIDUTCUPOMDESC();
-    VerificaFalhaDados(QStringLiteral("getIDUTCUPOMDESC"), QString());
+    if (FalhouDados(QStringLiteral("getIDUTCUPOMDESC"), QString())) {
+        utCupomDesc = kN;
+    }
 }
 
 // The data calls of a confirmation as one unit: whatever they write is kept only when
