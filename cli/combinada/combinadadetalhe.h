@@ -178,6 +178,36 @@ private:
     bool m_aberta = false;
 };
 
+// A dataset's rows, its indexes and the one in use. A failed operation puts them back
+// exactly, so that nothing it did (a price order, say) changes what a later one does.
+class RetratoDataSet {
+public:
+    explicit RetratoDataSet(const DataSet& ds)
+        : m_ativo(ds.isActive()), m_dados(ds.data()), m_indices(ds.indexes()),
+          m_indice(ds.indexName())
+    {
+    }
+    void restaura(DataSet& ds) const
+    {
+        if (!m_ativo) {
+            ds.close();
+            return;
+        }
+        ds.setData(m_dados);
+        ds.clearIndexes();
+        for (const IndexDef& indice : m_indices) {
+            ds.addIndex(indice);
+        }
+        ds.setIndexName(m_indice);
+    }
+
+private:
+    bool m_ativo;
+    DataPacket m_dados;
+    QList<IndexDef> m_indices;
+    QString m_indice;
+};
+
 // The text of an error as the operator and the log see it.
 inline QString textoErro(const std::exception& e)
 {

@@ -34,16 +34,19 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
     try {
         itens.clearFilter();
         cdsItemProdAux.copyFrom(itens);
+        const RetratoDataSet linhas(itens);
+        const RetratoDataSet ultimoPreco(cdsRetornaPreco);
         if (!SelecaoCompleta()) {
             return;
         }
-        // Everything below either completes or leaves the lines (as cdsItemProdAux holds
-        // them), the tray and the database as they were: a sale is never confirmed with
+        // Everything below either completes or leaves the lines (rows, order, indexes),
+        // the tray and the database as they were: a sale is never confirmed with
         // lines that were not priced by the whole confirmation.
         try {
             ConcluiConfirmacao();
         } catch (...) {
-            itens.setData(cdsItemProdAux.data());
+            linhas.restaura(itens);
+            ultimoPreco.restaura(cdsRetornaPreco);
             throw;
         }
         boPromocaoComb = true;
