@@ -72,8 +72,18 @@ void TfrmPromocaoCombinada::ConcluiConfirmacao()
     const bool modo1 = stTipoPrecoPromo == QLatin1String("1");
     const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
     const QString chaveCaixa = stCdFilial + QLatin1Char('-') + stCdCaixa;
+    const bool campanhas = (modo1 || modo2) && !itens.isEmpty();
+    // The host's price function runs before the unit takes its locks: another till, or the
+    // host itself, must not wait on them while it does.
+    struct PrecosAntes {
+        TfrmPromocaoCombinada& tela;
+        ~PrecosAntes() { tela.precosCampanha.reset(); }
+    } precosAntes{*this};
+    if (campanhas) {
+        ConsultaPrecosCampanha();
+    }
     UnidadeConfirmacao unidade(chaveCaixa);
-    if ((modo1 || modo2) && !itens.isEmpty()) {
+    if (campanhas) {
         if (stTipoChamada == QLatin1String("B")) {
             MensagemMetodoLog(setPromoCombAux(stCdFilial, stCdCaixa, itens.data()), true, 0,
                               QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
@@ -85,6 +95,29 @@ void TfrmPromocaoCombinada::ConcluiConfirmacao()
         DividePrecoProduto();
     }
     unidade.conclui();
+}
+
+// The price the campaigns would reprice each line's product with, asked of the host now.
+// A failed lookup is silent, as the campaigns' own is, and keeps the line's price.
+void TfrmPromocaoCombinada::ConsultaPrecosCampanha()
+{
+    DataSet& itens = cdsItemProd;
+    QHash<QString, std::optional<double>> precos;
+    for (itens.first(); !itens.eof(); itens.next()) {
+        const QString produto = itens.asString(QStringLiteral("CDPRODUTO"));
+        if (precos.contains(produto)) {
+            continue;
+        }
+        cdsRetornaPreco.emptyOrCreate();
+        ConsultaPreco(produto, QString(), kS);
+        std::optional<double> preco;
+        if (!cdsRetornaPreco.isEmpty()) {
+            cdsRetornaPreco.first();
+            preco = cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+        }
+        precos.insert(produto, preco);
+    }
+    precosCampanha = std::move(precos);
 }
 
 namespace {
