@@ -84,6 +84,7 @@ void TfrmPromocaoCombinada::ConcluiConfirmacao()
     }
     UnidadeConfirmacao unidade(chaveCaixa);
     if (campanhas) {
+        GravaRegistrosAninhados(chaveCaixa);
         if (stTipoChamada == QLatin1String("B")) {
             MensagemMetodoLog(setPromoCombAux(stCdFilial, stCdCaixa, itens.data()), true, 0,
                               QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
@@ -118,6 +119,21 @@ void TfrmPromocaoCombinada::ConsultaPrecosCampanha()
         precos.insert(produto, preco);
     }
     precosCampanha = std::move(precos);
+}
+
+// The add screen's records of the nested promotions whose lines are still in the sale,
+// in the order they were confirmed there.
+void TfrmPromocaoCombinada::GravaRegistrosAninhados(const QString& chaveCaixa)
+{
+    DataSet& itens = cdsItemProd;
+    for (const RegistroAninhadoPendente& registro : registrosAninhados) {
+        if (!itens.locate(QStringLiteral("NRSEQITEMADD"), registro.conjunto)) {
+            continue;
+        }
+        MensagemMetodoLog(setPromoCombAux(stCdFilial, stCdCaixa, registro.itens), true, 0,
+                          QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
+                          chaveCaixa + QStringLiteral("-cdsItemProd.Data"), QString());
+    }
 }
 
 namespace {

@@ -207,6 +207,16 @@ private:
                                              const QString& cdProdPai, bool paiImprime);
     void AplicaCampanha();
     void ConsultaPrecosCampanha();
+    void GravaRegistrosAninhados(const QString& chaveCaixa);
+
+    // The add screen's record ("B") of a nested promotion, kept until this sale is
+    // confirmed: written in the confirmation's unit while the promotion's lines (its
+    // NRSEQITEMADD) are still in the sale, and never for a sale that is cancelled.
+    struct RegistroAninhadoPendente {
+        int conjunto = 0;
+        DataPacket itens;
+    };
+    QList<RegistroAninhadoPendente> registrosAninhados;
 };
 
 }  // namespace kvp::combinada
