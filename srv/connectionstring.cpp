@@ -94,7 +94,9 @@ ConnectionSettings ConnectionSettings::parse(const QString& text)
             s.timeout = value.toInt(&ok);
             if (!ok || s.timeout < 1 || s.timeout > 3600)
                 throw ConnectionStringError(
-                    QStringLiteral("Connection string: bad timeout \"%1\" (whole seconds, 1 to 3600)").arg(value));
+                    QStringLiteral(
+                        "Connection string: bad timeout \"%1\" (whole seconds, 1 to 3600)")
+                        .arg(value));
         } else {
             throw ConnectionStringError(
                 QStringLiteral("Connection string: unknown key \"%1\"").arg(key));

@@ -68,12 +68,16 @@ QString sqlErrorText(const QSqlError& error)
     // SQLite's SQLITE_BUSY and SQLITE_LOCKED; PostgreSQL's lock_not_available and
     // query_canceled (the statement time limit).
     const QString code = error.nativeErrorCode();
-    if ((code == QLatin1String("5") || code == QLatin1String("6") || code == QLatin1String("55P03"))
-        && !g_lockWait.isEmpty())
-        text += QStringLiteral(" (gave up after waiting %1 for a lock another connection holds: "
-                               "another till, or the host)").arg(g_lockWait);
+    if ((code == QLatin1String("5") || code == QLatin1String("6") ||
+         code == QLatin1String("55P03")) &&
+        !g_lockWait.isEmpty())
+        text += QStringLiteral(
+                    " (gave up after waiting %1 for a lock another connection holds: "
+                    "another till, or the host)")
+                    .arg(g_lockWait);
     else if (code == QLatin1String("57014") && !g_statementLimit.isEmpty())
-        text += QStringLiteral(" (stopped after %1, the statement time limit)").arg(g_statementLimit);
+        text +=
+            QStringLiteral(" (stopped after %1, the statement time limit)").arg(g_statementLimit);
     return text;
 }
 
@@ -619,8 +623,8 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
         const std::optional<int> own = sqliteBusyOption(settings.options);
         const int ms = own.value_or(settings.timeoutOrDefault() * 1000);
         if (!own)
-            bounded.options += (bounded.options.isEmpty() ? QString() : QStringLiteral(";"))
-                + QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ms);
+            bounded.options += (bounded.options.isEmpty() ? QString() : QStringLiteral(";")) +
+                               QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ms);
         g_lockWait = millisecondsText(ms);
     }
     addDatabase(bounded, m_connectionName);
@@ -646,8 +650,8 @@ void TrdmPromocaoCombinada::boundPostgresWaits(QSqlDatabase& db)
     const bool given = settings.timeout > 0;
     auto bound = [&](const QString& name, int seconds, QString& shown) {
         QSqlQuery q(db);
-        if (!given && q.exec(QStringLiteral("SHOW ") + name) && q.next()
-            && q.value(0).toString() != QLatin1String("0")) {
+        if (!given && q.exec(QStringLiteral("SHOW ") + name) && q.next() &&
+            q.value(0).toString() != QLatin1String("0")) {
             shown = q.value(0).toString();
             return;
         }

@@ -48,8 +48,11 @@ class FalhaNaUnidade : public std::exception {
 public:
     FalhaNaUnidade(DataResult result, int code, QString method, QString module, QString detail1,
                    QString detail2)
-        : m_result(std::move(result)), m_code(code), m_method(std::move(method)),
-          m_module(std::move(module)), m_detail1(std::move(detail1)),
+        : m_result(std::move(result)),
+          m_code(code),
+          m_method(std::move(method)),
+          m_module(std::move(module)),
+          m_detail1(std::move(detail1)),
           m_detail2(std::move(detail2))
     {
     }
@@ -80,7 +83,8 @@ inline DataResult MensagemMetodoLog(const DataResult& result, bool show, int cod
         }
         LogKvp510(method + QStringLiteral(": ") + result.errorText());
     }
-    DataResult resposta = host().MensagemMetodo(result, show, code, method, module, detail1, detail2);
+    DataResult resposta =
+        host().MensagemMetodo(result, show, code, method, module, detail1, detail2);
     if (falha) {
         throw SilentAbort();
     }
@@ -183,7 +187,9 @@ private:
 class RetratoDataSet {
 public:
     explicit RetratoDataSet(const DataSet& ds)
-        : m_ativo(ds.isActive()), m_dados(ds.data()), m_indices(ds.indexes()),
+        : m_ativo(ds.isActive()),
+          m_dados(ds.data()),
+          m_indices(ds.indexes()),
           m_indice(ds.indexName())
     {
     }

@@ -26,11 +26,9 @@ struct RegrasFiscais {
             LogKvp510(aliquotas.errorText());
         }
         try {
-            const DataResult resposta =
-                host().MensagemMetodo(aliquotas, true, 0, QStringLiteral("getImposto"),
-                                      QStringLiteral("Cli_Kvp510"),
-                                      t.stCdFilial + QLatin1Char('-') + cdProduto + QLatin1Char('-'),
-                                      QString());
+            const DataResult resposta = host().MensagemMetodo(
+                aliquotas, true, 0, QStringLiteral("getImposto"), QStringLiteral("Cli_Kvp510"),
+                t.stCdFilial + QLatin1Char('-') + cdProduto + QLatin1Char('-'), QString());
             if (aliquotas.isError()) {
                 throw SilentAbort();  // shown, whatever the host does after showing it
             }

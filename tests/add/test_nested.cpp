@@ -191,8 +191,9 @@ TEST_F(Nested, TheNestedRecordStandsOrFallsWithTheSale)
     };
     auto records = [&] {
         QSqlQuery q(db->database());
-        EXPECT_TRUE(q.exec(S("SELECT NRSEQPRODCOM, COUNT(*) FROM PROMOCAOCOMBAUX "
-                             "GROUP BY NRSEQPRODCOM ORDER BY NRSEQPRODCOM")));
+        EXPECT_TRUE(
+            q.exec(S("SELECT NRSEQPRODCOM, COUNT(*) FROM PROMOCAOCOMBAUX "
+                     "GROUP BY NRSEQPRODCOM ORDER BY NRSEQPRODCOM")));
         QStringList out;
         while (q.next())
             out << q.value(0).toString() + S("x") + q.value(1).toString();

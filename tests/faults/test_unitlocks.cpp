@@ -25,24 +25,27 @@ public:
     {
         std::promise<bool> ready;
         std::future<bool> taken = ready.get_future();
-        m_thread = std::thread([this, connectionString, postgres, ready = std::move(ready)]() mutable {
-            const QString name = S("lock-holder");
-            {
-                QSqlDatabase db = addDatabase(ConnectionSettings::parse(connectionString), name);
-                QSqlQuery q(db);
-                const bool ok = db.open() &&
-                    (postgres ? q.exec(S("BEGIN")) &&
-                                    q.exec(S("LOCK TABLE PROMOCAOCOMBAUX, PROMOCAOCOMBTMP "
-                                             "IN ACCESS EXCLUSIVE MODE"))
-                              : q.exec(S("BEGIN EXCLUSIVE")));
-                ready.set_value(ok);
-                m_release.get_future().wait_for(std::chrono::seconds(30));
-                q.exec(S("ROLLBACK"));
-                q.finish();
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        });
+        m_thread =
+            std::thread([this, connectionString, postgres, ready = std::move(ready)]() mutable {
+                const QString name = S("lock-holder");
+                {
+                    QSqlDatabase db =
+                        addDatabase(ConnectionSettings::parse(connectionString), name);
+                    QSqlQuery q(db);
+                    const bool ok =
+                        db.open() &&
+                        (postgres ? q.exec(S("BEGIN")) &&
+                                        q.exec(S("LOCK TABLE PROMOCAOCOMBAUX, PROMOCAOCOMBTMP "
+                                                 "IN ACCESS EXCLUSIVE MODE"))
+                                  : q.exec(S("BEGIN EXCLUSIVE")));
+                    ready.set_value(ok);
+                    m_release.get_future().wait_for(std::chrono::seconds(30));
+                    q.exec(S("ROLLBACK"));
+                    q.finish();
+                    db.close();
+                }
+                QSqlDatabase::removeDatabase(name);
+            });
         m_taken = taken.get();
     }
     ~LockHolder() { release(); }
