@@ -89,6 +89,14 @@ ConnectionSettings ConnectionSettings::parse(const QString& text)
             s.password = value;
         } else if (key == QLatin1String("options")) {
             s.options = value;
+        } else if (key == QLatin1String("timeout")) {
+            bool ok = false;
+            s.timeout = value.toInt(&ok);
+            if (!ok || s.timeout < 1 || s.timeout > 3600)
+                throw ConnectionStringError(
+                    QStringLiteral(
+                        "Connection string: bad timeout \"%1\" (whole seconds, 1 to 3600)")
+                        .arg(value));
         } else {
             throw ConnectionStringError(
                 QStringLiteral("Connection string: unknown key \"%1\"").arg(key));
@@ -125,6 +133,8 @@ QString ConnectionSettings::toString() const
     add("user", user);
     add("password", password);
     add("options", options);
+    if (timeout > 0)
+        add("timeout", QString::number(timeout));
     return parts.join(QLatin1Char(';'));
 }
 

@@ -7,6 +7,8 @@
 //   database  database name, SQLite file, or for QODBC the whole ODBC connection string
 //   host, port, user, password
 //   options   the driver's connect options (QSqlDatabase::setConnectOptions)
+//   timeout   whole seconds a statement waits for a lock another connection holds before
+//             it gives up (1 to 3600; 5 when not given); see TrdmPromocaoCombinada
 // A value that holds ";" or starts with a quote or blank is written in double quotes,
 // a quote inside doubled:  database="Driver={PostgreSQL Unicode};Server=127.0.0.1"
 // Examples:
@@ -34,9 +36,13 @@ struct ConnectionSettings {
     QString user;
     QString password;
     QString options;
+    int timeout = -1;  // seconds; -1: the module's default
+
+    static constexpr int kDefaultTimeout = 5;
+    int timeoutOrDefault() const { return timeout > 0 ? timeout : kDefaultTimeout; }
 
     // Raises ConnectionStringError for an unknown key, a repeated key, an unclosed
-    // quote, a bad port or a missing driver.
+    // quote, a bad port or time-out, or a missing driver.
     static ConnectionSettings parse(const QString& text);
     // The text form; parse(toString()) gives back the same settings.
     QString toString() const;

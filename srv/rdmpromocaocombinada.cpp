@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -52,10 +54,51 @@ DataModuleError::DataModuleError(const QString& message)
 
 namespace {
 
+// What the connection's session waits for a lock before it gives up, and the statement time
+// limit, as a person reads them ("5 s"); set at each connect, named in the error of a
+// statement that gave up.
+QString g_lockWait;
+QString g_statementLimit;
+
 QString sqlErrorText(const QSqlError& error)
 {
     QString text = error.text().trimmed();
-    return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
+    if (text.isEmpty())
+        return QStringLiteral("Unknown database error");
+    // SQLite's SQLITE_BUSY and SQLITE_LOCKED; PostgreSQL's lock_not_available and
+    // query_canceled (the statement time limit).
+    const QString code = error.nativeErrorCode();
+    if ((code == QLatin1String("5") || code == QLatin1String("6") ||
+         code == QLatin1String("55P03")) &&
+        !g_lockWait.isEmpty())
+        text += QStringLiteral(
+                    " (gave up after waiting %1 for a lock another connection holds: "
+                    "another till, or the host)")
+                    .arg(g_lockWait);
+    else if (code == QLatin1String("57014") && !g_statementLimit.isEmpty())
+        text +=
+            QStringLiteral(" (stopped after %1, the statement time limit)").arg(g_statementLimit);
+    return text;
+}
+
+QString secondsText(int seconds)
+{
+    return QStringLiteral("%1 s").arg(seconds);
+}
+
+// SQLite's busy wait in milliseconds from the driver's connect options; none if not given.
+std::optional<int> sqliteBusyOption(const QString& options)
+{
+    static const QRegularExpression busy(QStringLiteral("QSQLITE_BUSY_TIMEOUT\\s*=\\s*(\\d+)"));
+    const QRegularExpressionMatch m = busy.match(options);
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1).toInt();
+}
+
+QString millisecondsText(int ms)
+{
+    return ms % 1000 == 0 ? secondsText(ms / 1000) : QStringLiteral("%1 ms").arg(ms);
 }
 
 FieldDef fieldFromDriver(const QSqlField& field, const QString& name)
@@ -591,13 +634,54 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
             QStringLiteral("Cannot connect to the database: the file %1 does not exist").arg(settings.database));
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
-    addDatabase(settings, m_connectionName);
+    ConnectionSettings bounded = settings;
+    g_lockWait.clear();
+    g_statementLimit.clear();
+    if (settings.driver == QLatin1String("QSQLITE")) {
+        // Every wait on another connection's lock is bounded: the host's own busy option
+        // stands, else the time-out (Qt's default would be five seconds, unnamed).
+        const std::optional<int> own = sqliteBusyOption(settings.options);
+        const int ms = own.value_or(settings.timeoutOrDefault() * 1000);
+        if (!own)
+            bounded.options += (bounded.options.isEmpty() ? QString() : QStringLiteral(";")) +
+                               QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ms);
+        g_lockWait = millisecondsText(ms);
+    }
+    addDatabase(bounded, m_connectionName);
 }
 
 void TrdmPromocaoCombinada::adcPromocaoCombinadaAfterConnect()
 {
     QSqlDatabase db = adcPromocaoCombinada();
     host().SetADODBSession(db);
+    if (m_dialect == Dialect::PostgreSql && db.driverName() == QLatin1String("QPSQL"))
+        boundPostgresWaits(db);
+}
+
+// PostgreSQL waits for a lock, and runs a statement, as long as it takes unless told: a
+// till or host holding a lock would hang the screen. The time-out the host gives in the
+// connection string is set; without one, a limit the server, the role or the host's
+// session set-up gave stands, and none gets the default. A statement may run twice its
+// lock wait, so that a lock wait ends as one.
+void TrdmPromocaoCombinada::boundPostgresWaits(QSqlDatabase& db)
+{
+    const ConnectionSettings settings = ConnectionSettings::parse(m_connectionString);
+    const int lock = settings.timeoutOrDefault();
+    const bool given = settings.timeout > 0;
+    auto bound = [&](const QString& name, int seconds, QString& shown) {
+        QSqlQuery q(db);
+        if (!given && q.exec(QStringLiteral("SHOW ") + name) && q.next() &&
+            q.value(0).toString() != QLatin1String("0")) {
+            shown = q.value(0).toString();
+            return;
+        }
+        if (!q.exec(QStringLiteral("SET %1 = %2").arg(name).arg(seconds * 1000)))
+            throw DataModuleError(QStringLiteral("Cannot bound the session's %1: %2")
+                                      .arg(name, sqlErrorText(q.lastError())));
+        shown = secondsText(seconds);
+    };
+    bound(QStringLiteral("lock_timeout"), lock, g_lockWait);
+    bound(QStringLiteral("statement_timeout"), 2 * lock, g_statementLimit);
 }
 
 void TrdmPromocaoCombinada::beginWork()

@@ -199,6 +199,7 @@ private:
     void dropStatements();
     void connect(const std::function<bool(QSqlDatabase&)>& open);
     bool adoptKeptSession(const QString& connectionString);
+    void boundPostgresWaits(QSqlDatabase& db);
 
     QString m_connectionName;
     QString m_connectionString;

@@ -5,6 +5,7 @@
 
 #include "combinadadetalhe.h"
 #include "hostservices.h"
+#include "modulevars.h"
 #include "oplog.h"
 #include "srv_kvp510.h"
 #include "textformat.h"
@@ -107,9 +108,13 @@ void TfrmPromoCombAdd::bldConfirmarClick()
         if (!SelecaoCompleta()) {
             return;
         }
-        // The screen closes only on a record that was stored: a failure leaves it open.
-        if (stTipoPrecoPromo == QLatin1String("2") && stTipoChamada == QLatin1String("B") &&
-            !cdsItemProd.isEmpty()) {
+        // The screen closes only on a record that was stored (or, opened from a sale, kept
+        // for that sale's confirmation): a failure leaves it open.
+        const bool registra = stTipoPrecoPromo == QLatin1String("2") &&
+                              stTipoChamada == QLatin1String("B") && !cdsItemProd.isEmpty();
+        if (registra && combinada::guardaRegistroAninhado) {
+            combinada::guardaRegistroAninhado(cdsItemProd.data());
+        } else if (registra) {
             combinada::detail::MensagemMetodoLog(
                 setPromoCombAux(stCdFilial, stCdCaixa, cdsItemProd.data()), true, 0,
                 QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),

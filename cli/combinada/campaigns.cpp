@@ -26,16 +26,21 @@ bool emCentavos(double valor)
 
 // The promotion's own price of the line the items stand on, its discount cleared; a
 // failed lookup keeps the price the line has rather than the price of whatever product
-// was looked up before.
+// was looked up before. Inside a confirmation the host was asked before its unit opened.
 double reprecifica(TfrmPromocaoCombinada& t)
 {
     DataSet& itens = t.cdsItemProd;
-    t.cdsRetornaPreco.emptyOrCreate();
-    t.ConsultaPreco(itens.asString(QStringLiteral("CDPRODUTO")), QString(), kS);
+    const QString produto = itens.asString(QStringLiteral("CDPRODUTO"));
     double preco = itens.asFloat(QStringLiteral("VRUNVENDAEST"));
-    if (!t.cdsRetornaPreco.isEmpty()) {
-        t.cdsRetornaPreco.first();
-        preco = t.cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+    if (t.precosCampanha) {
+        preco = t.precosCampanha->value(produto).value_or(preco);
+    } else {
+        t.cdsRetornaPreco.emptyOrCreate();
+        t.ConsultaPreco(produto, QString(), kS);
+        if (!t.cdsRetornaPreco.isEmpty()) {
+            t.cdsRetornaPreco.first();
+            preco = t.cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+        }
     }
     itens.edit();
     itens.setValue(QStringLiteral("VRUNVENDAEST"), preco);

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <exception>
+#include <utility>
 
 namespace kvp::combinada::detail {
 
@@ -36,20 +37,71 @@ private:
     DataSet& m_ds;
 };
 
+// True while a confirmation's unit of work is open (one at a time: the module is not
+// re-entrant).
+inline bool unidadeAberta = false;
+
+// A data call that failed inside a confirmation's unit. It is shown only once the unit has
+// rolled back, so that no message box waits on the operator while the unit holds its
+// locks.
+class FalhaNaUnidade : public std::exception {
+public:
+    FalhaNaUnidade(DataResult result, int code, QString method, QString module, QString detail1,
+                   QString detail2)
+        : m_result(std::move(result)),
+          m_code(code),
+          m_method(std::move(method)),
+          m_module(std::move(module)),
+          m_detail1(std::move(detail1)),
+          m_detail2(std::move(detail2))
+    {
+    }
+    const char* what() const noexcept override { return "Data call failed inside a unit of work"; }
+    // Shows and logs the failure as MensagemMetodoLog does outside a unit.
+    void mostra() const;
+
+private:
+    DataResult m_result;
+    int m_code;
+    QString m_method, m_module, m_detail1, m_detail2;
+};
+
 // The host's MensagemMetodo, with an error it is about to show written to the operation
-// log first: every error the screens show is logged, the data service's too.
+// log first: every error the screens show is logged, the data service's too. A failure
+// stops the caller (SilentAbort) whatever the host does after showing it: the host's
+// services leave that to the host, and a caller that went on would use a result that is
+// none (a confirmation would close as confirmed). Inside a unit the failure is carried out
+// of it first (FalhaNaUnidade).
 inline DataResult MensagemMetodoLog(const DataResult& result, bool show, int code,
                                     const QString& method, const QString& module,
                                     const QString& detail1, const QString& detail2)
 {
-    if (show && result.isError()) {
+    const bool falha = show && result.isError();
+    if (falha) {
+        if (unidadeAberta) {
+            throw FalhaNaUnidade(result, code, method, module, detail1, detail2);
+        }
         LogKvp510(method + QStringLiteral(": ") + result.errorText());
     }
-    return host().MensagemMetodo(result, show, code, method, module, detail1, detail2);
+    DataResult resposta =
+        host().MensagemMetodo(result, show, code, method, module, detail1, detail2);
+    if (falha) {
+        throw SilentAbort();
+    }
+    return resposta;
+}
+
+inline void FalhaNaUnidade::mostra() const
+{
+    try {
+        MensagemMetodoLog(m_result, true, m_code, m_method, m_module, m_detail1, m_detail2);
+    } catch (const SilentAbort&) {
+        // Shown; the operation stops here.
+    }
 }
 
 // A data function whose answer has no room for an error failed: shown and logged as the
-// others' failures are (the host's MensagemMetodo then aborts silently).
+// others' failures are, and the caller stops (SilentAbort).
 inline void VerificaFalhaDados(const QString& method, const QString& detail1)
 {
     const QString erro = ultimoErroDados();
@@ -68,19 +120,36 @@ inline bool VerificaPromo(const QString& filial, const QString& produto)
     return promocao;
 }
 
-// The branch's display and coupon switches; a failed lookup stops the start-up rather
-// than sell without the coupons or prices the shop set.
+// True when the last data function failed; the failure has been shown and logged.
+inline bool FalhouDados(const QString& method, const QString& detail1)
+{
+    try {
+        VerificaFalhaDados(method, detail1);
+    } catch (const SilentAbort&) {
+        return true;
+    }
+    return false;
+}
+
+// The branch's display and coupon switches. A failed lookup is shown and logged, and the
+// start-up goes on with the switch's fallback (zero-priced products shown, coupons off):
+// a broken settings table must not stop every sale of a combo.
 inline void LeChavesFilial(const QString& filial, QString& exibeProd, QString& utCupomDesc)
 {
     exibeProd = getExibeProd(filial);
-    VerificaFalhaDados(QStringLiteral("getExibeProd"), filial);
+    if (FalhouDados(QStringLiteral("getExibeProd"), filial)) {
+        exibeProd = kS;
+    }
     utCupomDesc = getIDUTCUPOMDESC();
-    VerificaFalhaDados(QStringLiteral("getIDUTCUPOMDESC"), QString());
+    if (FalhouDados(QStringLiteral("getIDUTCUPOMDESC"), QString())) {
+        utCupomDesc = kN;
+    }
 }
 
 // The data calls of a confirmation as one unit: whatever they write is kept only when
 // conclui() is reached and the commit succeeds; any other way out rolls it all back, so a
-// confirmation that failed leaves no rows behind.
+// confirmation that failed leaves no rows behind. A failed call inside it raises
+// FalhaNaUnidade (see MensagemMetodoLog), shown by the caller after the rollback.
 class UnidadeConfirmacao {
 public:
     explicit UnidadeConfirmacao(const QString& contexto) : m_contexto(contexto)
@@ -88,18 +157,22 @@ public:
         MensagemMetodoLog(IniciaTransacao(), true, 0, QStringLiteral("IniciaTransacao"),
                           QStringLiteral("Cli_Kvp510"), m_contexto, QString());
         m_aberta = true;
+        unidadeAberta = true;
     }
     UnidadeConfirmacao(const UnidadeConfirmacao&) = delete;
     UnidadeConfirmacao& operator=(const UnidadeConfirmacao&) = delete;
     ~UnidadeConfirmacao()
     {
         if (m_aberta) {
+            unidadeAberta = false;
             DesfazTransacao();
         }
     }
+    // Commits; a failed commit has rolled back and stops the caller like any failure.
     void conclui()
     {
         m_aberta = false;
+        unidadeAberta = false;
         MensagemMetodoLog(ConcluiTransacao(), true, 0, QStringLiteral("ConcluiTransacao"),
                           QStringLiteral("Cli_Kvp510"), m_contexto, QString());
     }
@@ -107,6 +180,38 @@ public:
 private:
     QString m_contexto;
     bool m_aberta = false;
+};
+
+// A dataset's rows, its indexes and the one in use. A failed operation puts them back
+// exactly, so that nothing it did (a price order, say) changes what a later one does.
+class RetratoDataSet {
+public:
+    explicit RetratoDataSet(const DataSet& ds)
+        : m_ativo(ds.isActive()),
+          m_dados(ds.data()),
+          m_indices(ds.indexes()),
+          m_indice(ds.indexName())
+    {
+    }
+    void restaura(DataSet& ds) const
+    {
+        if (!m_ativo) {
+            ds.close();
+            return;
+        }
+        ds.setData(m_dados);
+        ds.clearIndexes();
+        for (const IndexDef& indice : m_indices) {
+            ds.addIndex(indice);
+        }
+        ds.setIndexName(m_indice);
+    }
+
+private:
+    bool m_ativo;
+    DataPacket m_dados;
+    QList<IndexDef> m_indices;
+    QString m_indice;
 };
 
 // The text of an error as the operator and the log see it.

@@ -34,20 +34,26 @@ void TfrmPromocaoCombinada::bldConfirmarClick()
     try {
         itens.clearFilter();
         cdsItemProdAux.copyFrom(itens);
+        const RetratoDataSet linhas(itens);
+        const RetratoDataSet ultimoPreco(cdsRetornaPreco);
         if (!SelecaoCompleta()) {
             return;
         }
-        // Everything below either completes or leaves the lines (as cdsItemProdAux holds
-        // them), the tray and the database as they were: a sale is never confirmed with
+        // Everything below either completes or leaves the lines (rows, order, indexes),
+        // the tray and the database as they were: a sale is never confirmed with
         // lines that were not priced by the whole confirmation.
         try {
             ConcluiConfirmacao();
         } catch (...) {
-            itens.setData(cdsItemProdAux.data());
+            linhas.restaura(itens);
+            ultimoPreco.restaura(cdsRetornaPreco);
             throw;
         }
         boPromocaoComb = true;
         Close();
+    } catch (const FalhaNaUnidade& falha) {
+        // Shown now that the unit has let go of its locks; the screen stays open.
+        falha.mostra();
     } catch (const SilentAbort&) {
         // Shown and logged already; the screen stays open.
     } catch (const std::exception& e) {
@@ -66,8 +72,19 @@ void TfrmPromocaoCombinada::ConcluiConfirmacao()
     const bool modo1 = stTipoPrecoPromo == QLatin1String("1");
     const bool modo2 = stTipoPrecoPromo == QLatin1String("2");
     const QString chaveCaixa = stCdFilial + QLatin1Char('-') + stCdCaixa;
+    const bool campanhas = (modo1 || modo2) && !itens.isEmpty();
+    // The host's price function runs before the unit takes its locks: another till, or the
+    // host itself, must not wait on them while it does.
+    struct PrecosAntes {
+        TfrmPromocaoCombinada& tela;
+        ~PrecosAntes() { tela.precosCampanha.reset(); }
+    } precosAntes{*this};
+    if (campanhas) {
+        ConsultaPrecosCampanha();
+    }
     UnidadeConfirmacao unidade(chaveCaixa);
-    if ((modo1 || modo2) && !itens.isEmpty()) {
+    if (campanhas) {
+        GravaRegistrosAninhados(chaveCaixa);
         if (stTipoChamada == QLatin1String("B")) {
             MensagemMetodoLog(setPromoCombAux(stCdFilial, stCdCaixa, itens.data()), true, 0,
                               QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
@@ -79,6 +96,44 @@ void TfrmPromocaoCombinada::ConcluiConfirmacao()
         DividePrecoProduto();
     }
     unidade.conclui();
+}
+
+// The price the campaigns would reprice each line's product with, asked of the host now.
+// A failed lookup is silent, as the campaigns' own is, and keeps the line's price.
+void TfrmPromocaoCombinada::ConsultaPrecosCampanha()
+{
+    DataSet& itens = cdsItemProd;
+    QHash<QString, std::optional<double>> precos;
+    for (itens.first(); !itens.eof(); itens.next()) {
+        const QString produto = itens.asString(QStringLiteral("CDPRODUTO"));
+        if (precos.contains(produto)) {
+            continue;
+        }
+        cdsRetornaPreco.emptyOrCreate();
+        ConsultaPreco(produto, QString(), kS);
+        std::optional<double> preco;
+        if (!cdsRetornaPreco.isEmpty()) {
+            cdsRetornaPreco.first();
+            preco = cdsRetornaPreco.asFloat(QStringLiteral("VRPRECO"));
+        }
+        precos.insert(produto, preco);
+    }
+    precosCampanha = std::move(precos);
+}
+
+// The add screen's records of the nested promotions whose lines are still in the sale,
+// in the order they were confirmed there.
+void TfrmPromocaoCombinada::GravaRegistrosAninhados(const QString& chaveCaixa)
+{
+    DataSet& itens = cdsItemProd;
+    for (const RegistroAninhadoPendente& registro : registrosAninhados) {
+        if (!itens.locate(QStringLiteral("NRSEQITEMADD"), registro.conjunto)) {
+            continue;
+        }
+        MensagemMetodoLog(setPromoCombAux(stCdFilial, stCdCaixa, registro.itens), true, 0,
+                          QStringLiteral("setPromoCombAux"), QStringLiteral("Cli_Kvp510"),
+                          chaveCaixa + QStringLiteral("-cdsItemProd.Data"), QString());
+    }
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "modulevars.h"
 
+#include "dataset.h"
+
 namespace kvp::combinada {
 
 TfrmPromocaoCombinada* frmPromocaoCombinada = nullptr;
@@ -13,6 +15,7 @@ bool boPromocaoComb = false;
 int NrPgGrupo = 0;
 int NrPgProd = 0;
 PromoCombAddEntry criaPromoCombAdd;
+GuardaRegistroAninhado guardaRegistroAninhado;
 
 void resetModuleVariables()
 {
@@ -26,6 +29,7 @@ void resetModuleVariables()
     boPromocaoComb = false;
     NrPgGrupo = 0;
     NrPgProd = 0;
+    guardaRegistroAninhado = nullptr;
 }
 
 }  // namespace kvp::combinada

@@ -10,6 +10,7 @@
 
 namespace kvp {
 class DataSet;
+struct DataPacket;
 }
 
 namespace kvp::combinada {
@@ -39,6 +40,12 @@ using PromoCombAddEntry = std::function<bool(
     bool boDebitoAux, const QString& stNrVendaRest2, DataSet& cdsItensVendidos,
     const QString& stTipoChamada)>;
 extern PromoCombAddEntry criaPromoCombAdd;
+
+// Takes the add screen's record ("B") of a nested promotion while the selection screen
+// that opened the add screen runs: that sale writes it with its own confirmation, so a
+// cancelled sale leaves none. Empty otherwise: the add screen then writes it at once.
+using GuardaRegistroAninhado = std::function<void(const DataPacket& itens)>;
+extern GuardaRegistroAninhado guardaRegistroAninhado;
 
 // Puts every variable back to its state when the module was loaded (tests).
 void resetModuleVariables();

@@ -88,6 +88,14 @@ bool TfrmPromocaoCombinada::PromocaoAninhada(const QString& cdProduto, const Con
     cdsProdutosAdd.emptyOrCreate();
     cdsItemObsAdd.emptyOrCreate();
     cdsPromoCtObsAdd.emptyOrCreate();
+    // The nested promotion's record waits for this sale's confirmation, under the number
+    // its lines are about to get.
+    guardaRegistroAninhado = [this](const DataPacket& itens) {
+        registrosAninhados.append({nrSeqItemAdd, itens});
+    };
+    struct FimRegistro {
+        ~FimRegistro() { guardaRegistroAninhado = nullptr; }
+    } fimRegistro;
     CriaPromoCombAdd(cdsProdutosAdd, cdsItemObsAdd, cdsPromoCtObsAdd,
                      produtos.asString(QStringLiteral("CDPRODUTO")),
                      produtos.asString(QStringLiteral("NMPRODUTO")), stCdCliDebPadrao,

@@ -26,13 +26,13 @@ struct RegrasFiscais {
             LogKvp510(aliquotas.errorText());
         }
         try {
-            aliquota.setData(
-                host()
-                    .MensagemMetodo(aliquotas, true, 0, QStringLiteral("getImposto"),
-                                    QStringLiteral("Cli_Kvp510"),
-                                    t.stCdFilial + QLatin1Char('-') + cdProduto + QLatin1Char('-'),
-                                    QString())
-                    .asPacket());
+            const DataResult resposta = host().MensagemMetodo(
+                aliquotas, true, 0, QStringLiteral("getImposto"), QStringLiteral("Cli_Kvp510"),
+                t.stCdFilial + QLatin1Char('-') + cdProduto + QLatin1Char('-'), QString());
+            if (aliquotas.isError()) {
+                throw SilentAbort();  // shown, whatever the host does after showing it
+            }
+            aliquota.setData(resposta.asPacket());
         } catch (const SilentAbort&) {
             // Shown by the host. The rates of the product touched before are no rates of
             // this one: without its own it cannot pass.

@@ -14,8 +14,11 @@
 #include "messages.h"
 
 #include <QDir>
+#include <QHash>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 namespace kvp::combinada {
 
@@ -172,6 +175,11 @@ public:
     // ------------------------------------------------------------------ campaigns
     void ValidaCampanhaPromocional();
     bool Vd_Combinacoes();
+    // During a confirmation, the price of every line's product as the host gave it before
+    // the unit opened (none where the lookup failed); the campaigns reprice from it rather
+    // than call the host while the unit holds its locks. Empty otherwise: the campaigns
+    // then ask the host themselves.
+    std::optional<QHash<QString, std::optional<double>>> precosCampanha;
 
     // ------------------------------------------------------------------ confirmation
     // Virtual so that key tests can count confirmations.
@@ -198,6 +206,17 @@ private:
     detail::InsercaoProduto InsercaoAninhada(const QString& grupo, const QString& grupoOrigem,
                                              const QString& cdProdPai, bool paiImprime);
     void AplicaCampanha();
+    void ConsultaPrecosCampanha();
+    void GravaRegistrosAninhados(const QString& chaveCaixa);
+
+    // The add screen's record ("B") of a nested promotion, kept until this sale is
+    // confirmed: written in the confirmation's unit while the promotion's lines (its
+    // NRSEQITEMADD) are still in the sale, and never for a sale that is cancelled.
+    struct RegistroAninhadoPendente {
+        int conjunto = 0;
+        DataPacket itens;
+    };
+    QList<RegistroAninhadoPendente> registrosAninhados;
 };
 
 }  // namespace kvp::combinada

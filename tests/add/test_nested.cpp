@@ -6,6 +6,10 @@
 #include "kvp510.h"
 #include "rdmpromocaocombinada.h"
 
+#include <QSqlQuery>
+
+#include <algorithm>
+
 namespace kvp::test {
 namespace {
 
@@ -148,6 +152,59 @@ TEST_F(Nested, TheHostsEntryOpensTheAddScreenForANestedProduct)
     EXPECT_EQ(itensRet.recordCount(), 3);
     // The selection's owner frees the module once the whole call is over.
     EXPECT_EQ(rdmPromocaoCombinada, nullptr);
+}
+
+// Call type "B", price from the products: the add screen's record of the nested combo
+// belongs to the sale. A cancelled sale, or one whose nested combo left the tray, keeps
+// none of it; a confirmed sale keeps both records, the nested one first.
+TEST_F(Nested, TheNestedRecordStandsOrFallsWithTheSale)
+{
+    DataSet obs{S("cdsObsRet"), records::obsItens()};
+    DataSet ctObs{S("cdsCtObsRet"), records::prodCtObs()};
+    enum class End { Cancel, RemoveNestedThenConfirm, Confirm };
+    auto sell = [&](End end) {
+        presenter.then([&, end](screen::Form& f) {
+            auto& main = dynamic_cast<TfrmPromocaoCombinada&>(f);
+            onAddScreen([&](add::TfrmPromoCombAdd& a) { chooseAll(a); });
+            for (int k = 1; k <= combinada::kSlotsProduto; ++k)
+                if (main.imgProd(k).productCode == S("INNER"))
+                    main.bpbProd01Click(&main.imgProd(k));
+            if (end == End::RemoveNestedThenConfirm) {
+                const QList<screen::Control*> tray = main.controlesBandeja();
+                const auto picture = std::find_if(tray.begin(), tray.end(), [](screen::Control* c) {
+                    return c->kind == screen::ControlKind::Picture;
+                });
+                ASSERT_NE(picture, tray.end());
+                main.BandejaClick(**picture);
+                ASSERT_EQ(main.cdsItemProd.recordCount(), 0);
+            }
+            if (end == End::Cancel) {
+                host.answerQuestion(true);
+                main.bldCancelarClick();
+            } else {
+                main.bldConfirmarClick();
+            }
+        });
+        return combinada::CriaPromocaoInteligente(
+            itensRet, obs, ctObs, S("PROMO"), S("COMBO"), QString(), QString(), S("2"), S("V"),
+            S("D"), 20, 0, 1, false, false, S("V1"), itensVendidos, S("B"));
+    };
+    auto records = [&] {
+        QSqlQuery q(db->database());
+        EXPECT_TRUE(
+            q.exec(S("SELECT NRSEQPRODCOM, COUNT(*) FROM PROMOCAOCOMBAUX "
+                     "GROUP BY NRSEQPRODCOM ORDER BY NRSEQPRODCOM")));
+        QStringList out;
+        while (q.next())
+            out << q.value(0).toString() + S("x") + q.value(1).toString();
+        return out;
+    };
+    EXPECT_FALSE(sell(End::Cancel));
+    EXPECT_EQ(records(), QStringList{});
+    sell(End::RemoveNestedThenConfirm);
+    EXPECT_EQ(records(), QStringList{});
+    EXPECT_TRUE(sell(End::Confirm));
+    EXPECT_EQ(records(), (QStringList{S("001x3"), S("002x3")}));
 }
 
 }  // namespace

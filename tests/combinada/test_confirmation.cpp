@@ -87,6 +87,34 @@ TEST_F(Confirmation, DiscountsOfGroupsThatTakeNoneMoveToTheOthers)
     EXPECT_EQ(column("VRDESCDIA"), (QStringList{S("1"), S("1"), S("0"), S("0"), S("0")}));
 }
 
+// Pool 2,00 over three lines: each share is cut, never rounded, to 0,66, and the two cents
+// left go to the dearest line; the lines never take a cent more than the pool.
+TEST_F(Confirmation, SharesAreCutToTheCentAndNeverExceedThePool)
+{
+    redistributionShop(8);
+    setDiscount(2, 0, 0);
+    confirm();
+    EXPECT_EQ(column("VRDESCONTO"), (QStringList{S("1"), S("0"), S("0.66"), S("0.66"), S("0.68")}));
+}
+
+// A confirmation that fails after the redistribution placed its remainder (and with it
+// the price order) leaves the lines exactly as they were: rows, order and indexes.
+TEST_F(Confirmation, AFailedConfirmationLeavesTheLinesExactlyAsTheyWere)
+{
+    redistributionShop(8);
+    DataSet& itens = screen->cdsItemProd;
+    const DataPacket before = itens.data();
+    const QList<IndexDef> indexes = itens.indexes();
+    const QString indexName = itens.indexName();
+    db->exec(S("DROP TABLE CAMPANHAPROMO"));
+    confirm();
+    ASSERT_FALSE(combinada::boPromocaoComb);
+    EXPECT_EQ(itens.data().rows, before.rows);
+    EXPECT_EQ(itens.indexName(), indexName);
+    EXPECT_EQ(itens.indexes().size(), indexes.size());
+    EXPECT_EQ(column(itens, "CDPRODUTO"), (QStringList{S("X"), S("Y"), S("P"), S("Q"), S("R")}));
+}
+
 TEST_F(Confirmation, ARedistributionThatLeavesALineWorthNothingIsUndone)
 {
     redistributionShop(1.50);

@@ -3,6 +3,8 @@
 
 #include "selectionfixture.h"
 
+#include "rdmpromocaocombinada.h"
+
 namespace kvp::test {
 namespace {
 
@@ -125,6 +127,27 @@ TEST_F(Coupons, ASingleUseCouponServesOneLineUntilThatLineIsRemoved)
     EXPECT_TRUE(s.cdsCupomDescVenda.isEmpty());
     touchWith("UNICO");
     EXPECT_EQ(column("CDCUPOMDESCQMT"), (QStringList{S(""), S("UNICO")}));
+}
+
+// An insertion that fails after its coupon went in takes the coupon back with the line:
+// the single-use coupon is accepted on the retry.
+TEST_F(Coupons, AFailedInsertionGivesItsSingleUseCouponBack)
+{
+    coupon("UNICO", "V", 2, {}, {}, "S");
+    auto& s = start();
+    const struct Unhook {
+        ~Unhook() { setDataCallHook({}); }
+    } unhook;
+    setDataCallHook([](const QString& call) {
+        if (call == S("adqOcorPed"))
+            throw DataModuleError(S("injected failure"));
+    });
+    touchWith("UNICO");
+    setDataCallHook({});
+    ASSERT_EQ(lineCount(), 0);
+    EXPECT_TRUE(s.cdsCupomDescVenda.isEmpty());
+    touchWith("UNICO");
+    EXPECT_EQ(column("CDCUPOMDESCQMT"), QStringList{S("UNICO")});
 }
 
 TEST_F(Coupons, NoPromptWhereCouponsAreNotInUse)

@@ -3,6 +3,7 @@
 #include "screenfixture.h"
 
 #include "oplog.h"
+#include "rdmpromocaocombinada.h"
 
 #include <QFile>
 
@@ -61,6 +62,40 @@ TEST_F(Startup, InitialisationReadsTheHostFilesAndTheBranchSwitches)
     const QString log = logText(host);
     EXPECT_TRUE(log.contains(S(" - FILIAL: 01\n")));
     EXPECT_TRUE(log.contains(S(" - PROMOÇÃO: PROMO - COMBO\n")));
+}
+
+// A broken settings table: the switch's failed lookup is shown by name and logged, and
+// the screen starts with the switch's fallback (zero-priced products shown, coupons off).
+TEST_F(Startup, AFailedBranchSwitchWarnsThenStartsWithItsFallback)
+{
+    showZeroPrices(S("N"));
+    db->insert(S("PARAMGERAL"), {{"CDPARAMGERAL", S("01")}, {"IDUTCUPOMDESC", S("S")}});
+    groups(1);
+    struct Case {
+        const char* statement;
+        const char* function;
+        const char* exibeProd;
+        const char* cupom;
+    };
+    for (const Case c : {Case{"adqExibeProd", "getExibeProd", "S", "S"},
+                         Case{"adqParamGeral", "getIDUTCUPOMDESC", "N", "N"}}) {
+        SCOPED_TRACE(c.function);
+        host.clearCalls();
+        const struct Unhook {
+            ~Unhook() { setDataCallHook({}); }
+        } unhook;
+        setDataCallHook([&](const QString& call) {
+            if (call == S(c.statement))
+                throw DataModuleError(S("injected failure"));
+        });
+        auto& s = open();
+        EXPECT_EQ(s.stIdExibeProd, S(c.exibeProd));
+        EXPECT_EQ(s.stIdUtCupomDesc, S(c.cupom));
+        ASSERT_EQ(host.messages().size(), 1);
+        EXPECT_TRUE(host.messages().first().startsWith(S(c.function) + S(": ")));
+        EXPECT_TRUE(logText(host).contains(S(c.function) + S(": "))) << logText(host).toStdString();
+        EXPECT_EQ(menuCaptions().size(), 1);
+    }
 }
 
 TEST_F(Startup, AParameterFileWithoutOneOfItsFieldsIsRefusedByName)

@@ -3,7 +3,8 @@
 // every N until a run gets through. A failed run must leave the screen open, the lines as
 // they were, one message shown and logged, and no row of the till in the scratch or
 // record tables; the run that gets through must be priced in full and store its record
-// under the till's first number.
+// under the till's first number. All of it holds too with a host whose MensagemMetodo
+// shows a failure and returns.
 
 #include "backendselection.h"
 
@@ -18,12 +19,14 @@ enum class Fault { StatementError, ConnectionLost };
 struct Case {
     Backend backend;
     Fault fault;
+    bool hostReturns = false;
 };
 
 void PrintTo(const Case& c, std::ostream* os)
 {
     *os << backendName(c.backend).toStdString()
-        << (c.fault == Fault::StatementError ? "StatementError" : "ConnectionLost");
+        << (c.fault == Fault::StatementError ? "StatementError" : "ConnectionLost")
+        << (c.hostReturns ? "HostReturns" : "");
 }
 
 class ConfirmationFaults : public BackendSelection, public ::testing::WithParamInterface<Case> {
@@ -79,6 +82,7 @@ protected:
 
 TEST_P(ConfirmationFaults, EveryFailingCallLeavesTheSaleUnconfirmedAndUntouched)
 {
+    host.setMensagemMetodoReturns(GetParam().hostReturns);
     sellCombo();
     const DataPacket before = screen->cdsItemProd.data();
     QStringList failed;
@@ -127,7 +131,9 @@ TEST_P(ConfirmationFaults, EveryFailingCallLeavesTheSaleUnconfirmedAndUntouched)
 INSTANTIATE_TEST_SUITE_P(Backends, ConfirmationFaults,
                          ::testing::Values(Case{Backend::Sqlite, Fault::StatementError},
                                            Case{Backend::Postgres, Fault::StatementError},
-                                           Case{Backend::Postgres, Fault::ConnectionLost}),
+                                           Case{Backend::Postgres, Fault::ConnectionLost},
+                                           Case{Backend::Sqlite, Fault::StatementError, true},
+                                           Case{Backend::Postgres, Fault::ConnectionLost, true}),
                          [](const ::testing::TestParamInfo<Case>& param) {
                              std::ostringstream os;
                              PrintTo(param.param, &os);

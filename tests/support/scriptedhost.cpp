@@ -98,6 +98,13 @@ DataResult ScriptedHost::MensagemMetodo(const DataResult& result, bool show, int
 {
     record(QStringLiteral("MensagemMetodo"),
            {result.isError() ? result.errorText() : QString(), show, code, method, module, detail1, detail2});
+    if (m_mensagemMetodoReturns) {
+        try {
+            return defaultMensagemMetodo(*this, result, show, method);
+        } catch (const SilentAbort&) {
+            return result;  // shown; the caller goes on
+        }
+    }
     return defaultMensagemMetodo(*this, result, show, method);
 }
 

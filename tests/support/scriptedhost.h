@@ -57,6 +57,9 @@ public:
     // information or warning box must have been announced with expectMessage().
     void setStrictMessages(bool strict) { m_strictMessages = strict; }
     void expectMessage(const QString& text) { m_expectedMessages.push_back(text); }
+    // A host whose MensagemMetodo shows a failure and then returns it, rather than stop
+    // the caller: the module must not depend on the host stopping it.
+    void setMensagemMetodoReturns(bool returns) { m_mensagemMetodoReturns = returns; }
 
     // --- Record ---
     const QList<HostCall>& calls() const { return m_calls; }
@@ -116,6 +119,7 @@ private:
     std::deque<bool> m_access;
     std::deque<QString> m_expectedMessages;
     bool m_strictMessages = false;
+    bool m_mensagemMetodoReturns = false;
     QMap<QString, PriceEntry> m_prices;
     PriceFunction m_priceFunction;
     QList<HostCall> m_calls;
