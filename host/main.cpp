@@ -27,6 +27,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 using namespace kvp;
@@ -181,6 +182,19 @@ struct CommandLine {
         parser.addOptions({record, check});
     }
 };
+
+// Runs a command that prints a report on standard output and may end with an error; its
+// status is the program's.
+int report(const std::function<int(QTextStream&, QString&)>& run)
+{
+    QTextStream out(stdout);
+    QString error;
+    const int status = run(out, error);
+    out.flush();
+    if (!error.isEmpty())
+        tell(error);
+    return status;
+}
 
 int printSeed(const QString& dialectName)
 {
@@ -406,13 +420,7 @@ int main(int argc, char** argv)
         options.branch = parser.value(cl.branch);
         options.at = auditMoment;
         options.json = parser.isSet(cl.json);
-        QTextStream out(stdout);
-        QString error;
-        const int status = runAudit(options, out, error);
-        out.flush();
-        if (!error.isEmpty())
-            tell(error);
-        return status;
+        return report([&](QTextStream& out, QString& error) { return runAudit(options, out, error); });
     }
     if (parser.isSet(cl.check)) {
         CheckRunOptions options;
@@ -420,13 +428,7 @@ int main(int argc, char** argv)
         options.program = QCoreApplication::applicationFilePath();
         options.runFolder = folder;
         options.connectionString = otherDatabase ? connectionString : QString();
-        QTextStream out(stdout);
-        QString error;
-        const int status = runCheck(options, out, error);
-        out.flush();
-        if (!error.isEmpty())
-            tell(error);
-        return status;
+        return report([&](QTextStream& out, QString& error) { return runCheck(options, out, error); });
     }
     if (parser.isSet(cl.script)) {
         const QString scriptPath = parser.value(cl.script);
