@@ -505,13 +505,13 @@ TEST_F(CombinadaViewTest, TapsOnATouchScreenDoWhatClicksDo)
     s.passOn = true;
     ui::FormView view(s, ui::bindingFor(s));
     view.show();
-    QPointingDevice* finger = QTest::createTouchDevice();
+    const std::unique_ptr<QPointingDevice> finger(QTest::createTouchDevice());
     auto tap = [&](const QString& name) {
         QWidget* w = view.widgetFor(name);
         ASSERT_TRUE(w && w->isVisible()) << qPrintable(name);
         const QPoint at = w->mapTo(&view, w->rect().center());
-        QTest::touchEvent(&view, finger).press(0, at);
-        QTest::touchEvent(&view, finger).release(0, at);
+        QTest::touchEvent(&view, finger.get()).press(0, at);
+        QTest::touchEvent(&view, finger.get()).release(0, at);
     };
     auto caption = [&](const char* name) {
         return qobject_cast<QLabel*>(view.widgetFor(S(name)))->text();
