@@ -719,6 +719,14 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
             slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPreSelecPadr),
                                                   sqltext::preSelecPadr(m_dialect));
             break;
+        case Own::NumerosCombinacao:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPromocaoCombAux),
+                                                  sqltext::combinacoesEmUso());
+            break;
+        case Own::ReservaCaixa:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("lckPromocaoCombAux"),
+                                                  sqltext::reservaCaixa(m_dialect));
+            break;
         case Own::kCount: throw DataModuleError(QStringLiteral("No such statement"));
         }
     }

@@ -156,7 +156,8 @@ public:
     SqlStatement& statement(Stmt id);
     // The statements that only SQLite and PostgreSQL run (the shops' dialects answer the
     // same with the shared statements): one text for both, prepared on first use.
-    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, kCount };
+    // NumerosCombinacao and ReservaCaixa serve every dialect.
+    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, NumerosCombinacao, ReservaCaixa, kCount };
     SqlStatement& ownStatement(Own id);
     // SQLite and PostgreSQL: the multi-row INSERT of an insert statement for rows rows,
     // under the statement's name, prepared on first use and kept like the others.
