@@ -209,6 +209,23 @@ bool isNullValue(const QVariant& value)
     }
 }
 
+// A text as a literal that reads the same whatever standard_conforming_strings says (a
+// host's session set-up may switch it after Qt's driver looked): an escape string, its
+// backslashes and quotes doubled.
+QString escapedLiteral(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 4);
+    out += QLatin1String("E'");
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\''))
+            out += c;
+        out += c;
+    }
+    out += QLatin1Char('\'');
+    return out;
+}
+
 }  // namespace
 
 void SqlStatement::prepare(const QString& text)
@@ -257,6 +274,13 @@ void SqlStatement::bind(const QString& name, const QVariant& value)
     if (i < 0)
         throw DataModuleError(
             QStringLiteral("%1 has no parameter %2").arg(m_name, name));
+    // No database keeps a NUL inside a text: PostgreSQL refuses it, others cut the text
+    // there. The value itself is not repeated: it may be anything a host passed.
+    if (value.typeId() == QMetaType::QString &&
+        static_cast<const QString*>(value.constData())->contains(QChar(0)))
+        throw DataModuleError(
+            QStringLiteral("%1: the value of %2 holds a NUL character, which no text column can store")
+                .arg(m_name, name));
     if (!m_onServer)
         m_query.bindValue(m_placeholders.at(i), value);
     m_values[i] = value;
@@ -308,11 +332,15 @@ void SqlStatement::executeOnServer()
         run += QLatin1String(" (");
         for (qsizetype k = 0; k < m_positions.size(); ++k) {
             const QVariant& value = m_values.at(m_positions.at(k));
+            if (k > 0)
+                run += QLatin1String(", ");
+            if (value.typeId() == QMetaType::QString && !isNullValue(value)) {
+                run += escapedLiteral(*static_cast<const QString*>(value.constData()));
+                continue;
+            }
             QSqlField field(QString(), value.metaType());
             if (!isNullValue(value))
                 field.setValue(value);
-            if (k > 0)
-                run += QLatin1String(", ");
             run += driver->formatValue(field);
         }
         run += QLatin1Char(')');

@@ -189,6 +189,39 @@ TEST_P(Combination, CombinationNumbersPastNineHundredNinetyNine)
     EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", "020").filter(S("005")).size(), 1);
 }
 
+// A host may switch standard_conforming_strings off after the connection is made: texts
+// still arrive as they are, none escapes its literal, and a NUL is refused unechoed.
+TEST_P(Combination, TextsArriveWholeWhateverTheSessionsQuoting)
+{
+    if (usesPostgres(GetParam())) {
+        QSqlQuery off(rdmPromocaoCombinada->adcPromocaoCombinada());
+        ASSERT_TRUE(off.exec(S("SET standard_conforming_strings = off"))) << off.lastError().text().toStdString();
+    }
+    const int products = db().count(S("PRODUTO"));
+    const char* const codes[] = {"\\", "'", "\\'", "\\\\''", "x\\';--", "\\';DELETE FROM PRODUTO;--"};
+    for (const char* code : codes) {
+        ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+        const DataResult lookup = getCampanhaPromo(S("01"), S("001"), S(code), S(code));
+        EXPECT_FALSE(lookup.isError()) << code << ": " << lookup.toText().toStdString();
+        if (QString::fromUtf8(code).size() <= 10) {
+            const DataResult r = setItemPromoComb(S("01"), S("001"), items({code}));
+            ASSERT_TRUE(r.isEmpty()) << code << ": " << r.toText().toStdString();
+            EXPECT_EQ(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001"), L{S(code)}) << code;
+        }
+        EXPECT_EQ(db().count(S("PRODUTO")), products) << code;
+    }
+
+    ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+    const QString nul = S("AB") + QChar(0) + S("CD");
+    DataPacket packet = items({"M"});
+    packet.rows[0][1] = nul;
+    const DataResult r = setItemPromoComb(S("01"), S("001"), packet);
+    ASSERT_TRUE(r.isError());
+    EXPECT_TRUE(r.errorText().contains(S("NUL"))) << r.errorText().toStdString();
+    EXPECT_FALSE(r.errorText().contains(S("AB"))) << r.errorText().toStdString();
+    EXPECT_TRUE(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001").isEmpty());
+}
+
 TEST_P(Combination, CampaignColumnsAndDiscountOrder)
 {
     campaign("K1");
