@@ -380,8 +380,18 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
                                           .arg(m_name)
                                           .arg(record.count())
                                           .arg(fields.size()));
+            // The fields' meanings are the caller's; a text's width is still the shop's.
             m_resultFields = fields;
             m_widthGuessed = QList<bool>(fields.size(), false);
+            for (int i = 0; i < fields.size(); ++i) {
+                if (fields[i].type != FieldType::String)
+                    continue;
+                const int length = record.field(i).length();
+                if (length > 0)
+                    m_resultFields[i].size = length;
+                else
+                    m_widthGuessed[i] = true;
+            }
         }
         for (int i = 0; fields.isEmpty() && i < record.count(); ++i) {
             bool guessed = false;
@@ -404,7 +414,7 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
             open.size = 0;
             const QVariant value = coerceToField(open, m_query.value(i));
             if (field.size > 0)  // no width at all stays no limit
-                field.size = std::max(field.size, static_cast<int>(value.toString().size()));
+                field.size = std::max(field.size, characterCount(value.toString()));
             row.append(value);
         }
         packet.rows.append(std::move(row));

@@ -89,10 +89,10 @@ public:
     // execute(), then whether the first row exists; the rows are released.
     bool executeAny();
     // All rows of the last execute() as a packet, then releases them. Column names are
-    // upper-cased (PostgreSQL folds unquoted names to lower case); fields come from
-    // fields when given, else types from the column catalogue (the driver's for columns
-    // it does not know) and text widths from the driver, or the item record where the
-    // driver reports none. A text longer than a width the driver reported raises; a width
+    // upper-cased (PostgreSQL folds unquoted names to lower case); types come from
+    // fields when given, else from the column catalogue (the driver's for columns it does
+    // not know); text widths from the driver, or where the driver reports none, the
+    // width fields give or else the item record's. A text longer than a width the driver reported raises; a width
     // only taken from the item record grows to the longest text, so that one long name
     // does not cost a whole list (the line refuses it when it is chosen). The structure
     // is worked out on the first run and kept.
