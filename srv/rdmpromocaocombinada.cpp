@@ -673,6 +673,23 @@ void TrdmPromocaoCombinada::noteError(const QString& text)
         m_workError = text.isEmpty() ? QStringLiteral("Unknown database error") : text;
 }
 
+void TrdmPromocaoCombinada::reconnectIfLost()
+{
+    if (m_inWork)
+        return;
+    if (m_connected) {
+        // Only after a failure: asking costs ODBC a round trip.
+        if (!m_failed || !m_keepable || stillAlive(adcPromocaoCombinada(), m_dialect, m_fileId))
+            return;
+        setConnected(false);
+        m_lost = true;
+    }
+    if (!m_lost)
+        return;
+    connect([](QSqlDatabase& db) { return db.open(); });
+    m_lost = false;
+}
+
 void TrdmPromocaoCombinada::setConnected(bool on)
 {
     if (on == m_connected)

@@ -178,6 +178,10 @@ public:
     // A data function's failure, remembered when it happens inside a unit of work. The
     // connection is not kept past the module after any failure: the next one is new.
     void noteError(const QString& text);
+    // Replaces a connection the server ended (a killed session, a restart) after a
+    // failure showed it; outside a unit of work only. Raises like setConnected when the
+    // database is still away.
+    void reconnectIfLost();
 
     // Working tables of the two writing functions.
     DataSet cdsItemPromoComb{QStringLiteral("cdsItemPromoComb")};
@@ -205,6 +209,7 @@ private:
     qint64 m_fileId = -1;
     bool m_keepable = false;  // an in-memory SQLite database dies with its connection
     bool m_failed = false;
+    bool m_lost = false;  // closed after the server ended it; reopened by the next unit
     bool m_connected = false;
     bool m_inWork = false;
     QString m_workError;

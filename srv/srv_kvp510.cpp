@@ -555,6 +555,10 @@ DataResult setPromoCombAux(const QString& filial, const QString& caixa, const Da
 DataResult IniciaTransacao()
 {
     return guarded([](TrdmPromocaoCombinada& m) {
+        // A unit is the screen's next attempt at a sale: one that failed on a connection
+        // the server ended would fail again on it, on every attempt, until the screen
+        // closed.
+        m.reconnectIfLost();
         m.beginWork();
         return DataResult::empty();
     });
