@@ -62,8 +62,8 @@ int wholeNumber(const FieldDef& field, double v, const QString& text)
 {
     if (!std::isfinite(v) || v != std::trunc(v) || v < std::numeric_limits<int>::min() ||
         v > std::numeric_limits<int>::max())
-        throw DataSetError(
-            QStringLiteral("'%1' is not a whole number that fits integer field %2").arg(text, field.name));
+        throw DataSetError(QStringLiteral("'%1' is not a whole number that fits integer field %2")
+                               .arg(text, field.name));
     return static_cast<int>(v);
 }
 
@@ -122,11 +122,8 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
                 return v;
             return wholeNumber(field, textToDouble(field, s), s);
         }
-        switch (value.typeId()) {
-        case QMetaType::Double:
-        case QMetaType::Float: return wholeNumber(field, value.toDouble(), value.toString());
-        default: break;
-        }
+        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+            return wholeNumber(field, value.toDouble(), value.toString());
         bool ok = false;
         const qlonglong v = value.toLongLong(&ok);
         if (!ok)

@@ -146,8 +146,8 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
     for (const QString* value : {&query.branch, &query.customer, &query.product, &query.store,
                                  &query.consumer, &query.hhmm, &query.priceFlag, &query.callType})
         if (value->contains(QChar(0)))
-            return DataResult::error(
-                QStringLiteral("PRECOHOST: um dos valores da consulta de preço contém um caractere nulo"));
+            return DataResult::error(QStringLiteral(
+                "PRECOHOST: um dos valores da consulta de preço contém um caractere nulo"));
 
     QString error;
     if (!prepare(error))
@@ -194,7 +194,8 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
     // Infinity and NaN (a spreadsheet's "NaN" read as a number) pass every test below.
     if (!std::isfinite(r.price) || !std::isfinite(r.discount) || !std::isfinite(r.surcharge))
         return DataResult::error(
-            QStringLiteral("PRECOHOST: valor não finito no preço do produto %1").arg(query.product));
+            QStringLiteral("PRECOHOST: valor não finito no preço do produto %1")
+                .arg(query.product));
 
     const QDate today = now.date();
     const QDate from =

@@ -279,7 +279,8 @@ void SqlStatement::bind(const QString& name, const QVariant& value)
     if (value.typeId() == QMetaType::QString &&
         static_cast<const QString*>(value.constData())->contains(QChar(0)))
         throw DataModuleError(
-            QStringLiteral("%1: the value of %2 holds a NUL character, which no text column can store")
+            QStringLiteral(
+                "%1: the value of %2 holds a NUL character, which no text column can store")
                 .arg(m_name, name));
     if (!m_onServer)
         m_query.bindValue(m_placeholders.at(i), value);
@@ -775,11 +776,13 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
                                                   sqltext::preSelecPadr(m_dialect));
             break;
         case Own::NumerosCombinacao:
-            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPromocaoCombAux),
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(),
+                                                  statementName(Stmt::adqPromocaoCombAux),
                                                   sqltext::combinacoesEmUso());
             break;
         case Own::ReservaCaixa:
-            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), QStringLiteral("lckPromocaoCombAux"),
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(),
+                                                  QStringLiteral("lckPromocaoCombAux"),
                                                   sqltext::reservaCaixa(m_dialect));
             break;
         case Own::kCount: throw DataModuleError(QStringLiteral("No such statement"));

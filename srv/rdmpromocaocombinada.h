@@ -92,10 +92,10 @@ public:
     // upper-cased (PostgreSQL folds unquoted names to lower case); types come from
     // fields when given, else from the column catalogue (the driver's for columns it does
     // not know); text widths from the driver, or where the driver reports none, the
-    // width fields give or else the item record's. A text longer than a width the driver reported raises; a width
-    // only taken from the item record grows to the longest text, so that one long name
-    // does not cost a whole list (the line refuses it when it is chosen). The structure
-    // is worked out on the first run and kept.
+    // width fields give or else the item record's. A text longer than a width the driver reported
+    // raises; a width only taken from the item record grows to the longest text, so that one long
+    // name does not cost a whole list (the line refuses it when it is chosen). The structure is
+    // worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
     QVariant boundValue(const QString& name) const
@@ -157,7 +157,8 @@ public:
     // The statements that only SQLite and PostgreSQL run (the shops' dialects answer the
     // same with the shared statements): one text for both, prepared on first use.
     // NumerosCombinacao and ReservaCaixa serve every dialect.
-    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, NumerosCombinacao, ReservaCaixa, kCount };
+    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, NumerosCombinacao, ReservaCaixa,
+                     kCount };
     SqlStatement& ownStatement(Own id);
     // SQLite and PostgreSQL: the multi-row INSERT of an insert statement for rows rows,
     // under the statement's name, prepared on first use and kept like the others.

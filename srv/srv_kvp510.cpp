@@ -248,7 +248,8 @@ QString proximaCombinacao(TrdmPromocaoCombinada& m, const QString& filial, const
         const int valor = texto.toInt(&ok);
         if (!ok || valor < 0) {
             emUso.release();
-            throw DataModuleError(QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(texto));
+            throw DataModuleError(
+                QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(texto));
         }
         maior = std::max(maior, valor);
         if (valor <= kMaior)
@@ -264,9 +265,9 @@ QString proximaCombinacao(TrdmPromocaoCombinada& m, const QString& filial, const
         while (numero <= kMaior && usado[static_cast<size_t>(numero)])
             ++numero;
         if (numero > kMaior)
-            throw DataModuleError(
-                QStringLiteral("PROMOCAOCOMBAUX holds combinations 001 to 999 of branch %1, till %2: none is free")
-                    .arg(filial, caixa));
+            throw DataModuleError(QStringLiteral("PROMOCAOCOMBAUX holds combinations 001 to 999 of "
+                                                 "branch %1, till %2: none is free")
+                                      .arg(filial, caixa));
     }
     return Ajusta(QString::number(numero), 3);
 }

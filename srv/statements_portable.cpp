@@ -306,8 +306,9 @@ QString reservaCaixa(Dialect dialect)
         // Held to the end of the transaction; other branches and tills do not wait for it.
         // Taken through a read of the table (one row, whatever it holds), so that it waits
         // like every other step for whoever holds the table itself.
-        return QStringLiteral("SELECT pg_advisory_xact_lock(hashtext(CAST(:P_CDFILIAL AS TEXT) || '/' || "
-                              "CAST(:P_CDCAIXA AS TEXT)))\n"
+        return QStringLiteral("SELECT pg_advisory_xact_lock(\n"
+                              "         hashtext(CAST(:P_CDFILIAL AS TEXT) || '/' ||\n"
+                              "                  CAST(:P_CDCAIXA AS TEXT)))\n"
                               "  FROM (SELECT COUNT(*) AS N FROM PROMOCAOCOMBAUX\n"
                               "         WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA) A");
     case Dialect::MsSql:

@@ -126,8 +126,10 @@ TEST_F(Pricing, APriceFunctionThatFailsItselfStopsTheChoice)
     };
     for (const Case& c : {Case{"1", "Erro", true}, Case{"2", "Erro", true}, Case{"", "", false}}) {
         host.clearCalls();
-        EXPECT_EQ(s->ConsultaPreco(S("P1"), S(c.mode), QString()), S(c.result)) << "mode " << c.mode;
-        EXPECT_EQ(host.messages(), c.shown ? QStringList{S("sem conexão com o banco de preços")} : QStringList{})
+        EXPECT_EQ(s->ConsultaPreco(S("P1"), S(c.mode), QString()), S(c.result))
+            << "mode " << c.mode;
+        EXPECT_EQ(host.messages(),
+                  c.shown ? QStringList{S("sem conexão com o banco de preços")} : QStringList{})
             << "mode " << c.mode;
     }
 }

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <cmath>
 #include <limits>
-#include <QTemporaryDir>
 
 using namespace kvp;
 
@@ -473,7 +473,8 @@ TEST(DataSetFields, ValuesAreKeptAsTheyAreOrRefused)
         {name, QString(emoji + QLatin1Char('b')), {}},
     };
     for (const Case& c : cases) {
-        const std::string context = c.field.name.toStdString() + " <- " + c.in.toString().toStdString();
+        const std::string context =
+            c.field.name.toStdString() + " <- " + c.in.toString().toStdString();
         if (c.out.isValid()) {
             EXPECT_EQ(coerceToField(c.field, c.in), c.out) << context;
             continue;
@@ -482,7 +483,8 @@ TEST(DataSetFields, ValuesAreKeptAsTheyAreOrRefused)
             coerceToField(c.field, c.in);
             ADD_FAILURE() << context << " was taken";
         } catch (const DataSetError& e) {
-            EXPECT_TRUE(e.message().contains(c.field.name)) << context << ": " << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(c.field.name))
+                << context << ": " << e.message().toStdString();
         }
     }
 }

@@ -122,9 +122,11 @@ TEST_P(Tills, TwoTillsSharingANumberNeverShareACombinationNumber)
     for (auto& p : tills) {
         ASSERT_TRUE(p->waitForFinished(600000));
         const QString out = QString::fromUtf8(p->readAllStandardOutput()).trimmed();
-        EXPECT_EQ(p->exitCode(), 0) << out.toStdString() << "\n"
-                                    << QString::fromUtf8(p->readAllStandardError()).left(4000).toStdString();
-        EXPECT_TRUE(out.contains(QString(S(": %1 sold, 0 failed")).arg(sales))) << out.toStdString();
+        EXPECT_EQ(p->exitCode(), 0)
+            << out.toStdString() << "\n"
+            << QString::fromUtf8(p->readAllStandardError()).left(4000).toStdString();
+        EXPECT_TRUE(out.contains(QString(S(": %1 sold, 0 failed")).arg(sales)))
+            << out.toStdString();
         std::printf("[ clones   ] %s\n", qPrintable(out.section(S(", lines "), 0, 0)));
     }
     QStringList want;
@@ -132,8 +134,9 @@ TEST_P(Tills, TwoTillsSharingANumberNeverShareACombinationNumber)
         want << QString::number(n).rightJustified(3, QLatin1Char('0')) + S("|2");
     QStringList numbers;
     QSqlQuery q(db->database());
-    ASSERT_TRUE(q.exec(S("SELECT NRSEQPRODCOM, COUNT(*) FROM PROMOCAOCOMBAUX GROUP BY NRSEQPRODCOM "
-                         "ORDER BY NRSEQPRODCOM")));
+    ASSERT_TRUE(
+        q.exec(S("SELECT NRSEQPRODCOM, COUNT(*) FROM PROMOCAOCOMBAUX GROUP BY NRSEQPRODCOM "
+                 "ORDER BY NRSEQPRODCOM")));
     while (q.next())
         numbers << q.value(0).toString().trimmed() + S("|") + q.value(1).toString();
     EXPECT_EQ(numbers, want);

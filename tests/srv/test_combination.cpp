@@ -167,24 +167,29 @@ TEST_P(Combination, CombinationNumbersPastNineHundredNinetyNine)
     };
     for (const Case& c : cases) {
         for (const QString& n : c.inUse)
-            db().insert(S("PROMOCAOCOMBAUX"), {{"CDFILIAL", V("01")}, {"CDCAIXA", V(c.till)},
-                                               {"CDPRODUTO", V("M")}, {"NRSEQPRODCOM", n}});
+            db().insert(S("PROMOCAOCOMBAUX"), {{"CDFILIAL", V("01")},
+                                               {"CDCAIXA", V(c.till)},
+                                               {"CDPRODUTO", V("M")},
+                                               {"NRSEQPRODCOM", n}});
         const DataResult r = setPromoCombAux(S("01"), S(c.till), items({"C", "X"}));
         ASSERT_TRUE(r.isEmpty()) << c.till << ": " << r.toText().toStdString();
         EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", c.till).filter(S(c.next)).size(), 2)
-            << c.till << ": " << rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", c.till).join(S(",")).toStdString();
+            << c.till << ": "
+            << rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", c.till).join(S(",")).toStdString();
     }
 
     // All 999 in use: a clear error naming the table, nothing written; one freed is taken.
-    db().exec(S("INSERT INTO PROMOCAOCOMBAUX (CDFILIAL, CDCAIXA, CDPRODUTO, NRSEQPRODCOM) "
-                "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 999) "
-                "SELECT '01', '020', 'M', CASE WHEN I < 10 THEN '00' || I WHEN I < 100 THEN '0' || I "
-                "ELSE '' || I END FROM N"));
+    db().exec(
+        S("INSERT INTO PROMOCAOCOMBAUX (CDFILIAL, CDCAIXA, CDPRODUTO, NRSEQPRODCOM) "
+          "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 999) "
+          "SELECT '01', '020', 'M', CASE WHEN I < 10 THEN '00' || I WHEN I < 100 THEN '0' || I "
+          "ELSE '' || I END FROM N"));
     const DataResult full = setPromoCombAux(S("01"), S("020"), items({"C"}));
     ASSERT_TRUE(full.isError());
     EXPECT_TRUE(full.errorText().contains(S("PROMOCAOCOMBAUX"))) << full.errorText().toStdString();
     EXPECT_EQ(rows("PROMOCAOCOMBAUX", "CDPRODUTO", "01", "020").size(), 999);
-    db().exec(S("DELETE FROM PROMOCAOCOMBAUX WHERE CDCAIXA = '020' AND NRSEQPRODCOM IN ('005', '700')"));
+    db().exec(
+        S("DELETE FROM PROMOCAOCOMBAUX WHERE CDCAIXA = '020' AND NRSEQPRODCOM IN ('005', '700')"));
     ASSERT_TRUE(setPromoCombAux(S("01"), S("020"), items({"C"})).isEmpty());
     EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", "020").filter(S("005")).size(), 1);
 }
@@ -195,10 +200,12 @@ TEST_P(Combination, TextsArriveWholeWhateverTheSessionsQuoting)
 {
     if (usesPostgres(GetParam())) {
         QSqlQuery off(rdmPromocaoCombinada->adcPromocaoCombinada());
-        ASSERT_TRUE(off.exec(S("SET standard_conforming_strings = off"))) << off.lastError().text().toStdString();
+        ASSERT_TRUE(off.exec(S("SET standard_conforming_strings = off")))
+            << off.lastError().text().toStdString();
     }
     const int products = db().count(S("PRODUTO"));
-    const char* const codes[] = {"\\", "'", "\\'", "\\\\''", "x\\';--", "\\';DELETE FROM PRODUTO;--"};
+    const char* const codes[] = {"\\",     "'",       "\\'",
+                                 "\\\\''", "x\\';--", "\\';DELETE FROM PRODUTO;--"};
     for (const char* code : codes) {
         ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
         const DataResult lookup = getCampanhaPromo(S("01"), S("001"), S(code), S(code));

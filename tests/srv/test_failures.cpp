@@ -105,7 +105,8 @@ TEST_P(Failures, TheNextUnitAfterALostConnectionReconnects)
     }
     for (int attempt = 1; attempt <= 2; ++attempt) {
         ASSERT_TRUE(IniciaTransacao().isEmpty()) << "attempt " << attempt;
-        EXPECT_TRUE(setPromoCombAux(S("01"), S("001"), items({"A"})).isEmpty()) << "attempt " << attempt;
+        EXPECT_TRUE(setPromoCombAux(S("01"), S("001"), items({"A"})).isEmpty())
+            << "attempt " << attempt;
         EXPECT_TRUE(ConcluiTransacao().isEmpty()) << "attempt " << attempt;
     }
     EXPECT_EQ(db().count(S("PROMOCAOCOMBAUX")), 2);
