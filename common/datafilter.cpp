@@ -458,7 +458,16 @@ FilterEvaluator::Compiled FilterEvaluator::compile(const Filter::Node& node) con
     c.op = node.op;
     if (node.op != Filter::Op::IsNull && node.op != Filter::Op::NotNull) {
         try {
-            c.value = coerceToField(m_fields[c.field], node.value);
+            const FieldDef& field = m_fields[c.field];
+            // A text longer than the field's width is still a text: no value of the field
+            // equals it (a customer code of 11 digits against campaigns keyed by 10).
+            if (field.type == FieldType::String && node.value.typeId() == QMetaType::QString) {
+                FieldDef open = field;
+                open.size = 0;
+                c.value = coerceToField(open, node.value);
+            } else {
+                c.value = coerceToField(field, node.value);
+            }
         } catch (const DataSetError&) {
             throw DataSetError(QStringLiteral("Filter compares field '%1' with '%2', which is not of its type")
                                    .arg(node.field, node.value.toString()));

@@ -4,6 +4,8 @@
 #include "names.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace kvp {
@@ -44,7 +46,37 @@ double textToDouble(const FieldDef& field, const QString& text)
     return v;
 }
 
+// Infinity and NaN pass every comparison a price or amount is checked with (NaN is
+// neither above nor below zero) and would be sold as such.
+double finite(const FieldDef& field, double v)
+{
+    if (!std::isfinite(v))
+        throw DataSetError(QStringLiteral("'%1' is not a finite number for field %2")
+                               .arg(QString::number(v), field.name));
+    return v;
+}
+
+// An integer field takes a whole number in its range, or refuses it: rounding 3.7 or
+// wrapping 3000000000 would store another value than the shop's.
+int wholeNumber(const FieldDef& field, double v, const QString& text)
+{
+    if (!std::isfinite(v) || v != std::trunc(v) || v < std::numeric_limits<int>::min() ||
+        v > std::numeric_limits<int>::max())
+        throw DataSetError(QStringLiteral("'%1' is not a whole number that fits integer field %2")
+                               .arg(text, field.name));
+    return static_cast<int>(v);
+}
+
 }  // namespace
+
+int characterCount(const QString& text)
+{
+    int n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++n)
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+    return n;
+}
 
 QVariant coerceToField(const FieldDef& field, const QVariant& value)
 {
@@ -56,7 +88,7 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
                         ? value.toDateTime().toString(Qt::ISODate)
                         : value.toString();
         // Cutting would hand on a different code or name than the shop's: refuse instead.
-        if (field.size > 0 && s.size() > field.size)
+        if (field.size > 0 && s.size() > field.size && characterCount(s) > field.size)
             throw DataSetError(QStringLiteral("Value '%1' does not fit field %2 (%3 characters at most)")
                                    .arg(s, field.name)
                                    .arg(field.size));
@@ -71,13 +103,13 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
             const QString s = value.toString();
             if (s.trimmed().isEmpty())
                 return {};
-            return textToDouble(field, s);
+            return finite(field, textToDouble(field, s));
         }
         bool ok = false;
         const double v = value.toDouble(&ok);
         if (!ok)
             throw DataSetError(QStringLiteral("Value is not a number for field %1").arg(field.name));
-        return v;
+        return finite(field, v);
     }
     case FieldType::Integer: {
         if (value.typeId() == QMetaType::QString) {
@@ -88,13 +120,15 @@ QVariant coerceToField(const FieldDef& field, const QVariant& value)
             const int v = s.trimmed().toInt(&ok);
             if (ok)
                 return v;
-            return static_cast<int>(textToDouble(field, s));
+            return wholeNumber(field, textToDouble(field, s), s);
         }
+        if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
+            return wholeNumber(field, value.toDouble(), value.toString());
         bool ok = false;
         const qlonglong v = value.toLongLong(&ok);
         if (!ok)
             throw DataSetError(QStringLiteral("Value is not an integer for field %1").arg(field.name));
-        return static_cast<int>(v);
+        return wholeNumber(field, static_cast<double>(v), value.toString());
     }
     case FieldType::Boolean: {
         if (value.typeId() == QMetaType::Bool)

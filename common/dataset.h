@@ -54,10 +54,16 @@ FieldDef blobField(const QString& name);
 FieldDef booleanField(const QString& name);
 
 // Converts a value to the representation a field of the given type stores: QString
-// (a text longer than the width raises DataSetError naming field and value), double, int, QDateTime, QString for blobs or bool. Flags written as
-// text ("S"/"N", "T"/"F", "True"/"False", "1"/"0") read as booleans. A null or empty
-// input stays null. Raises DataSetError for text that is not a number.
+// (a text longer than the width raises DataSetError naming field and value), double, int,
+// QDateTime, QString for blobs or bool. Flags written as text ("S"/"N", "T"/"F", "True"/"False",
+// "1"/"0") read as booleans. A null or empty input stays null. Raises DataSetError for text that is
+// not a number, and for a float or integer field that cannot hold the value as it is (infinity,
+// NaN, a fraction or a number out of range for an integer).
 QVariant coerceToField(const FieldDef& field, const QVariant& value);
+// Characters as a database counts them against a text column's width: a character
+// outside the Basic Multilingual Plane (an emoji) is one, not the two UTF-16 units Qt
+// stores.
+int characterCount(const QString& text);
 
 using Row = QList<QVariant>;
 

@@ -78,7 +78,8 @@ QString fillObservationAnswer(const DataPacket& occurrences, const ObservationCh
 void fillCouponAnswer(const std::optional<QString>& code, HostAnswer& answer)
 {
     answer = HostAnswer{};
-    answer[4] = code ? code->trimmed().left(10) : QString();
+    // Whole: a code cut to ten characters may be another coupon.
+    answer[4] = code ? code->trimmed() : QString();
 }
 
 DataPacket visibleRows(DataSet& dataset)

@@ -23,7 +23,7 @@ namespace kvp::refhost {
 QString fillObservationAnswer(const DataPacket& occurrences, const ObservationChoice& choice,
                               HostAnswer& answer);
 
-// The coupon answer: slot 4 holds the typed code (trimmed, at most 10 characters), ""
+// The coupon answer: slot 4 holds the typed code (trimmed, never cut), ""
 // when cancelled; every other slot is empty.
 void fillCouponAnswer(const std::optional<QString>& code, HostAnswer& answer);
 

@@ -8,6 +8,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 
+#include <cmath>
+
 namespace kvp::refhost {
 
 namespace {
@@ -128,8 +130,25 @@ bool PriceTable::prepare(QString& error)
     return true;
 }
 
+bool isPriceCode(const QString& text)
+{
+    static const QStringList codes{
+        QStringLiteral("TABENCAD"), QStringLiteral("PRECNCAD"), QStringLiteral("DTCLI"),
+        QStringLiteral("DTLOJ"),    QStringLiteral("DTPAR"),    QStringLiteral("BLOQUEADO"),
+        QStringLiteral("FORAHORA"), QStringLiteral("PRECZERO"),
+    };
+    return codes.contains(text);
+}
+
 DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, DataSet& price)
 {
+    // A NUL would end the text early on its way to the database: refused before asking.
+    for (const QString* value : {&query.branch, &query.customer, &query.product, &query.store,
+                                 &query.consumer, &query.hhmm, &query.priceFlag, &query.callType})
+        if (value->contains(QChar(0)))
+            return DataResult::error(QStringLiteral(
+                "PRECOHOST: um dos valores da consulta de preço contém um caractere nulo"));
+
     QString error;
     if (!prepare(error))
         return DataResult::error(error);
@@ -171,6 +190,12 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
                                                  : QStringLiteral("TABENCAD"));
     }
     const PriceRow& r = *best;
+
+    // Infinity and NaN (a spreadsheet's "NaN" read as a number) pass every test below.
+    if (!std::isfinite(r.price) || !std::isfinite(r.discount) || !std::isfinite(r.surcharge))
+        return DataResult::error(
+            QStringLiteral("PRECOHOST: valor não finito no preço do produto %1")
+                .arg(query.product));
 
     const QDate today = now.date();
     const QDate from =

@@ -11,7 +11,8 @@
 //   BLOQUEADO  the price is blocked
 //   FORAHORA   the time of the sale lies outside the product's sale hours
 //   PRECZERO   the price is zero
-// A database failure or a damaged row gives its own readable text instead.
+// A database failure, a damaged row or a value holding a NUL gives its own readable
+// text instead.
 
 #include "dataresult.h"
 #include "dataset.h"
@@ -68,6 +69,10 @@ private:
     std::optional<QSqlQuery> m_prices;
     std::optional<QSqlQuery> m_branch;
 };
+
+// Whether a failure text is one of the codes above (a decision of the price function)
+// rather than a failure to decide.
+bool isPriceCode(const QString& text);
 
 // Fills the price record with the one row a successful lookup gives: the price, its
 // discount and surcharge in money (percent only tells how they were set).

@@ -114,7 +114,12 @@ bool QtHostServices::Pesquisa(DataSet& dataset, const QVariantList& further)
 
 DataResult QtHostServices::ChamaFuncaoGetRetornaPreco(const QVariantList& nine, DataSet& price)
 {
-    return m_prices->lookup(PriceQuery::fromValues(nine), now(), price);
+    DataResult result = m_prices->lookup(PriceQuery::fromValues(nine), now(), price);
+    // Only a code is the function's answer; any other failure means it could not decide
+    // (a product it would refuse among them), and is raised as the function's own.
+    if (result.isError() && !isPriceCode(result.errorText()))
+        throw HostError(result.errorText());
+    return result;
 }
 
 void QtHostServices::ControleAcess(int functionCode, const QVariant&, QString& text)

@@ -252,6 +252,23 @@ bool isNullValue(const QVariant& value)
     }
 }
 
+// A text as a literal that reads the same whatever standard_conforming_strings says (a
+// host's session set-up may switch it after Qt's driver looked): an escape string, its
+// backslashes and quotes doubled.
+QString escapedLiteral(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 4);
+    out += QLatin1String("E'");
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('\''))
+            out += c;
+        out += c;
+    }
+    out += QLatin1Char('\'');
+    return out;
+}
+
 }  // namespace
 
 void SqlStatement::prepare(const QString& text)
@@ -300,6 +317,14 @@ void SqlStatement::bind(const QString& name, const QVariant& value)
     if (i < 0)
         throw DataModuleError(
             QStringLiteral("%1 has no parameter %2").arg(m_name, name));
+    // No database keeps a NUL inside a text: PostgreSQL refuses it, others cut the text
+    // there. The value itself is not repeated: it may be anything a host passed.
+    if (value.typeId() == QMetaType::QString &&
+        static_cast<const QString*>(value.constData())->contains(QChar(0)))
+        throw DataModuleError(
+            QStringLiteral(
+                "%1: the value of %2 holds a NUL character, which no text column can store")
+                .arg(m_name, name));
     if (!m_onServer)
         m_query.bindValue(m_placeholders.at(i), value);
     m_values[i] = value;
@@ -351,11 +376,15 @@ void SqlStatement::executeOnServer()
         run += QLatin1String(" (");
         for (qsizetype k = 0; k < m_positions.size(); ++k) {
             const QVariant& value = m_values.at(m_positions.at(k));
+            if (k > 0)
+                run += QLatin1String(", ");
+            if (value.typeId() == QMetaType::QString && !isNullValue(value)) {
+                run += escapedLiteral(*static_cast<const QString*>(value.constData()));
+                continue;
+            }
             QSqlField field(QString(), value.metaType());
             if (!isNullValue(value))
                 field.setValue(value);
-            if (k > 0)
-                run += QLatin1String(", ");
             run += driver->formatValue(field);
         }
         run += QLatin1Char(')');
@@ -395,8 +424,18 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
                                           .arg(m_name)
                                           .arg(record.count())
                                           .arg(fields.size()));
+            // The fields' meanings are the caller's; a text's width is still the shop's.
             m_resultFields = fields;
             m_widthGuessed = QList<bool>(fields.size(), false);
+            for (int i = 0; i < fields.size(); ++i) {
+                if (fields[i].type != FieldType::String)
+                    continue;
+                const int length = record.field(i).length();
+                if (length > 0)
+                    m_resultFields[i].size = length;
+                else
+                    m_widthGuessed[i] = true;
+            }
         }
         for (int i = 0; fields.isEmpty() && i < record.count(); ++i) {
             bool guessed = false;
@@ -419,7 +458,7 @@ DataPacket SqlStatement::takePacket(const FieldDefs& fields)
             open.size = 0;
             const QVariant value = coerceToField(open, m_query.value(i));
             if (field.size > 0)  // no width at all stays no limit
-                field.size = std::max(field.size, static_cast<int>(value.toString().size()));
+                field.size = std::max(field.size, characterCount(value.toString()));
             row.append(value);
         }
         packet.rows.append(std::move(row));
@@ -739,6 +778,23 @@ void TrdmPromocaoCombinada::noteError(const QString& text)
         m_workError = text.isEmpty() ? QStringLiteral("Unknown database error") : text;
 }
 
+void TrdmPromocaoCombinada::reconnectIfLost()
+{
+    if (m_inWork)
+        return;
+    if (m_connected) {
+        // Only after a failure: asking costs ODBC a round trip.
+        if (!m_failed || !m_keepable || stillAlive(adcPromocaoCombinada(), m_dialect, m_fileId))
+            return;
+        setConnected(false);
+        m_lost = true;
+    }
+    if (!m_lost)
+        return;
+    connect([](QSqlDatabase& db) { return db.open(); });
+    m_lost = false;
+}
+
 void TrdmPromocaoCombinada::setConnected(bool on)
 {
     if (on == m_connected)
@@ -823,6 +879,16 @@ SqlStatement& TrdmPromocaoCombinada::ownStatement(Own id)
         case Own::PreSelecPadr:
             slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(), statementName(Stmt::adqPreSelecPadr),
                                                   sqltext::preSelecPadr(m_dialect));
+            break;
+        case Own::NumerosCombinacao:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(),
+                                                  statementName(Stmt::adqPromocaoCombAux),
+                                                  sqltext::combinacoesEmUso());
+            break;
+        case Own::ReservaCaixa:
+            slot = std::make_unique<SqlStatement>(adcPromocaoCombinada(),
+                                                  QStringLiteral("lckPromocaoCombAux"),
+                                                  sqltext::reservaCaixa(m_dialect));
             break;
         case Own::kCount: throw DataModuleError(QStringLiteral("No such statement"));
         }

@@ -89,13 +89,13 @@ public:
     // execute(), then whether the first row exists; the rows are released.
     bool executeAny();
     // All rows of the last execute() as a packet, then releases them. Column names are
-    // upper-cased (PostgreSQL folds unquoted names to lower case); fields come from
-    // fields when given, else types from the column catalogue (the driver's for columns
-    // it does not know) and text widths from the driver, or the item record where the
-    // driver reports none. A text longer than a width the driver reported raises; a width
-    // only taken from the item record grows to the longest text, so that one long name
-    // does not cost a whole list (the line refuses it when it is chosen). The structure
-    // is worked out on the first run and kept.
+    // upper-cased (PostgreSQL folds unquoted names to lower case); types come from
+    // fields when given, else from the column catalogue (the driver's for columns it does
+    // not know); text widths from the driver, or where the driver reports none, the
+    // width fields give or else the item record's. A text longer than a width the driver reported
+    // raises; a width only taken from the item record grows to the longest text, so that one long
+    // name does not cost a whole list (the line refuses it when it is chosen). The structure is
+    // worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
     QSqlQuery& query() { return m_query; }
     QVariant boundValue(const QString& name) const
@@ -156,7 +156,9 @@ public:
     SqlStatement& statement(Stmt id);
     // The statements that only SQLite and PostgreSQL run (the shops' dialects answer the
     // same with the shared statements): one text for both, prepared on first use.
-    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, kCount };
+    // NumerosCombinacao and ReservaCaixa serve every dialect.
+    enum class Own { VerificaPromo, Roteiro, PreSelecPadr, NumerosCombinacao, ReservaCaixa,
+                     kCount };
     SqlStatement& ownStatement(Own id);
     // SQLite and PostgreSQL: the multi-row INSERT of an insert statement for rows rows,
     // under the statement's name, prepared on first use and kept like the others.
@@ -177,6 +179,10 @@ public:
     // A data function's failure, remembered when it happens inside a unit of work. The
     // connection is not kept past the module after any failure: the next one is new.
     void noteError(const QString& text);
+    // Replaces a connection the server ended (a killed session, a restart) after a
+    // failure showed it; outside a unit of work only. Raises like setConnected when the
+    // database is still away.
+    void reconnectIfLost();
 
     // Working tables of the two writing functions.
     DataSet cdsItemPromoComb{QStringLiteral("cdsItemPromoComb")};
@@ -207,6 +213,7 @@ private:
     QString m_filePath;
     bool m_keepable = false;  // an in-memory SQLite database dies with its connection
     bool m_failed = false;
+    bool m_lost = false;  // closed after the server ended it; reopened by the next unit
     bool m_connected = false;
     bool m_inWork = false;
     QString m_workError;

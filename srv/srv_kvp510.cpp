@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace kvp {
 namespace {
@@ -219,6 +220,56 @@ const FieldDefs& cuponsFields()
         dateTimeField(QStringLiteral("DTFIMVIGENCIA")),    stringField(QStringLiteral("IDUSOUNICO"), 1),
     };
     return fields;
+}
+
+// The number of a branch and till's next combination: one above the greatest in use,
+// read as a number; past 999 (three digits is what the host reads) the lowest not in
+// use, since the host processes and clears these rows. Two tills that share a number
+// take theirs one after the other.
+QString proximaCombinacao(TrdmPromocaoCombinada& m, const QString& filial, const QString& caixa)
+{
+    if (!sqltext::reservaCaixa(m.dialect()).isEmpty()) {
+        auto& reserva = m.ownStatement(TrdmPromocaoCombinada::Own::ReservaCaixa);
+        reserva.bindText("P_CDFILIAL", filial);
+        reserva.bindText("P_CDCAIXA", caixa);
+        reserva.execute();
+        reserva.release();
+    }
+    auto& emUso = m.ownStatement(TrdmPromocaoCombinada::Own::NumerosCombinacao);
+    emUso.bindText("P_CDFILIAL", filial);
+    emUso.bindText("P_CDCAIXA", caixa);
+    emUso.execute();
+    constexpr int kMaior = 999;
+    std::vector<bool> usado(kMaior + 1, false);
+    int maior = 0;
+    while (emUso.query().next()) {
+        const QString texto = emUso.query().value(0).toString().trimmed();
+        bool ok = false;
+        const int valor = texto.toInt(&ok);
+        if (!ok || valor < 0) {
+            emUso.release();
+            throw DataModuleError(
+                QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(texto));
+        }
+        maior = std::max(maior, valor);
+        if (valor <= kMaior)
+            usado[static_cast<size_t>(valor)] = true;
+    }
+    const QSqlError error = emUso.query().lastError();
+    emUso.release();
+    if (error.isValid())
+        throw DataModuleError(error.text());
+    int numero = maior + 1;
+    if (numero > kMaior) {
+        numero = 1;
+        while (numero <= kMaior && usado[static_cast<size_t>(numero)])
+            ++numero;
+        if (numero > kMaior)
+            throw DataModuleError(QStringLiteral("PROMOCAOCOMBAUX holds combinations 001 to 999 of "
+                                                 "branch %1, till %2: none is free")
+                                      .arg(filial, caixa));
+    }
+    return Ajusta(QString::number(numero), 3);
 }
 
 }  // namespace
@@ -484,19 +535,7 @@ DataResult setPromoCombAux(const QString& filial, const QString& caixa, const Da
         DataSet& items = m.cdsPromoComb;
         items.setData(itens);
         inTransaction(m, [&] {
-            auto& last = m.statement(Stmt::adqPromocaoCombAux);
-            last.bindText("P_CDFILIAL", filial);
-            last.bindText("P_CDCAIXA", caixa);
-            const QString greatest = firstText(last, QString()).trimmed();
-            QString number = QStringLiteral("001");
-            if (!greatest.isEmpty()) {
-                bool ok = false;
-                const int value = greatest.toInt(&ok);
-                if (!ok)
-                    throw DataModuleError(
-                        QStringLiteral("NRSEQPRODCOM \"%1\" is not a whole number").arg(greatest));
-                number = Ajusta(QString::number(value + 1), 3);
-            }
+            const QString number = proximaCombinacao(m, filial, caixa);
             insertRows(m, Stmt::acmInsPromocaoCombAux, items, [&](RowBinding& row, int) {
                 row.bindText("CDFILIAL", filial);
                 row.bindText("CDCAIXA", caixa);
@@ -517,6 +556,10 @@ DataResult setPromoCombAux(const QString& filial, const QString& caixa, const Da
 DataResult IniciaTransacao()
 {
     return guarded([](TrdmPromocaoCombinada& m) {
+        // A unit is the screen's next attempt at a sale: one that failed on a connection
+        // the server ended would fail again on it, on every attempt, until the screen
+        // closed.
+        m.reconnectIfLost();
         m.beginWork();
         return DataResult::empty();
     });

@@ -88,6 +88,12 @@ QString verificaPromo(Dialect dialect);
 QString roteiro(Dialect dialect);
 // SQLite and PostgreSQL: adqPreSelecPadr, empty when adqGrupPromoFili finds a group.
 QString preSelecPadr(Dialect dialect);
+// Every dialect: the combination numbers in use at a branch and till (adqPromocaoCombAux
+// reads only the greatest, as text, which orders "999" above "1000").
+QString combinacoesEmUso();
+// Makes a second till with the same number wait until this transaction ends, before
+// the numbers in use are read; empty for the dialects that have no text for it.
+QString reservaCaixa(Dialect dialect);
 // SQLite and PostgreSQL: an insert statement's rows rows in one INSERT, the placeholders
 // of row n (from 1) named with the suffix _n (CDPRODUTO_2).
 QString insertRows(Stmt stmt, int rows);

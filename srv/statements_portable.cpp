@@ -286,6 +286,37 @@ QString preSelecPadr(Dialect dialect)
                   dialect);
 }
 
+QString combinacoesEmUso()
+{
+    return QStringLiteral("SELECT DISTINCT NRSEQPRODCOM\n"
+                          "  FROM PROMOCAOCOMBAUX\n"
+                          " WHERE CDFILIAL = :P_CDFILIAL\n"
+                          "   AND CDCAIXA  = :P_CDCAIXA");
+}
+
+QString reservaCaixa(Dialect dialect)
+{
+    switch (dialect) {
+    case Dialect::Sqlite:
+        // A write that changes nothing: it takes the database's write lock, which SQLite
+        // would otherwise take only at the first insert, after the numbers were read.
+        return QStringLiteral("UPDATE PROMOCAOCOMBAUX SET NRSEQPRODCOM = NRSEQPRODCOM\n"
+                              " WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA AND 1 = 0");
+    case Dialect::PostgreSql:
+        // Held to the end of the transaction; other branches and tills do not wait for it.
+        // Taken through a read of the table (one row, whatever it holds), so that it waits
+        // like every other step for whoever holds the table itself.
+        return QStringLiteral("SELECT pg_advisory_xact_lock(\n"
+                              "         hashtext(CAST(:P_CDFILIAL AS TEXT) || '/' ||\n"
+                              "                  CAST(:P_CDCAIXA AS TEXT)))\n"
+                              "  FROM (SELECT COUNT(*) AS N FROM PROMOCAOCOMBAUX\n"
+                              "         WHERE CDFILIAL = :P_CDFILIAL AND CDCAIXA = :P_CDCAIXA) A");
+    case Dialect::MsSql:
+    case Dialect::Oracle: break;
+    }
+    return {};
+}
+
 QString insertRows(Stmt stmt, int rows)
 {
     // The host texts end with their one VALUES row, which is repeated.

@@ -26,6 +26,9 @@ struct RegrasPreco {
                                  const QString& idPreco)
     {
         QString erro;
+        // Set while the price function runs: a failure there is the function's own, not a
+        // code it chose, and it may have been about to refuse the product.
+        bool daFuncao = false;
         try {
             HostServices& h = host();
             // HHMM from the long time text: "13:05:22" -> "1305".
@@ -41,7 +44,9 @@ struct RegrasPreco {
                 t.stIdUtTabPrecLvdc == kS ? Tela::modulo().boDebitoAux : true,
                 t.stTipoChamada,
             };
+            daFuncao = true;
             const DataResult resultado = h.ChamaFuncaoGetRetornaPreco(valores, t.cdsRetornaPreco);
+            daFuncao = false;
             h.CheckResultServ(resultado, true, 0);
             return {};
         } catch (const SilentAbort& e) {
@@ -71,10 +76,10 @@ struct RegrasPreco {
             }
             return {};
         }
-        if (modo1) {
+        if (modo1 || daFuncao) {
             avisa(erro);
         }
-        return {};
+        return daFuncao ? QStringLiteral("Erro") : QString();
     }
 
     static void AtualizaProdCombinado(Tela& t, const QString& cdGrupo)

@@ -112,6 +112,28 @@ TEST_F(Pricing, AnUnknownFailureIsShownAsItsOwnTextAndTheCallerGoesOn)
     EXPECT_EQ(QString::fromUtf8(log.readAll()).count(S(" - SEM TABELA\n")), 2);
 }
 
+// A price function that fails to answer (its database away, a value it cannot read)
+// may have been about to refuse the product: a choice stops, under either price mode.
+TEST_F(Pricing, APriceFunctionThatFailsItselfStopsTheChoice)
+{
+    host.setPriceFunction([](const QVariantList&, DataSet&) -> DataResult {
+        throw HostError(S("sem conexão com o banco de preços"));
+    });
+    struct Case {
+        const char* mode;
+        const char* result;
+        bool shown;
+    };
+    for (const Case& c : {Case{"1", "Erro", true}, Case{"2", "Erro", true}, Case{"", "", false}}) {
+        host.clearCalls();
+        EXPECT_EQ(s->ConsultaPreco(S("P1"), S(c.mode), QString()), S(c.result))
+            << "mode " << c.mode;
+        EXPECT_EQ(host.messages(),
+                  c.shown ? QStringList{S("sem conexão com o banco de preços")} : QStringList{})
+            << "mode " << c.mode;
+    }
+}
+
 TEST_F(Pricing, RoundingTestLooksAtTheThirdDecimal)
 {
     EXPECT_TRUE(s->RetornaFrac(10.0 / 3));   // 0,333...

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
+#include <limits>
 
 using namespace kvp;
 
@@ -79,6 +81,13 @@ TEST(DataSetFilter, ComparisonsAreExactAndTyped)
     // Two blanks after "=", as some callers build it.
     ds.applyFilter(Filter::parse(S("NRSEQITEMADD =  '0' AND CDPRODUTO = 'REFRI'")));
     EXPECT_EQ(ds.recordCount(), 1);
+
+    // A text longer than the field equals none of its values and differs from all.
+    const QString longer = S("X-1") + QString(20, QLatin1Char(' '));
+    ds.applyFilter(Filter::eq(S("CDPRODUTO"), longer));
+    EXPECT_EQ(ds.recordCount(), 0);
+    ds.applyFilter(Filter::ne(S("CDPRODUTO"), longer));
+    EXPECT_EQ(ds.recordCount(), 4);
 
     EXPECT_THROW(ds.setFilter(S("NOSUCHFIELD = 'A'")), DataSetError);
     ds.setFiltered(false);
@@ -438,6 +447,57 @@ TEST(DataPacketTest, NumbersAreFiniteAndTimesKeepTheirInstant)
     const DataPacket back = DataPacket::fromXml(read.toXml());
     EXPECT_EQ(back.rows[0][0].toDateTime(), QDateTime(QDate(2025, 6, 14), QTime(7, 30, 0, 500), Qt::UTC));
     EXPECT_EQ(back, read);
+}
+
+// A field takes the shop's value as it is, or refuses it naming field and value: never a
+// rounded, wrapped or infinite number, never a name refused for its UTF-16 length.
+TEST(DataSetFields, ValuesAreKeptAsTheyAreOrRefused)
+{
+    const FieldDef qty = integerField(S("NRORDEM"));
+    const FieldDef price = floatField(S("VRPRECO"));
+    const FieldDef name = stringField(S("NMPRODUTO"), 50);
+    QString emoji;
+    for (int i = 0; i < 25; ++i)
+        emoji += QString::fromUcs4(U"\U0001F354") + QLatin1Char('a');
+    struct Case {
+        const FieldDef& field;
+        QVariant in;
+        QVariant out;  // invalid: refused
+    };
+    const Case cases[] = {
+        {qty, S("12"), 12},
+        {qty, S("12.0000"), 12},
+        {qty, 12.0, 12},
+        {qty, -5LL, -5},
+        {qty, 3.7, {}},
+        {qty, S("3.7"), {}},
+        {qty, 3000000000LL, {}},
+        {qty, S("3000000000"), {}},
+        {qty, S("-3000000000"), {}},
+        {price, S("1,5"), 1.5},
+        {price, std::numeric_limits<double>::infinity(), {}},
+        {price, std::nan(""), {}},
+        {price, S("NaN"), {}},
+        {price, S("inf"), {}},
+        {price, S("9e999"), {}},
+        {name, emoji, emoji},
+        {name, QString(emoji + QLatin1Char('b')), {}},
+    };
+    for (const Case& c : cases) {
+        const std::string context =
+            c.field.name.toStdString() + " <- " + c.in.toString().toStdString();
+        if (c.out.isValid()) {
+            EXPECT_EQ(coerceToField(c.field, c.in), c.out) << context;
+            continue;
+        }
+        try {
+            coerceToField(c.field, c.in);
+            ADD_FAILURE() << context << " was taken";
+        } catch (const DataSetError& e) {
+            EXPECT_TRUE(e.message().contains(c.field.name))
+                << context << ": " << e.message().toStdString();
+        }
+    }
 }
 
 TEST(DataResultTest, ErrorTextIsNotData)

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -96,6 +97,49 @@ TEST_P(Tills, EightTillsSellAtOnceWithoutSeeingEachOther)
         EXPECT_EQ(column(S("SELECT COUNT(*) FROM PROMOCAOCOMBAUX WHERE CDCAIXA = '") + till + S("'")),
                   QStringList{QString::number(sales * 2)});
     }
+}
+
+// A cloned till: two processes under one till number confirm at once. Each combination
+// keeps a number of its own (two rows each), and the numbers run without a gap.
+TEST_P(Tills, TwoTillsSharingANumberNeverShareACombinationNumber)
+{
+    const int sales = std::min(GetParam().sales, 60);
+    sellable(S("A"), 12.00);
+    sellable(S("B"), 9.00);
+    addGroup(S("G1"), {S("A")}, quantity(1, 1));
+    addGroup(S("G2"), {S("B")}, quantity(1, 1));
+
+    std::vector<std::unique_ptr<QProcess>> tills;
+    for (int t = 1; t <= 2; ++t) {
+        auto p = std::make_unique<QProcess>();
+        p->setProgram(S(KVP_TILL_DRIVER));
+        p->setArguments({shop->connectionString(), S("001"), QString::number(sales),
+                         programFolder() + S("/clone") + QString::number(t)});
+        p->start();
+        ASSERT_TRUE(p->waitForStarted()) << p->errorString().toStdString();
+        tills.push_back(std::move(p));
+    }
+    for (auto& p : tills) {
+        ASSERT_TRUE(p->waitForFinished(600000));
+        const QString out = QString::fromUtf8(p->readAllStandardOutput()).trimmed();
+        EXPECT_EQ(p->exitCode(), 0)
+            << out.toStdString() << "\n"
+            << QString::fromUtf8(p->readAllStandardError()).left(4000).toStdString();
+        EXPECT_TRUE(out.contains(QString(S(": %1 sold, 0 failed")).arg(sales)))
+            << out.toStdString();
+        std::printf("[ clones   ] %s\n", qPrintable(out.section(S(", lines "), 0, 0)));
+    }
+    QStringList want;
+    for (int n = 1; n <= 2 * sales; ++n)
+        want << QString::number(n).rightJustified(3, QLatin1Char('0')) + S("|2");
+    QStringList numbers;
+    QSqlQuery q(db->database());
+    ASSERT_TRUE(
+        q.exec(S("SELECT NRSEQPRODCOM, COUNT(*) FROM PROMOCAOCOMBAUX GROUP BY NRSEQPRODCOM "
+                 "ORDER BY NRSEQPRODCOM")));
+    while (q.next())
+        numbers << q.value(0).toString().trimmed() + S("|") + q.value(1).toString();
+    EXPECT_EQ(numbers, want);
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, Tills,

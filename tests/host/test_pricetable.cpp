@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <limits>
+
 using namespace kvp;
 using namespace kvp::refhost;
 
@@ -220,4 +222,29 @@ TEST_F(PriceTableTest, TheHostPricesWithItsClockAndRefusesFailuresOnCheck)
         EXPECT_EQ(e.message().toStdString(), "BLOQUEADO");
     }
     EXPECT_TRUE(dialogs.messages.isEmpty()) << "the module, not the host, tells the operator";
+
+    // A failure to decide is the function's own: raised, never a code the module may pass.
+    QSqlDatabase db = QSqlDatabase::database(kConnection, false);
+    add(db, {"01", "PINF", "", "", std::numeric_limits<double>::infinity(), 0, 0, "V", "N", "", "",
+             "", ""});
+    QSqlQuery nan(db);
+    ASSERT_TRUE(
+        nan.exec(QStringLiteral("UPDATE PRECOHOST SET VRPRECO = 'NaN' WHERE CDPRODUTO = 'P12'")));
+    struct Case {
+        QVariantList values;
+        const char* says;
+    };
+    QVariantList nul = nine("P1", "1200");
+    nul[1] = QString(QStringLiteral("CLI") + QChar(0) + QStringLiteral("1"));
+    const Case cases[] = {
+        {nine("PINF", "1200"), "PINF"}, {nine("P12", "1200"), "P12"}, {nul, "nulo"}};
+    for (const Case& c : cases) {
+        try {
+            host.ChamaFuncaoGetRetornaPreco(c.values, m_price);
+            ADD_FAILURE() << c.says << ": the price function answered";
+        } catch (const HostError& e) {
+            EXPECT_TRUE(e.message().contains(QString::fromUtf8(c.says)))
+                << e.message().toStdString();
+        }
+    }
 }

@@ -150,6 +150,85 @@ TEST_P(Combination, ConfirmedCombinationsAreNumberedPerBranchAndTill)
     EXPECT_EQ(rows("PROMOCAOCOMBAUX", "CDPRODUTO", "03", "001"), L{S("M")});
 }
 
+// Numbers are compared as numbers; past 999 the lowest free one of the till follows.
+TEST_P(Combination, CombinationNumbersPastNineHundredNinetyNine)
+{
+    struct Case {
+        const char* till;
+        QStringList inUse;
+        const char* next;
+    };
+    const Case cases[] = {
+        {"011", {S("998")}, "999"},
+        {"012", {S("999")}, "001"},
+        {"013", {S("001"), S("002"), S("999")}, "003"},
+        {"014", {S("099"), S("100")}, "101"},
+        {"015", {S("001"), S("999"), S("998")}, "002"},
+    };
+    for (const Case& c : cases) {
+        for (const QString& n : c.inUse)
+            db().insert(S("PROMOCAOCOMBAUX"), {{"CDFILIAL", V("01")},
+                                               {"CDCAIXA", V(c.till)},
+                                               {"CDPRODUTO", V("M")},
+                                               {"NRSEQPRODCOM", n}});
+        const DataResult r = setPromoCombAux(S("01"), S(c.till), items({"C", "X"}));
+        ASSERT_TRUE(r.isEmpty()) << c.till << ": " << r.toText().toStdString();
+        EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", c.till).filter(S(c.next)).size(), 2)
+            << c.till << ": "
+            << rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", c.till).join(S(",")).toStdString();
+    }
+
+    // All 999 in use: a clear error naming the table, nothing written; one freed is taken.
+    db().exec(
+        S("INSERT INTO PROMOCAOCOMBAUX (CDFILIAL, CDCAIXA, CDPRODUTO, NRSEQPRODCOM) "
+          "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 999) "
+          "SELECT '01', '020', 'M', CASE WHEN I < 10 THEN '00' || I WHEN I < 100 THEN '0' || I "
+          "ELSE '' || I END FROM N"));
+    const DataResult full = setPromoCombAux(S("01"), S("020"), items({"C"}));
+    ASSERT_TRUE(full.isError());
+    EXPECT_TRUE(full.errorText().contains(S("PROMOCAOCOMBAUX"))) << full.errorText().toStdString();
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "CDPRODUTO", "01", "020").size(), 999);
+    db().exec(
+        S("DELETE FROM PROMOCAOCOMBAUX WHERE CDCAIXA = '020' AND NRSEQPRODCOM IN ('005', '700')"));
+    ASSERT_TRUE(setPromoCombAux(S("01"), S("020"), items({"C"})).isEmpty());
+    EXPECT_EQ(rows("PROMOCAOCOMBAUX", "NRSEQPRODCOM", "01", "020").filter(S("005")).size(), 1);
+}
+
+// A host may switch standard_conforming_strings off after the connection is made: texts
+// still arrive as they are, none escapes its literal, and a NUL is refused unechoed.
+TEST_P(Combination, TextsArriveWholeWhateverTheSessionsQuoting)
+{
+    if (usesPostgres(GetParam())) {
+        QSqlQuery off(rdmPromocaoCombinada->adcPromocaoCombinada());
+        ASSERT_TRUE(off.exec(S("SET standard_conforming_strings = off")))
+            << off.lastError().text().toStdString();
+    }
+    const int products = db().count(S("PRODUTO"));
+    const char* const codes[] = {"\\",     "'",       "\\'",
+                                 "\\\\''", "x\\';--", "\\';DELETE FROM PRODUTO;--"};
+    for (const char* code : codes) {
+        ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+        const DataResult lookup = getCampanhaPromo(S("01"), S("001"), S(code), S(code));
+        EXPECT_FALSE(lookup.isError()) << code << ": " << lookup.toText().toStdString();
+        if (QString::fromUtf8(code).size() <= 10) {
+            const DataResult r = setItemPromoComb(S("01"), S("001"), items({code}));
+            ASSERT_TRUE(r.isEmpty()) << code << ": " << r.toText().toStdString();
+            EXPECT_EQ(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001"), L{S(code)}) << code;
+        }
+        EXPECT_EQ(db().count(S("PRODUTO")), products) << code;
+    }
+
+    ASSERT_TRUE(ApagaItemPromoComb(S("01"), S("001")).isEmpty());
+    const QString nul = S("AB") + QChar(0) + S("CD");
+    DataPacket packet = items({"M"});
+    packet.rows[0][1] = nul;
+    const DataResult r = setItemPromoComb(S("01"), S("001"), packet);
+    ASSERT_TRUE(r.isError());
+    EXPECT_TRUE(r.errorText().contains(S("NUL"))) << r.errorText().toStdString();
+    EXPECT_FALSE(r.errorText().contains(S("AB"))) << r.errorText().toStdString();
+    EXPECT_TRUE(rows("PROMOCAOCOMBTMP", "CDPRODUTO", "01", "001").isEmpty());
+}
+
 TEST_P(Combination, CampaignColumnsAndDiscountOrder)
 {
     campaign("K1");

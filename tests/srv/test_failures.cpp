@@ -91,6 +91,29 @@ TEST_P(Failures, ALostConnectionFailsEveryFunctionWithoutRaising)
     expectAllFail();
 }
 
+// The screen stays open after a confirmation failed on a killed session: its next
+// attempt, a new unit of work, runs on a new connection.
+TEST_P(Failures, TheNextUnitAfterALostConnectionReconnects)
+{
+    if (!usesPostgres(GetParam()))
+        GTEST_SKIP() << "An embedded database cannot go away";
+    product("A");
+    m_db->dropSessions();
+    const DataResult lost = IniciaTransacao();
+    if (!lost.isError()) {
+        EXPECT_TRUE(setPromoCombAux(S("01"), S("001"), items({"A"})).isError());
+        EXPECT_TRUE(ConcluiTransacao().isError());
+    }
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        ASSERT_TRUE(IniciaTransacao().isEmpty()) << "attempt " << attempt;
+        EXPECT_TRUE(setPromoCombAux(S("01"), S("001"), items({"A"})).isEmpty())
+            << "attempt " << attempt;
+        EXPECT_TRUE(ConcluiTransacao().isEmpty()) << "attempt " << attempt;
+    }
+    EXPECT_EQ(db().count(S("PROMOCAOCOMBAUX")), 2);
+    EXPECT_EQ(m_host.callsOf(S("SetADODBSession")).size(), 2);
+}
+
 TEST_P(Failures, NoModuleIsAnErrorNotACrash)
 {
     freeDataModule();

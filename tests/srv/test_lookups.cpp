@@ -66,6 +66,53 @@ TEST_P(Lookups, OccurrencesOfTheStoreGroupWithFixedFields)
     EXPECT_TRUE(getOcorPed(S("01"), S("L2"), S("A1")).asPacket().rows.isEmpty());
 }
 
+// A shop's columns may be wider than the fields the lookups name: their texts come whole.
+TEST_P(Lookups, OccurrencesAndCouponsAsWideAsTheShopsColumns)
+{
+    // A new connection: the SQLite ODBC driver keeps the column sizes it read.
+    freeDataModule();
+    closeKeptSession();
+    for (const char* ddl :
+         {"DROP TABLE OCORRENCIA",
+          "CREATE TABLE OCORRENCIA (CDGRPOCOR VARCHAR(2) NOT NULL, CDOCORR VARCHAR(2) NOT NULL, "
+          "CDTIPRISCO VARCHAR(2), DSOCORR VARCHAR(60), CDPRODUTO VARCHAR(10), IDCONTROLAOBS "
+          "VARCHAR(1))",
+          "DROP TABLE CUPOMDESCQMT",
+          "CREATE TABLE CUPOMDESCQMT (CDCUPOMDESCQMT VARCHAR(20) NOT NULL, IDTIPODESC VARCHAR(1), "
+          "VRDESCCUPOM NUMERIC(15,4), DTINIVIGENCIA TIMESTAMP, DTFIMVIGENCIA TIMESTAMP, IDUSOUNICO "
+          "VARCHAR(1))",
+          "DROP TABLE PRODCUPOMDESC",
+          "CREATE TABLE PRODCUPOMDESC (CDCUPOMDESCQMT VARCHAR(20) NOT NULL, CDPRODUTO VARCHAR(10) "
+          "NOT NULL)"})
+        db().exec(S(ddl));
+    const QString longText = QString(51, QLatin1Char('x'));
+    db().insert(S("GRUPOCOR"), {{"CDGRPOCOR", V("G1")}});
+    db().insert(S("LOJA"), {{"CDFILIAL", V("01")}, {"CDLOJA", V("L1")}, {"CDGRPOCORPED", V("G1")}});
+    db().insert(S("OCORRENCIA"), {{"CDGRPOCOR", V("G1")},
+                                  {"CDOCORR", V("01")},
+                                  {"DSOCORR", longText},
+                                  {"IDCONTROLAOBS", V("N")}});
+    db().insert(S("PRODOCORRE"),
+                {{"CDPRODUTO", V("A1")}, {"CDGRPOCOR", V("G1")}, {"CDOCORR", V("01")}});
+    for (const char* code : {"CUPOMDEZPC", "CUPOMDEZPC50"}) {
+        db().insert(S("CUPOMDESCQMT"), {{"CDCUPOMDESCQMT", V(code)},
+                                        {"IDTIPODESC", V("P")},
+                                        {"VRDESCCUPOM", 10.0},
+                                        {"IDUSOUNICO", V("N")}});
+        db().insert(S("PRODCUPOMDESC"), {{"CDCUPOMDESCQMT", V(code)}, {"CDPRODUTO", V("A1")}});
+    }
+    ensureDataModule();
+
+    const DataResult occurrences = getOcorPed(S("01"), S("L1"), S("A1"));
+    ASSERT_FALSE(occurrences.isError()) << occurrences.errorText().toStdString();
+    EXPECT_EQ(column(occurrences.asPacket(), "DSOCORR"), L{longText});
+    const DataResult coupons = getCuponsValidos(S("01"), S("A1"));
+    ASSERT_FALSE(coupons.isError()) << coupons.errorText().toStdString();
+    QStringList codes = column(coupons.asPacket(), "CDCUPOMDESCQMT");
+    codes.sort();
+    EXPECT_EQ(codes, (L{S("CUPOMDEZPC"), S("CUPOMDEZPC50")}));
+}
+
 TEST_P(Lookups, ProductOnAnOpenSale)
 {
     db().insert(S("VENDAREST"), {{"CDFILIAL", V("01")}, {"NRVENDAREST", V("V1")}});
