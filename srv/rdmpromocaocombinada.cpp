@@ -784,7 +784,8 @@ void TrdmPromocaoCombinada::reconnectIfLost()
         return;
     if (m_connected) {
         // Only after a failure: asking costs ODBC a round trip.
-        if (!m_failed || !m_keepable || stillAlive(adcPromocaoCombinada(), m_dialect, m_fileId, m_filePath))
+        if (!m_failed || !m_keepable ||
+            stillAlive(adcPromocaoCombinada(), m_dialect, m_fileId, m_filePath))
             return;
         setConnected(false);
         m_lost = true;
