@@ -2,6 +2,9 @@
 # Runs a command on a private X server (Xvfb) of the given size, with the openbox window
 # manager when asked; the command starts once the manager has taken the screen.
 # usage: on_x.sh [--wm] [--screen WxH] [--scale F] -- COMMAND...
+#
+# The server picks a free display itself (-displayfd): tests running side by side never
+# share one, as xvfb-run -a's guess of a free number may.
 set -euo pipefail
 wm=0
 screen=1280x800
@@ -15,37 +18,67 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-for tool in xvfb-run xprop openbox; do
+for tool in Xvfb xprop openbox; do
   if ! command -v "$tool" > /dev/null; then
     echo "on_x.sh: $tool is missing (./scripts/setup installs it)" >&2
     exit 1
   fi
 done
-export KVP_ON_X_WM=$wm
+
+state=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do
+    kill "$pid" 2> /dev/null || true
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" 2> /dev/null || true
+  done
+  rm -rf "$state"
+}
+trap cleanup EXIT
+
+# Waits (at most 10 s) until the command given holds; a server that died ends the wait.
+wait_for() {
+  local what=$1
+  shift
+  for _ in $(seq 200); do
+    if "$@"; then
+      return 0
+    fi
+    for pid in "${pids[@]}"; do
+      if ! kill -0 "$pid" 2> /dev/null; then
+        echo "on_x.sh: $what: its process ended" >&2
+        return 1
+      fi
+    done
+    sleep 0.05
+  done
+  echo "on_x.sh: $what did not happen within 10 s" >&2
+  return 1
+}
+
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3> "$state/display" \
+  2> "$state/xvfb.log" &
+pids+=($!)
+wait_for "the X server announcing its display" test -s "$state/display" || {
+  cat "$state/xvfb.log" >&2
+  exit 1
+}
+export DISPLAY=":$(tr -d '[:space:]' < "$state/display")"
+
+if [ "$wm" = 1 ]; then
+  openbox --sm-disable > "$state/openbox.log" 2>&1 &
+  pids+=($!)
+  # The manager announces itself on the root window once it manages the screen.
+  wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id"; }
+  wait_for "openbox taking the screen" wm_up || {
+    cat "$state/openbox.log" >&2
+    exit 1
+  }
+fi
+
 if [ -n "$scale" ]; then
   export QT_SCALE_FACTOR=$scale
 fi
-exec xvfb-run -a -s "-screen 0 ${screen}x24 -nolisten tcp" bash -c '
-  set -euo pipefail
-  if [ "$KVP_ON_X_WM" = 1 ]; then
-    openbox --sm-disable > /dev/null 2>&1 &
-    wm_pid=$!
-    trap "kill $wm_pid 2> /dev/null || true" EXIT
-    # The manager announces itself on the root window once it manages the screen.
-    for _ in $(seq 200); do
-      if xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q "window id"; then
-        break
-      fi
-      if ! kill -0 $wm_pid 2> /dev/null; then
-        echo "on_x.sh: openbox did not start" >&2
-        exit 1
-      fi
-      sleep 0.05
-    done
-    xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id" || {
-      echo "on_x.sh: openbox did not take the screen" >&2
-      exit 1
-    }
-  fi
-  "$@"
-' on_x "$@"
+"$@"
