@@ -11,11 +11,15 @@ namespace kvp::refhost {
 
 namespace {
 
+// The screen a widget lies on; none for a dialog's window over it (its keys and touches
+// are the dialog's answer, recorded as that).
 ui::ScreenDialog* screenOf(QObject* o)
 {
     for (; o; o = o->parent()) {
         if (auto* d = qobject_cast<ui::ScreenDialog*>(o))
             return d;
+        if (auto* w = qobject_cast<QWidget*>(o); w && w->isWindow())
+            return nullptr;
     }
     return nullptr;
 }

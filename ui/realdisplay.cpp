@@ -183,7 +183,8 @@ QString placeOnDisplay(QWidget* window, const QWidget* anchor)
     at.setX(fitsWide ? std::clamp(at.x(), area.left(), area.right() + 1 - size.width()) : area.left());
     at.setY(fitsHigh ? std::clamp(at.y(), area.top(), area.bottom() + 1 - size.height()) : area.top());
     window->move(at);
-    if (fitsWide && fitsHigh)
+    // Offscreen there is no display to fit (its screen is a nominal 800x800).
+    if ((fitsWide && fitsHigh) || !onRealDisplay())
         return {};
     const QString name = window->objectName().isEmpty() ? window->windowTitle() : window->objectName();
     return QStringLiteral("%1 (%2x%3) does not fit the display's free area (%4x%5 at scale %6): "

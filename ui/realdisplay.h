@@ -47,7 +47,7 @@ qsizetype waitUntilShownAsDrawn(QWidget* window, int timeoutMs, QImage* shown, Q
 
 // Moves a top-level window so that it lies whole on the free area of its screen, centred
 // over `anchor` (or the screen) where it fits. Returns an empty text, or one line that
-// says why it cannot lie whole on the display (it is then placed from the area's top-left
+// says why it cannot lie whole on a real display (it is then placed from the area's top-left
 // corner so that its header and first controls show).
 QString placeOnDisplay(QWidget* window, const QWidget* anchor);
 

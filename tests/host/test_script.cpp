@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSqlDatabase>
@@ -406,6 +407,18 @@ struct SetDialogs : DialogDriver {
     std::optional<int> fiscalMenu(const FiscalMenuRequest&) override { return row; }
 };
 
+// A question the operator answers with a key typed in its own window, over the screen.
+struct KeyedDialogs : SetDialogs {
+    QWidget* over = nullptr;
+    bool message(const MessageRequest&) override
+    {
+        QDialog box(over);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(QChar(13)));
+        QCoreApplication::sendEvent(&box, &enter);
+        return yes;
+    }
+};
+
 }  // namespace
 
 TEST(WindowRecording, EachAnswerIsWrittenAsTheLineThatGivesItAgain)
@@ -471,7 +484,7 @@ TEST(WindowRecording, TouchesAndKeysOnAScreenComeAfterTheAnswersTheyTook)
     QTemporaryDir dir;
     const QString path = dir.filePath(S("sale.kvs"));
     WindowRecorder recorder(path);
-    SetDialogs inner;
+    KeyedDialogs inner;
     RecordingDialogs dialogs(inner, recorder);
 
     screen::Form form(S("frmTeste"));
@@ -501,6 +514,7 @@ TEST(WindowRecording, TouchesAndKeysOnAScreenComeAfterTheAnswersTheyTook)
         void keyPress(QChar) override {}
     };
     ui::ScreenDialog screen(form, nullptr, std::make_unique<Binding>(dialogs));
+    inner.over = &screen;  // a key in the question's window is the question's, not the screen's
     screen.show();
     qApp->installEventFilter(&recorder);
     Combo combo;
