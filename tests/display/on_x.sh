@@ -61,11 +61,18 @@ wait_for() {
 Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3> "$state/display" \
   2> "$state/xvfb.log" &
 pids+=($!)
-wait_for "the X server announcing its display" test -s "$state/display" || {
+# The number ends with a newline; a read before it may see only its first digits.
+announced() { [ "$(wc -l < "$state/display")" -ge 1 ]; }
+wait_for "the X server announcing its display" announced || {
   cat "$state/xvfb.log" >&2
   exit 1
 }
 export DISPLAY=":$(tr -d '[:space:]' < "$state/display")"
+answers() { xprop -root > /dev/null 2>&1; }
+wait_for "the X server $DISPLAY answering" answers || {
+  cat "$state/xvfb.log" >&2
+  exit 1
+}
 
 if [ "$wm" = 1 ]; then
   openbox --sm-disable > "$state/openbox.log" 2>&1 &
