@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Runs a command on a private X server (Xvfb) of the given size, with the openbox window
 # manager when asked; the command starts once the manager has taken the screen.
-# usage: on_x.sh [--wm] [--screen WxH] [--scale F] -- COMMAND...
+# usage: on_x.sh [--wm] [--screen WxH] [--scale F] [--display N] -- COMMAND...
 #
-# The server picks a free display itself (-displayfd): tests running side by side never
-# share one, as xvfb-run -a's guess of a free number may.
+# Each test names a display of its own (--display): a number another test's server has just
+# given up may still be going away, and a new server there can end up unreachable. Without
+# one, or when it is taken, the server picks a free one itself (-displayfd).
 set -euo pipefail
 wm=0
 screen=1280x800
 scale=
+display=
 while [ $# -gt 0 ]; do
   case "$1" in
     --wm) wm=1; shift ;;
     --screen) screen=$2; shift 2 ;;
     --scale) scale=$2; shift 2 ;;
+    --display) display=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -58,15 +61,31 @@ wait_for() {
   return 1
 }
 
-Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3> "$state/display" \
-  2> "$state/xvfb.log" &
-pids+=($!)
-# The number ends with a newline; a read before it may see only its first digits.
-announced() { [ "$(wc -l < "$state/display")" -ge 1 ]; }
-wait_for "the X server announcing its display" announced || {
-  cat "$state/xvfb.log" >&2
-  exit 1
+# -noreset: a server resets when its last client leaves, and refuses connections while it
+# does; the probe below is such a client, and the window manager or the program could
+# knock in that moment.
+start_server() {
+  Xvfb "$@" -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset 3> "$state/display" \
+    2> "$state/xvfb.log" &
+  pids=($!)
 }
+# The number ends with a newline once the server is ready; a read before it may see only
+# its first digits.
+announced() { [ "$(wc -l < "$state/display")" -ge 1 ]; }
+started=0
+if [ -n "$display" ]; then
+  start_server ":$display"
+  if wait_for "the X server on :$display" announced 2> /dev/null; then
+    started=1
+  fi
+fi
+if [ "$started" = 0 ]; then
+  start_server  # none named, or it is taken: the server picks a free one
+  wait_for "the X server announcing its display" announced || {
+    cat "$state/xvfb.log" >&2
+    exit 1
+  }
+fi
 export DISPLAY=":$(tr -d '[:space:]' < "$state/display")"
 answers() { xprop -root > /dev/null 2>&1; }
 wait_for "the X server $DISPLAY answering" answers || {
