@@ -50,6 +50,17 @@ void put32(QByteArray& bytes, int at, qint32 value)
 class PictureFile : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { kvp::test::qtApp(); }
+
+    // Writes bytes to a file of the test's folder and gives its path.
+    QString file(const char* name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    QTemporaryDir dir;
 };
 
 }  // namespace
@@ -94,14 +105,7 @@ TEST_F(PictureFile, AnythingElseIsLeftToQtsReaders)
     put32(early, 10, 20);  // pixels said to start inside the headers
     EXPECT_TRUE(readPlainBitmap(early).isNull());
 
-    QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const auto file = [&](const char* name, const QByteArray& bytes) {
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
-    };
     const QImage indexed = picture.convertToFormat(QImage::Format_Indexed8);
     EXPECT_EQ(readPictureFile(file("indexado.bmp", encoded(indexed, "BMP"))).toImage(),
               QPixmap::fromImage(qtRead(encoded(indexed, "BMP"))).toImage());
@@ -136,14 +140,7 @@ TEST_F(PictureFile, APictureIsReadAtTheSizeItIsDrawn)
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             picture.setPixel(x, y, qRgb(x * 255 / 999, y * 255 / 699, (x / 100 + y / 100) % 2 ? 200 : 40));
-    QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const auto file = [&](const char* name, const QByteArray& bytes) {
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
-    };
     QByteArray topDown = encoded(picture.mirrored(), "BMP");
     put32(topDown, 22, -700);
     const QString paths[] = {file("foto.bmp", encoded(picture, "BMP")), file("topo.bmp", topDown),
