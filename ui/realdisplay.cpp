@@ -16,12 +16,6 @@ namespace kvp::ui {
 
 namespace {
 
-std::function<void(const QString&)>& displayNotice()
-{
-    static std::function<void(const QString&)> notice;
-    return notice;
-}
-
 // Runs the event loop until `done` holds or the deadline passes, waking for every event
 // the window system sends (and at least every 50 ms to look again).
 bool runUntil(const std::function<bool()>& done, int timeoutMs)
@@ -40,6 +34,34 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs)
 QImage asRgb32(const QImage& image)
 {
     return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// The window as its widgets draw it, in the format of shownOnDisplay().
+QImage renderedByWidgets(QWidget* window)
+{
+    return asRgb32(window->grab().toImage());
+}
+
+qsizetype differingPixels(const QImage& a, const QImage& b)
+{
+    // Under a fractional scale the window's device size and its rendering's may round
+    // apart by a pixel; anything more is a real difference.
+    const QSize common = a.size().boundedTo(b.size());
+    const QSize gap = a.size().expandedTo(b.size()) - common;
+    if (gap.width() > 1 || gap.height() > 1)
+        return qsizetype(std::max(a.width(), b.width())) * std::max(a.height(), b.height());
+    const QImage x = asRgb32(a);
+    const QImage y = asRgb32(b);
+    qsizetype differing = 0;
+    for (int row = 0; row < common.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < common.width(); ++col) {
+            if ((p[col] & 0xffffff) != (q[col] & 0xffffff))
+                ++differing;
+        }
+    }
+    return differing;
 }
 
 class FocusReturn : public QObject {
@@ -124,33 +146,6 @@ QImage shownOnDisplay(const QWidget* window)
     return asRgb32(shown.toImage());
 }
 
-QImage renderedByWidgets(QWidget* window)
-{
-    return asRgb32(window->grab().toImage());
-}
-
-qsizetype differingPixels(const QImage& a, const QImage& b)
-{
-    // Under a fractional scale the window's device size and its rendering's may round
-    // apart by a pixel; anything more is a real difference.
-    const QSize common = a.size().boundedTo(b.size());
-    const QSize gap = a.size().expandedTo(b.size()) - common;
-    if (gap.width() > 1 || gap.height() > 1)
-        return qsizetype(std::max(a.width(), b.width())) * std::max(a.height(), b.height());
-    const QImage x = asRgb32(a);
-    const QImage y = asRgb32(b);
-    qsizetype differing = 0;
-    for (int row = 0; row < common.height(); ++row) {
-        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
-        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
-        for (int col = 0; col < common.width(); ++col) {
-            if ((p[col] & 0xffffff) != (q[col] & 0xffffff))
-                ++differing;
-        }
-    }
-    return differing;
-}
-
 qsizetype waitUntilShownAsDrawn(QWidget* window, int timeoutMs, QImage* shown, QImage* drawn)
 {
     const QDeadlineTimer deadline(timeoutMs);
@@ -197,17 +192,8 @@ QString placeOnDisplay(QWidget* window, const QWidget* anchor)
         .arg(screen->devicePixelRatio());
 }
 
-void setDisplayNotice(std::function<void(const QString&)> notice)
-{
-    displayNotice() = std::move(notice);
-}
-
 void noticeDisplay(const QString& line)
 {
-    if (displayNotice()) {
-        displayNotice()(line);
-        return;
-    }
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 

@@ -7,8 +7,6 @@
 #include <QImage>
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
 namespace kvp::ui {
@@ -32,13 +30,6 @@ void settle();
 // it included, the frame a window manager draws excluded.
 QImage shownOnDisplay(const QWidget* window);
 
-// The window as its widgets draw it, in the same format and size as shownOnDisplay().
-QImage renderedByWidgets(QWidget* window);
-
-// Pixels that differ between two images of the same size (a pixel of rounding apart at a
-// fractional scale is allowed); every pixel when the sizes differ by more.
-qsizetype differingPixels(const QImage& a, const QImage& b);
-
 // Runs the event loop until the display shows the window as its widgets draw it, or the
 // time runs out; returns the pixels that still differ (0: it does) with both pictures.
 // A window manager maps, moves and unmaps frames in its own time: the display is looked
@@ -51,8 +42,7 @@ qsizetype waitUntilShownAsDrawn(QWidget* window, int timeoutMs, QImage* shown, Q
 // corner so that its header and first controls show).
 QString placeOnDisplay(QWidget* window, const QWidget* anchor);
 
-// Where placeOnDisplay's one-line reasons go; stderr when never set.
-void setDisplayNotice(std::function<void(const QString&)> notice);
+// Writes placeOnDisplay's one-line reason on standard error.
 void noticeDisplay(const QString& line);
 
 // Once per process: when a modal dialog closes, the keyboard focus goes back to the window
