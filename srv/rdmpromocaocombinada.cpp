@@ -1,5 +1,6 @@
 #include "rdmpromocaocombinada.h"
 
+#include "pgdriver.h"
 #include "schema.h"
 
 #include "hostservices.h"
@@ -22,7 +23,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include <dlfcn.h>
+#include <libpq-fe.h>
 #include <poll.h>
 #include <sys/stat.h>
 
@@ -68,6 +69,16 @@ QString sqlErrorText(const QSqlError& error)
     // SQLite's SQLITE_BUSY and SQLITE_LOCKED; PostgreSQL's lock_not_available and
     // query_canceled (the statement time limit).
     const QString code = error.nativeErrorCode();
+    if (rdmPromocaoCombinada) {
+        // A limit the server or the role set, which the session kept.
+        const QSqlDriver* driver = rdmPromocaoCombinada->adcPromocaoCombinada().driver();
+        const QString lock = pg::serversLimit(driver, true);
+        const QString statement = pg::serversLimit(driver, false);
+        if (!lock.isEmpty())
+            g_lockWait = lock;
+        if (!statement.isEmpty())
+            g_statementLimit = statement;
+    }
     if ((code == QLatin1String("5") || code == QLatin1String("6") ||
          code == QLatin1String("55P03")) &&
         !g_lockWait.isEmpty())
@@ -148,9 +159,17 @@ FieldDef resultField(const QSqlField& field, const QString& name, bool& guessed)
 
 }  // namespace
 
+QString driverFor(const QString& driver)
+{
+    if (driver != QLatin1String("QPSQL"))
+        return driver;
+    pg::registerDriver();
+    return QString::fromLatin1(pg::kDriverName);
+}
+
 QSqlDatabase addDatabase(const ConnectionSettings& settings, const QString& name)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(driverFor(settings.driver), name);
     db.setDatabaseName(settings.database);
     db.setHostName(settings.host);
     if (settings.port >= 0)
@@ -183,6 +202,8 @@ QString odbcDbmsName(const QSqlDatabase& db)
 
 Dialect detectDialect(const QSqlDatabase& db)
 {
+    if (pg::isOurs(db.driver()))
+        return Dialect::PostgreSql;
     switch (db.driver()->dbmsType()) {
     case QSqlDriver::MSSqlServer: return Dialect::MsSql;
     case QSqlDriver::Oracle: return Dialect::Oracle;
@@ -218,92 +239,13 @@ SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& name, const QS
     prepare(text);
 }
 
-namespace {
-
-// Qt's driver sends each prepared statement's PREPARE as a request of its own. Where the
-// driver can read the second result of a request, we prepare in the request of the
-// first run instead.
-bool preparesInFirstRun(const QSqlDriver* driver)
-{
-    return driver && driver->dbmsType() == QSqlDriver::PostgreSQL &&
-           driver->hasFeature(QSqlDriver::PreparedQueries) &&
-           driver->hasFeature(QSqlDriver::MultipleResultSets) &&
-           qstrcmp(driver->metaObject()->className(), "QPSQLDriver") == 0;
-}
-
-// What reaches the database as NULL, as Qt's drivers tell it.
-bool isNullValue(const QVariant& value)
-{
-    if (value.isNull())
-        return true;
-    switch (value.typeId()) {
-        case QMetaType::QString:
-            return static_cast<const QString*>(value.constData())->isNull();
-        case QMetaType::QByteArray:
-            return static_cast<const QByteArray*>(value.constData())->isNull();
-        case QMetaType::QDateTime:
-            return !static_cast<const QDateTime*>(value.constData())->isValid();
-        case QMetaType::QDate:
-            return !static_cast<const QDate*>(value.constData())->isValid();
-        case QMetaType::QTime:
-            return !static_cast<const QTime*>(value.constData())->isValid();
-        default:
-            return false;
-    }
-}
-
-// A text as a literal that reads the same whatever standard_conforming_strings says (a
-// host's session set-up may switch it after Qt's driver looked): an escape string, its
-// backslashes and quotes doubled.
-QString escapedLiteral(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + 4);
-    out += QLatin1String("E'");
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('\''))
-            out += c;
-        out += c;
-    }
-    out += QLatin1Char('\'');
-    return out;
-}
-
-}  // namespace
-
 void SqlStatement::prepare(const QString& text)
 {
     m_text = text;
-    const QList<Placeholder> found = placeholders(text);
-    m_parameters.clear();
-    m_positions.clear();
-    for (const Placeholder& p : found) {
-        qsizetype i = m_parameters.indexOf(p.name);
-        if (i < 0) {
-            i = m_parameters.size();
-            m_parameters.append(p.name);
-        }
-        m_positions.append(i);
-    }
+    m_parameters = placeholderNames(text);
     m_bound = QList<bool>(m_parameters.size(), false);
     m_values = QVariantList(m_parameters.size());
     m_query.setForwardOnly(true);
-    m_onServer = preparesInFirstRun(m_query.driver());
-    if (m_onServer) {
-        // A process-wide serial: a name is never met twice on one connection.
-        static std::atomic<int> serial{0};
-        m_serverName = QStringLiteral("kvp_%1").arg(++serial);
-        // Each occurrence is a parameter of its own, as Qt's binding makes them.
-        m_serverPrepare = QStringLiteral("PREPARE %1 AS ").arg(m_serverName);
-        qsizetype from = 0;
-        for (qsizetype k = 0; k < found.size(); ++k) {
-            m_serverPrepare += QStringView(text).mid(from, found[k].at - from);
-            m_serverPrepare += QLatin1Char('$') + QString::number(k + 1);
-            from = found[k].at + found[k].length;
-        }
-        m_serverPrepare += QStringView(text).mid(from);
-        return;
-    }
     m_placeholders.clear();
     for (const QString& name : std::as_const(m_parameters))
         m_placeholders.append(QLatin1Char(':') + name);
@@ -325,8 +267,7 @@ void SqlStatement::bind(const QString& name, const QVariant& value)
             QStringLiteral(
                 "%1: the value of %2 holds a NUL character, which no text column can store")
                 .arg(m_name, name));
-    if (!m_onServer)
-        m_query.bindValue(m_placeholders.at(i), value);
+    m_query.bindValue(m_placeholders.at(i), value);
     m_values[i] = value;
     m_bound[i] = true;
 }
@@ -359,49 +300,13 @@ void SqlStatement::execute()
         }
         g_hooked = nullptr;
     }
-    if (m_onServer) {
-        executeOnServer();
+    if (m_query.exec())
         return;
-    }
-    if (!m_query.exec())
-        throw DataModuleError(sqlErrorText(m_query.lastError()));
-}
-
-void SqlStatement::executeOnServer()
-{
-    // The values as Qt's driver writes them into its own EXECUTE.
-    QString run = QLatin1String("EXECUTE ") + m_serverName;
-    if (!m_positions.isEmpty()) {
-        const QSqlDriver* driver = m_query.driver();
-        run += QLatin1String(" (");
-        for (qsizetype k = 0; k < m_positions.size(); ++k) {
-            const QVariant& value = m_values.at(m_positions.at(k));
-            if (k > 0)
-                run += QLatin1String(", ");
-            if (value.typeId() == QMetaType::QString && !isNullValue(value)) {
-                run += escapedLiteral(*static_cast<const QString*>(value.constData()));
-                continue;
-            }
-            QSqlField field(QString(), value.metaType());
-            if (!isNullValue(value))
-                field.setValue(value);
-            run += driver->formatValue(field);
-        }
-        run += QLatin1Char(')');
-    }
-    if (m_serverPrepared) {
-        if (!m_query.exec(run))
-            throw DataModuleError(sqlErrorText(m_query.lastError()));
-        return;
-    }
-    // The first result is the PREPARE's: when it fails, the server skips the run.
-    if (!m_query.exec(m_serverPrepare + QLatin1String("; ") + run))
-        throw DataModuleError(
-            QStringLiteral("%1: %2").arg(m_name, sqlErrorText(m_query.lastError())));
-    // A prepared statement outlives a failed run and its transaction alike.
-    m_serverPrepared = true;
-    if (!m_query.nextResult())
-        throw DataModuleError(sqlErrorText(m_query.lastError()));
+    // A statement the server could not prepare is named, as when preparing fails at once.
+    const QSqlError error = m_query.lastError();
+    if (error.driverText().endsWith(QLatin1String("Unable to prepare statement")))
+        throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, sqlErrorText(error)));
+    throw DataModuleError(sqlErrorText(error));
 }
 
 bool SqlStatement::executeAny()
@@ -495,13 +400,6 @@ qint64 fileIdentity(const QString& path)
     return static_cast<qint64>(st.st_ino) ^ (static_cast<qint64>(st.st_dev) << 40);
 }
 
-// libpq as the PostgreSQL driver loaded it; nullptr when it is not in the process.
-void* libpqFunction(const char* name)
-{
-    static void* const lib = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
-    return lib ? ::dlsym(lib, name) : nullptr;
-}
-
 // Whether a kept connection still works. Without a round trip where that can be told: a
 // server that ended the session has left its farewell (or the end of the stream) on an
 // idle PostgreSQL socket; a SQLite file must be the same file. ODBC asks the server.
@@ -519,15 +417,10 @@ bool stillAlive(const QSqlDatabase& db, Dialect dialect, qint64 fileId, const QS
     void* const raw = *static_cast<void* const*>(handle.constData());
     if (!raw)
         return false;
-    if (driver == QLatin1String("QPSQL")) {
-        using IntOf = int (*)(const void*);
-        const auto status = reinterpret_cast<IntOf>(libpqFunction("PQstatus"));
-        const auto socket = reinterpret_cast<IntOf>(libpqFunction("PQsocket"));
-        if (!status || !socket)
-            return true;
-        if (status(raw) != 0)  // CONNECTION_OK
+    if (PGconn* const conn = pg::connectionOf(db.driver())) {
+        if (PQstatus(conn) != CONNECTION_OK)
             return false;
-        pollfd fd{socket(raw), POLLIN, 0};
+        pollfd fd{PQsocket(conn), POLLIN, 0};
         return fd.fd >= 0 && ::poll(&fd, 1, 0) == 0;
     }
     if (driver == QLatin1String("QODBC")) {
@@ -660,7 +553,7 @@ void TrdmPromocaoCombinada::dropStatements()
 void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
 {
     const ConnectionSettings settings = ConnectionSettings::parse(m_connectionString);
-    if (!QSqlDatabase::isDriverAvailable(settings.driver))
+    if (!QSqlDatabase::isDriverAvailable(driverFor(settings.driver)))
         throw DataModuleError(
             QStringLiteral("Database driver %1 is not available").arg(settings.driver));
     // SQLite makes an empty database where the file is missing: the shop's database gone
@@ -686,41 +579,24 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
                                QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(ms);
         g_lockWait = millisecondsText(ms);
     }
-    addDatabase(bounded, m_connectionName);
+    QSqlDatabase db = addDatabase(bounded, m_connectionName);
+    if (pg::isOurs(db.driver())) {
+        // PostgreSQL waits for a lock, and runs a statement, as long as it takes unless
+        // told: a till or host holding a lock would hang the screen. The time-out the host
+        // gives stands; without one, a limit the server, the database or the role gave
+        // stands, and none gets the default. A statement may run twice its lock wait, so
+        // that a lock wait ends as one.
+        const int lock = settings.timeoutOrDefault();
+        pg::setSessionLimits(db.driver(), {lock * 1000, 2 * lock * 1000, settings.timeout <= 0});
+        g_lockWait = secondsText(lock);
+        g_statementLimit = secondsText(2 * lock);
+    }
 }
 
 void TrdmPromocaoCombinada::adcPromocaoCombinadaAfterConnect()
 {
     QSqlDatabase db = adcPromocaoCombinada();
     host().SetADODBSession(db);
-    if (m_dialect == Dialect::PostgreSql && db.driverName() == QLatin1String("QPSQL"))
-        boundPostgresWaits(db);
-}
-
-// PostgreSQL waits for a lock, and runs a statement, as long as it takes unless told: a
-// till or host holding a lock would hang the screen. The time-out the host gives in the
-// connection string is set; without one, a limit the server, the role or the host's
-// session set-up gave stands, and none gets the default. A statement may run twice its
-// lock wait, so that a lock wait ends as one.
-void TrdmPromocaoCombinada::boundPostgresWaits(QSqlDatabase& db)
-{
-    const ConnectionSettings settings = ConnectionSettings::parse(m_connectionString);
-    const int lock = settings.timeoutOrDefault();
-    const bool given = settings.timeout > 0;
-    auto bound = [&](const QString& name, int seconds, QString& shown) {
-        QSqlQuery q(db);
-        if (!given && q.exec(QStringLiteral("SHOW ") + name) && q.next() &&
-            q.value(0).toString() != QLatin1String("0")) {
-            shown = q.value(0).toString();
-            return;
-        }
-        if (!q.exec(QStringLiteral("SET %1 = %2").arg(name).arg(seconds * 1000)))
-            throw DataModuleError(QStringLiteral("Cannot bound the session's %1: %2")
-                                      .arg(name, sqlErrorText(q.lastError())));
-        shown = secondsText(seconds);
-    };
-    bound(QStringLiteral("lock_timeout"), lock, g_lockWait);
-    bound(QStringLiteral("statement_timeout"), 2 * lock, g_statementLimit);
 }
 
 void TrdmPromocaoCombinada::beginWork()

@@ -29,7 +29,8 @@ public:
     QString message() const { return QString::fromUtf8(what()); }
 };
 
-// A connection named name, set up from the settings, not yet opened.
+// A connection named name, set up from the settings, not yet opened. PostgreSQL
+// (driver=QPSQL) goes through our own libpq driver: values are bound, never written into SQL.
 QSqlDatabase addDatabase(const ConnectionSettings& settings, const QString& name);
 
 // Which dialect a connection speaks: Qt's own answer, or for ODBC the driver's
@@ -106,7 +107,6 @@ public:
 
 private:
     void prepare(const QString& text);
-    void executeOnServer();
 
     QString m_name;
     QString m_text;
@@ -115,14 +115,6 @@ private:
     QStringList m_placeholders;  // ":" + each parameter, made once (Qt's binding)
     QList<bool> m_bound;         // by parameter, since the last run
     QVariantList m_values;       // by parameter, as last bound
-    // PostgreSQL through Qt's driver: the statement is prepared under a name of our own,
-    // in the same request as its first run, so that preparing costs no round trip of its
-    // own. Qt's driver would send the PREPARE on its own and wait for it.
-    bool m_onServer = false;
-    bool m_serverPrepared = false;
-    QString m_serverName;
-    QString m_serverPrepare;       // "PREPARE name AS text", each placeholder as $n
-    QList<qsizetype> m_positions;  // the parameter behind each occurrence ($n on the server)
     FieldDefs m_resultFields;      // a prepared statement's columns do not change between runs
     QList<bool> m_widthGuessed;    // text widths the driver did not report
 };
@@ -205,7 +197,6 @@ private:
     void dropStatements();
     void connect(const std::function<bool(QSqlDatabase&)>& open);
     bool adoptKeptSession(const QString& connectionString);
-    void boundPostgresWaits(QSqlDatabase& db);
 
     QString m_connectionName;
     QString m_connectionString;
