@@ -513,8 +513,16 @@ Answer Driver::exchange(Run* run, QSqlError* error)
     m_queue.clear();
     std::vector<QByteArray> deallocate = std::move(m_toDeallocate);
     m_toDeallocate.clear();
-    if (run)
+    if (run) {
+        // The same run queued ahead would be answered twice.
+        for (auto it = batch.begin(); !run->key.isEmpty() && it != batch.end(); ++it) {
+            if (it->key == run->key) {
+                batch.erase(it);
+                break;
+            }
+        }
         batch.push_back(std::move(*run));
+    }
     std::vector<Sent> sent;
     if (PQenterPipelineMode(m_conn) != 1) {
         *error = makeError(unableToRun(), QSqlError::StatementError, m_conn, nullptr);
@@ -1003,6 +1011,10 @@ QList<QStringList> aheadRows(const QSqlQuery& query)
     const PGresult* a = d->peekAhead(r->currentKey());
     if (!a || PQresultStatus(a) != PGRES_TUPLES_OK)
         return rows;
+    QStringList names;
+    for (int j = 0; j < PQnfields(a); ++j)
+        names.append(QString::fromUtf8(PQfname(a, j)).toUpper());
+    rows.append(names);
     for (int i = 0; i < PQntuples(a); ++i) {
         QStringList row;
         for (int j = 0; j < PQnfields(a); ++j)
@@ -1010,6 +1022,14 @@ QList<QStringList> aheadRows(const QSqlQuery& query)
         rows.append(row);
     }
     return rows;
+}
+
+void forgetAhead(QSqlQuery& query)
+{
+    Driver* d = ours(query.driver());
+    const Result* r = resultOf(query);
+    if (d && r)
+        d->takeAhead(r->currentKey());
 }
 
 void dropAhead(QSqlDriver* driver)

@@ -56,10 +56,13 @@ long roundTrips(const QSqlDriver* driver);
 // answer is kept for the query's own run with the same values. False for another driver's
 // query.
 bool queueAhead(QSqlQuery& query);
-// The rows of the answer kept for the query's run with the values bound to it now, as text
-// (a NULL as a null string), without taking it; empty when none is kept or it failed.
+// The answer kept for the query's run with the values bound to it now, without taking it:
+// the column names (upper-cased), then each row as text (a NULL as a null string); empty
+// when none is kept or it failed.
 QList<QStringList> aheadRows(const QSqlQuery& query);
 
+// Forgets the answer kept for the query's run with the values bound to it now.
+void forgetAhead(QSqlQuery& query);
 // Drops every answer queued ahead that no run has taken yet (at the end of a step: the
 // next step must read the data as it is then).
 void dropAhead(QSqlDriver* driver);

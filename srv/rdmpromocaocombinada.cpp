@@ -36,6 +36,16 @@ TrdmPromocaoCombinada* rdmPromocaoCombinada = nullptr;
 namespace {
 DataCallHook g_dataCallHook;
 const SqlStatement* g_hooked = nullptr;
+bool g_queueing = false;
+
+// A statement that only reads: the only kind worth sending ahead, and the only kind that
+// may run before its step asks for it.
+bool onlyReads(const QString& text)
+{
+    const QStringView t = QStringView(text).trimmed();
+    return t.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
+           t.startsWith(QLatin1String("WITH"), Qt::CaseInsensitive);
+}
 }
 
 const SqlStatement* hookedStatement() { return g_hooked; }
@@ -290,6 +300,17 @@ void SqlStatement::execute()
     if (!missing.isEmpty())
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
                                   .arg(m_name, missing.join(QStringLiteral(", "))));
+    m_queuedOnly = g_queueing;
+    if (!m_queuedOnly && !onlyReads(m_text)) {
+        // A write changes what reads sent ahead of it would answer.
+        pg::dropAhead(const_cast<QSqlDriver*>(m_query.driver()));
+    }
+    if (m_queuedOnly) {
+        // Not a call yet: the step's own run is, and the hook sees that one.
+        if (onlyReads(m_text))
+            pg::queueAhead(m_query);
+        return;
+    }
     if (g_dataCallHook) {
         g_hooked = this;
         try {
@@ -312,6 +333,8 @@ void SqlStatement::execute()
 bool SqlStatement::executeAny()
 {
     execute();
+    if (m_queuedOnly)
+        return false;
     const bool any = m_query.next();
     if (!any && m_query.lastError().isValid())
         throw DataModuleError(sqlErrorText(m_query.lastError()));
@@ -321,6 +344,11 @@ bool SqlStatement::executeAny()
 
 DataPacket SqlStatement::takePacket(const FieldDefs& fields)
 {
+    if (m_queuedOnly) {
+        DataPacket none;
+        none.fields = fields.isEmpty() ? m_resultFields : fields;
+        return none;
+    }
     if (m_resultFields.isEmpty()) {
         const QSqlRecord record = m_query.record();
         if (!fields.isEmpty()) {
@@ -783,6 +811,43 @@ SqlStatement& TrdmPromocaoCombinada::batchStatement(Stmt id, int rows)
                                               sqltext::insertRows(id, rows));
     }
     return *slot;
+}
+
+bool TrdmPromocaoCombinada::readsAhead() const
+{
+    return m_connected && pg::isOurs(adcPromocaoCombinada().driver());
+}
+
+TrdmPromocaoCombinada::Ahead::Ahead(TrdmPromocaoCombinada& m) : m_was(g_queueing)
+{
+    g_queueing = m.readsAhead();
+}
+
+TrdmPromocaoCombinada::Ahead::~Ahead() { g_queueing = m_was; }
+
+bool TrdmPromocaoCombinada::queueing() { return g_queueing; }
+
+bool TrdmPromocaoCombinada::sendAhead()
+{
+    QSqlDatabase db = adcPromocaoCombinada();
+    return db.isValid() && pg::sendQueued(db.driver(), nullptr);
+}
+
+void TrdmPromocaoCombinada::dropAhead()
+{
+    QSqlDatabase db = adcPromocaoCombinada();
+    if (db.isValid())
+        pg::dropAhead(db.driver());
+}
+
+QList<QStringList> TrdmPromocaoCombinada::aheadRows(const SqlStatement& s) const
+{
+    return pg::aheadRows(const_cast<SqlStatement&>(s).query());
+}
+
+void TrdmPromocaoCombinada::forgetAhead(SqlStatement& s)
+{
+    pg::forgetAhead(s.query());
 }
 
 QVariant TrdmPromocaoCombinada::dateParameter() const

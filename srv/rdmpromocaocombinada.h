@@ -98,6 +98,9 @@ public:
     // name does not cost a whole list (the line refuses it when it is chosen). The structure is
     // worked out on the first run and kept.
     DataPacket takePacket(const FieldDefs& fields = {});
+    // While reads are queued ahead (TrdmPromocaoCombinada::Ahead), execute() queued this
+    // run instead of running it: it answers no rows.
+    bool queuedOnly() const { return m_queuedOnly; }
     QSqlQuery& query() { return m_query; }
     QVariant boundValue(const QString& name) const
     {
@@ -117,6 +120,7 @@ private:
     QVariantList m_values;       // by parameter, as last bound
     FieldDefs m_resultFields;      // a prepared statement's columns do not change between runs
     QList<bool> m_widthGuessed;    // text widths the driver did not report
+    bool m_queuedOnly = false;
 };
 
 class TrdmPromocaoCombinada {
@@ -175,6 +179,34 @@ public:
     // failure showed it; outside a unit of work only. Raises like setConnected when the
     // database is still away.
     void reconnectIfLost();
+
+    // Reads sent ahead (PostgreSQL): while an Ahead lives, each read statement a data
+    // function runs is queued with its values instead, and answers no rows, so that calling
+    // the functions a step will call queues their reads. Whatever is queued goes to the
+    // server with the next request, in the same round trip; the step's real run with the
+    // same values then takes its answer without a round trip of its own. Nothing is queued
+    // on other databases, and a data function's failure while queueing is not one.
+    bool readsAhead() const;
+    class Ahead {
+    public:
+        explicit Ahead(TrdmPromocaoCombinada& m);
+        ~Ahead();
+        Ahead(const Ahead&) = delete;
+        Ahead& operator=(const Ahead&) = delete;
+
+    private:
+        bool m_was;
+    };
+    static bool queueing();
+    // Sends what is queued now (one round trip); false when that failed.
+    bool sendAhead();
+    // Forgets every answer no run has taken (a step's end: the next reads what is then).
+    void dropAhead();
+    // The answer kept for s with the values bound to it now: the column names, then each
+    // row as text; empty when none is kept.
+    QList<QStringList> aheadRows(const SqlStatement& s) const;
+    // Forgets the answer kept for s with the values bound to it now.
+    void forgetAhead(SqlStatement& s);
 
     // Working tables of the two writing functions.
     DataSet cdsItemPromoComb{QStringLiteral("cdsItemPromoComb")};

@@ -23,6 +23,8 @@ TrdmPromocaoCombinada& module()
 // The host builds the text a person sees from our message and the connection.
 QString errorText(const QString& message)
 {
+    if (TrdmPromocaoCombinada::queueing())
+        return message;  // only reads queued ahead: nobody sees it
     try {
         const QSqlDatabase db =
             rdmPromocaoCombinada ? rdmPromocaoCombinada->adcPromocaoCombinada() : QSqlDatabase();
@@ -45,6 +47,8 @@ QString g_ultimoErro;
 // A failure inside a unit of work also fails the unit, whatever the function answers.
 QString failed(const QString& text)
 {
+    if (TrdmPromocaoCombinada::queueing())
+        return text;
     g_ultimoErro = text.isEmpty() ? QStringLiteral("Unknown database error") : text;
     if (rdmPromocaoCombinada)
         rdmPromocaoCombinada->noteError(text);
@@ -328,14 +332,48 @@ DataResult getProdutoPromoComb(const QString& grupo, const QString& promocao,
         decision.bindText("P_CDPRODPROMOCAO", promocao);
         decision.bindText("P_CDGRUPROMOC", grupo);
         decision.bindText("P_NRSEQGRPROMO", seqGrupo);
+        auto bindProducts = [&](SqlStatement& s) {
+            s.bindText("P_CDGRUPROMOC", grupo);
+            s.bindText("P_CDFILIAL", filial);
+            s.bindText("P_CDPRODPROMOCAO", promocao);
+            s.bindText("P_NRCONFTELA", confTela);
+            s.bindText("P_NRSEQGRPROMO", seqGrupo);
+        };
+        // Where reads go ahead, both lists go with the decision: one round trip, whichever
+        // the decision picks (unless a screen's start sent them already).
+        const bool ahead = m.readsAhead() && !TrdmPromocaoCombinada::queueing();
+        if (ahead && m.aheadRows(decision).isEmpty()) {
+            {
+                const TrdmPromocaoCombinada::Ahead queue(m);
+                decision.execute();
+                for (const Stmt list : {Stmt::adqProdutoPromoComboFil, Stmt::adqProdutoPromoCombo}) {
+                    auto& s = m.statement(list);
+                    bindProducts(s);
+                    s.execute();
+                }
+            }
+            m.sendAhead();
+            decision.bindText("P_CDFILIAL", filial);
+            decision.bindText("P_CDPRODPROMOCAO", promocao);
+            decision.bindText("P_CDGRUPROMOC", grupo);
+            decision.bindText("P_NRSEQGRPROMO", seqGrupo);
+        }
         const bool branch = decision.executeAny();
+        if (TrdmPromocaoCombinada::queueing()) {
+            auto& s = m.statement(Stmt::adqProdutoPromoComboFil);
+            bindProducts(s);
+            s.execute();
+        }
         auto& s = m.statement(branch ? Stmt::adqProdutoPromoComboFil : Stmt::adqProdutoPromoCombo);
-        s.bindText("P_CDGRUPROMOC", grupo);
-        s.bindText("P_CDFILIAL", filial);
-        s.bindText("P_CDPRODPROMOCAO", promocao);
-        s.bindText("P_NRCONFTELA", confTela);
-        s.bindText("P_NRSEQGRPROMO", seqGrupo);
-        return DataResult::packet(runPacket(s));
+        bindProducts(s);
+        DataPacket products = runPacket(s);
+        if (ahead) {
+            // The list not picked must not answer a later touch of the group.
+            auto& other = m.statement(branch ? Stmt::adqProdutoPromoCombo : Stmt::adqProdutoPromoComboFil);
+            bindProducts(other);
+            m.forgetAhead(other);
+        }
+        return DataResult::packet(std::move(products));
     });
 }
 
@@ -670,6 +708,105 @@ QString getExibeProd(const QString& filial)
     });
     // A failed lookup shows products without a price rather than hiding them.
     return r.isError() ? QStringLiteral("S") : r.toText();
+}
+
+// --- Reads sent ahead ---------------------------------------------------------------
+
+namespace {
+
+// The values of one column of the answer kept for s, by name; empty when none is kept.
+QStringList aheadColumn(const TrdmPromocaoCombinada& m, const SqlStatement& s, const QString& name)
+{
+    const QList<QStringList> rows = m.aheadRows(s);
+    QStringList values;
+    const qsizetype at = rows.isEmpty() ? -1 : rows.first().indexOf(name);
+    for (qsizetype i = 1; at >= 0 && i < rows.size(); ++i)
+        values.append(rows.at(i).value(at));
+    return values;
+}
+
+}  // namespace
+
+void antecipaAbertura(const QString& promocao, const QString& filial, const QString& confTela,
+                      const QString& loja)
+{
+    if (!rdmPromocaoCombinada || !rdmPromocaoCombinada->readsAhead())
+        return;
+    TrdmPromocaoCombinada& m = *rdmPromocaoCombinada;
+    m.dropAhead();
+    const QString saved = g_ultimoErro;
+    try {
+        {
+            // Everything the screen's start reads that needs no other answer.
+            const TrdmPromocaoCombinada::Ahead ahead(m);
+            getExibeProd(filial);
+            getIDUTCUPOMDESC();
+            getGrupoPromoComb(promocao, filial);
+            getPreSelecionados(filial, promocao);
+        }
+        if (!m.sendAhead())
+            return;
+        // Then what needs those answers: each group's products, the pre-selected products'
+        // own checks.
+        auto& fil = m.statement(Stmt::adqGrupPromoFili);
+        fil.bindText("P_CDFILIAL", filial);
+        fil.bindText("P_CDPRODPROMOCAO", promocao);
+        fil.bind("P_DATA", m.dateParameter());
+        SqlStatement* groups = &fil;
+        if (m.aheadRows(fil).size() <= 1) {
+            auto& gen = m.statement(Stmt::adqGrupPromo);
+            gen.bindText("P_CDPRODPROMOCAO", promocao);
+            gen.bind("P_DATA", m.dateParameter());
+            groups = &gen;
+        }
+        const QStringList codes = aheadColumn(m, *groups, QStringLiteral("CDGRUPROMOC"));
+        const QStringList seqs = aheadColumn(m, *groups, QStringLiteral("NRSEQGRPROMO"));
+        auto& pre = m.statement(Stmt::adqPreSelecFili);
+        pre.bindText("P_CDPRODPROMOCAO", promocao);
+        pre.bindText("P_CDFILIAL", filial);
+        QStringList chosen = aheadColumn(m, pre, QStringLiteral("CDPRODUTO"));
+        if (chosen.isEmpty() && ownDialect(m)) {
+            auto& gen = m.ownStatement(TrdmPromocaoCombinada::Own::PreSelecPadr);
+            gen.bindText("P_CDPRODPROMOCAO", promocao);
+            gen.bindText("P_CDFILIAL", filial);
+            gen.bind("P_DATA", m.dateParameter());
+            chosen = aheadColumn(m, gen, QStringLiteral("CDPRODUTO"));
+        }
+        const TrdmPromocaoCombinada::Ahead ahead(m);
+        for (qsizetype i = 0; i < codes.size() && i < seqs.size(); ++i)
+            getProdutoPromoComb(codes.at(i), promocao, filial, confTela, seqs.at(i));
+        for (const QString& produto : std::as_const(chosen)) {
+            getVerificaPromo(filial, produto);
+            getCuponsValidos(filial, produto);
+            getOcorPed(filial, loja, produto);
+        }
+        m.sendAhead();
+    } catch (...) {
+        // Sending ahead only saves round trips: the step's own runs report any failure.
+    }
+    g_ultimoErro = saved;
+}
+
+void antecipaProduto(const QString& filial, const QString& loja, const QString& produto)
+{
+    if (!rdmPromocaoCombinada || !rdmPromocaoCombinada->readsAhead())
+        return;
+    rdmPromocaoCombinada->dropAhead();
+    const QString saved = g_ultimoErro;
+    try {
+        const TrdmPromocaoCombinada::Ahead ahead(*rdmPromocaoCombinada);
+        getVerificaPromo(filial, produto);
+        getCuponsValidos(filial, produto);
+        getOcorPed(filial, loja, produto);
+    } catch (...) {
+    }
+    g_ultimoErro = saved;
+}
+
+void encerraAntecipacao()
+{
+    if (rdmPromocaoCombinada)
+        rdmPromocaoCombinada->dropAhead();
 }
 
 QString ultimoErroDados()

@@ -60,6 +60,18 @@ DataResult getCuponsValidos(const QString& filial, const QString& produto);
 QString getIDUTCUPOMDESC();
 QString getExibeProd(const QString& filial);
 
+// --- Reads sent ahead (PostgreSQL) ---
+// A step's reads that need no answer of the step's own go to the server together before
+// the step asks for them, and the step's calls then take the answers without round trips
+// of their own: what a screen's start reads (the switches, the groups and their text, the
+// pre-selection, then every group's products and the pre-selected products' checks), or
+// what a product's touch reads. Nothing changes for the other databases. The step calls
+// encerraAntecipacao() when it is done, so that a later step reads the data anew.
+void antecipaAbertura(const QString& promocao, const QString& filial, const QString& confTela,
+                      const QString& loja);
+void antecipaProduto(const QString& filial, const QString& loja, const QString& produto);
+void encerraAntecipacao();
+
 // The error text the last data function met; empty when it succeeded. The functions
 // whose answer has no room for an error (getVerificaPromo, getVdCombinacoes,
 // getIDUTCUPOMDESC, getExibeProd) are checked through it.

@@ -37,6 +37,11 @@ void TfrmPromocaoCombinada::bpbProd01Click(Control* sender)
     };
     // A product that is itself a promotion brings its own lines.
     auto coloca = [this, sender](const QString& codigo) {
+        // The touch's reads go to the server together.
+        antecipaProduto(stCdFilial, stCdLoja, codigo);
+        struct Encerra {
+            ~Encerra() { encerraAntecipacao(); }
+        } encerra;
         if (codigo != stCdProdPromo && detail::VerificaPromo(stCdFilial, codigo)) {
             if (!PromocaoAninhada(codigo, sender, false)) {
                 return false;

@@ -51,12 +51,18 @@ void TfrmPromocaoCombinada::InicializaForm(
     nrQtdeMult = 0;
     boPreSelVerificado = false;
     boProdutoAdd = false;
+    // What the start reads goes to the server in as few round trips as the data allows;
+    // the screen's showing takes the answers and then lets the rest go.
+    antecipaAbertura(stCdProdPromoArg, stCdFilial, stNrConfTela, stCdLoja);
     ZeraSelecao(stCdProdPromoArg, stNmProdPromo, stIdValorPercArg, vrAjustePromoArg);
     host().ControleAcess(nrCtMultiplicador, QVariant(), stVerificaAcesso);
 }
 
 void TfrmPromocaoCombinada::FormShow()
 {
+    struct Encerra {
+        ~Encerra() { encerraAntecipacao(); }
+    } encerra;
     try {
         const DataResult grupos =
             detail::MensagemMetodoLog(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,

@@ -98,6 +98,9 @@ void FaultPlanter::plant(const QString& call)
         }
         return;
     case Fault::Locked:
+        // An answer sent ahead was read before the lock: this call must meet it.
+        if (rdmPromocaoCombinada)
+            rdmPromocaoCombinada->dropAhead();
         if (call == QLatin1String("BEGIN") || call == QLatin1String("COMMIT") || !lock()) {
             ++m_raisedLocks;
             throw DataModuleError(kLockedText);
