@@ -612,7 +612,8 @@ Answer Driver::exchange(Run* run, QSqlError* error)
                 answer = std::move(prepared);
             if (run && k + 1 == sent.size())
                 m_lastPrepareFailed = prepareFailed;
-            if (!r.joinNext)
+            // A BEGIN sent last has the closing sync to itself.
+            if (!r.joinNext || k + 1 == sent.size())
                 ok = awaitSync();
             const ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
             if (status == PGRES_PIPELINE_ABORTED && joinedFailure)
@@ -864,8 +865,10 @@ protected:
             setLastError(QSqlError(QStringLiteral("QPSQL: ") + refusal, QString(), QSqlError::StatementError));
             return false;
         }
+        const std::vector<QByteArray> values = run->values;
+        const std::vector<char> nulls = run->nulls;
         if (Answer kept = d->takeAhead(run->key))
-            return take(std::move(kept));
+            return takeNaming(std::move(kept), false, values, nulls);
         // A connection opened again since (by us or by the host) knows none of our
         // statements; neither does one whose statements a host discarded.
         if (m_generation != d->generation())
@@ -883,10 +886,32 @@ protected:
             setLastError(error);
             return false;
         }
-        return take(std::move(answer), d->lastPrepareFailed());
+        return takeNaming(std::move(answer), d->lastPrepareFailed(), values, nulls);
     }
 
 private:
+    // take(), the failure's message naming the place of a value the server quoted
+    // ("invalid input syntax for type integer: "..."", "Key (x)=(...)") instead of
+    // repeating it: the value may be anything a caller passed.
+    bool takeNaming(Answer answer, bool preparing, const std::vector<QByteArray>& values,
+                    const std::vector<char>& nulls)
+    {
+        if (take(std::move(answer), preparing))
+            return true;
+        const QSqlError e = lastError();
+        QString message = e.databaseText();
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (nulls[i] || values[i].isEmpty())
+                continue;
+            const QString v = QString::fromUtf8(values[i]);
+            const QString place = QStringLiteral("value $%1").arg(i + 1);
+            message.replace(QLatin1Char('"') + v + QLatin1Char('"'), place);
+            message.replace(QLatin1Char('(') + v + QLatin1Char(')'), QLatin1Char('(') + place + QLatin1Char(')'));
+        }
+        setLastError(QSqlError(e.driverText(), message, e.type(), e.nativeErrorCode()));
+        return false;
+    }
+
     Driver* drv() const { return const_cast<Driver*>(static_cast<const Driver*>(driver())); }
 
     void clearAnswer()

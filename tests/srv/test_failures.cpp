@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <cstdio>
 #include <cstdlib>
@@ -373,6 +376,108 @@ TEST_P(FirstRun, AStatementTheServerCannotPrepareIsPreparedAgainInItsNextRun)
 
 INSTANTIATE_TEST_SUITE_P(Backends, FirstRun, ::testing::Values(Backend::Postgres),
                          backendParamName);
+
+}  // namespace
+}  // namespace kvp::test
+
+namespace kvp::test {
+namespace {
+
+// Values read through our driver are what Qt's own driver read (the fixture's connection
+// is Qt's): type, value, width and precision.
+TEST_P(FirstRun, ValuesReadAsQtsOwnDriverReadThem)
+{
+    const char* const expressions[] = {
+        "CAST(1 AS SMALLINT)", "CAST(3000000000 AS BIGINT)", "CAST(-5 AS BIGINT)",
+        "CAST(1.25 AS NUMERIC(10,2))", "CAST(2.5 AS DOUBLE PRECISION)", "CAST('NaN' AS FLOAT8)",
+        "TRUE", "CAST('2024-03-10' AS DATE)", "CAST('2024-03-10 09:05:30.123' AS TIMESTAMP)",
+        "CAST('2024-03-10 09:05:30+02' AS TIMESTAMPTZ)", "CAST('09:05:30' AS TIME)",
+        "CAST('ação' AS VARCHAR(8))", "CAST('ab' AS CHAR(4))", "CAST(NULL AS INTEGER)",
+        "CAST(NULL AS VARCHAR(3))", "CAST('\\x00ff41' AS BYTEA)", "CAST('x' AS TEXT)"};
+    QSqlDatabase ours = rdmPromocaoCombinada->adcPromocaoCombinada();
+    for (const char* e : expressions) {
+        QSqlQuery a(db().database()), b(ours);
+        ASSERT_TRUE(a.exec(S("SELECT ") + S(e)) && a.next()) << e;
+        ASSERT_TRUE(b.prepare(S("SELECT ") + S(e)) && b.exec() && b.next())
+            << e << ": " << b.lastError().text().toStdString();
+        EXPECT_EQ(b.value(0).metaType(), a.value(0).metaType()) << e;
+        EXPECT_EQ(b.value(0).isNull(), a.value(0).isNull()) << e;
+        EXPECT_EQ(b.value(0).toString(), a.value(0).toString()) << e;
+        EXPECT_EQ(b.record().field(0).length(), a.record().field(0).length()) << e;
+        EXPECT_EQ(b.record().field(0).precision(), a.record().field(0).precision()) << e;
+    }
+    // A transaction's BEGIN goes with its first statement, whichever kind; a commit of
+    // a transaction that failed is a failure.
+    ASSERT_TRUE(ours.transaction());
+    QSqlQuery plain(ours);
+    EXPECT_TRUE(plain.exec(S("SELECT 1")) && plain.next()) << plain.lastError().text().toStdString();
+    EXPECT_TRUE(ours.commit()) << ours.lastError().text().toStdString();
+    ASSERT_TRUE(ours.transaction());
+    EXPECT_FALSE(plain.exec(S("SELECT 1 / 0")));
+    EXPECT_FALSE(ours.commit());
+}
+
+// A value never becomes SQL, whatever the session, the role or the database says of
+// backslashes: the reported injection, and quotes, a statement's end, a NUL and a long
+// text through every text parameter of the reading functions.
+TEST_P(FirstRun, ValuesStayDataWhateverTheServerSaysOfBackslashes)
+{
+    const QString pwned = S("\\', 1); CREATE TABLE pwned (x int); --");
+    const QString nul = S("AB") + QChar(0) + S("CD");
+    const QString values[] = {pwned, S("'; DROP TABLE PRODUTO; --"), S("\\\\'\\'"), nul,
+                              QString(100000, QLatin1Char('x'))};
+    using Call = std::function<QString(const QString&)>;
+    auto text = [](const DataResult& r) { return r.isError() ? r.errorText() : QString(); };
+    // Each reading function with the value in one of its text places, the rest plain.
+    const std::vector<Call> calls = {
+        [&](const QString& v) { return text(getCampanhaPromo(S("01"), S("001"), v, v)); },
+        [&](const QString& v) { return text(getGrupoPromoComb(v, v)); },
+        [&](const QString& v) { getVerificaPromo(v, v); return ultimoErroDados(); },
+        [&](const QString& v) { return text(getProdutoPromoComb(v, v, v, v, v)); },
+        [&](const QString& v) { return text(getDescontoPromocao(v, v, v, v, v)); },
+        [&](const QString& v) { return text(getGrupoMutex(v, v, v)); },
+        [&](const QString& v) { return text(getPreSelecionados(v, v)); },
+        [&](const QString& v) { return text(getCodigoAtalho(v, v, v)); },
+        [&](const QString& v) { getVdCombinacoes(v, v, v, v, v); return ultimoErroDados(); },
+        [&](const QString& v) { return text(getImposto(v, v, v)); },
+        [&](const QString& v) { return text(getValidProdNFCe(v, v)); },
+        [&](const QString& v) { return text(getRegraFisPdv(v)); },
+        [&](const QString& v) { return text(getOcorPed(v, v, v)); },
+        [&](const QString& v) { return text(getExisteProd(v, v, v)); },
+        [&](const QString& v) { return text(getCuponsValidos(v, v)); },
+        [&](const QString& v) { getExibeProd(v); return ultimoErroDados(); },
+    };
+    QSqlDatabase module = rdmPromocaoCombinada->adcPromocaoCombinada();
+    const int products = db().count(S("PRODUTO"));
+    for (const char* where : {"session", "role"}) {
+        if (QString::fromLatin1(where) == S("role")) {
+            QSqlQuery(module).exec(S("ALTER ROLE CURRENT_USER SET standard_conforming_strings = off"));
+            module.close();
+            ASSERT_TRUE(module.open());
+        } else {
+            ASSERT_TRUE(QSqlQuery(module).exec(S("SET standard_conforming_strings = off")));
+        }
+        QSqlQuery setting(module);
+        ASSERT_TRUE(setting.exec(S("SHOW standard_conforming_strings")) && setting.next());
+        ASSERT_EQ(setting.value(0).toString(), S("off")) << where;
+        for (size_t c = 0; c < calls.size(); ++c) {
+            for (const QString& v : values) {
+                const QString error = calls[c](v);
+                const QString shown = v.left(10);
+                EXPECT_FALSE(!error.isEmpty() && error.contains(shown))
+                    << where << " call " << c << " echoes the value: " << error.left(300).toStdString();
+                if (v.contains(QChar(0))) {
+                    EXPECT_TRUE(error.contains(S("NUL"))) << where << " call " << c;
+                }
+            }
+        }
+        QSqlQuery made(module);
+        ASSERT_TRUE(made.exec(S("SELECT to_regclass('pwned') IS NULL")) && made.next());
+        EXPECT_TRUE(made.value(0).toBool()) << where << ": the value ran as SQL";
+        EXPECT_EQ(db().count(S("PRODUTO")), products) << where;
+    }
+    QSqlQuery(module).exec(S("ALTER ROLE CURRENT_USER RESET standard_conforming_strings"));
+}
 
 }  // namespace
 }  // namespace kvp::test
