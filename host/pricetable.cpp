@@ -145,29 +145,23 @@ void PriceTable::createTable(QSqlDatabase& db)
     }
 }
 
-bool PriceTable::prepare(QString& error)
+// Prepared on its first use and kept for the process: a sale prepares only what it runs.
+bool PriceTable::prepare(std::optional<QSqlQuery>& kept, const QString& sql, QString& error)
 {
-    if (m_prices && m_branch)
+    if (kept)
         return true;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isValid() || !db.isOpen()) {
         error = QStringLiteral("O banco de preços \"%1\" não está aberto").arg(m_connection);
         return false;
     }
-    QSqlQuery prices(db);
-    QSqlQuery branch(db);
-    if (!prices.prepare(kSelectPrices)) {
-        error = prices.lastError().text();
+    QSqlQuery q(db);
+    if (!q.prepare(sql)) {
+        error = q.lastError().text();
         return false;
     }
-    if (!branch.prepare(kCountBranch)) {
-        error = branch.lastError().text();
-        return false;
-    }
-    prices.setForwardOnly(true);
-    branch.setForwardOnly(true);
-    m_prices = std::move(prices);
-    m_branch = std::move(branch);
+    q.setForwardOnly(true);
+    kept = std::move(q);
     return true;
 }
 
@@ -191,9 +185,6 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
                 "PRECOHOST: um dos valores da consulta de preço contém um caractere nulo"));
 
     QString error;
-    if (!prepare(error))
-        return DataResult::error(error);
-
     if (m_inSale) {
         const SaleRows* rows = saleRows(query, error);
         if (!error.isEmpty())
@@ -207,6 +198,8 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
         }
     }
 
+    if (!prepare(m_prices, kSelectPrices, error))
+        return DataResult::error(error);
     QSqlQuery& q = *m_prices;
     q.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
     q.bindValue(QStringLiteral(":CDPRODUTO"), query.product);
@@ -221,6 +214,8 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
     q.finish();
 
     if (found.isEmpty()) {
+        if (!prepare(m_branch, kCountBranch, error))
+            return DataResult::error(error);
         QSqlQuery& b = *m_branch;
         b.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
         ++m_requests;
@@ -246,20 +241,6 @@ void PriceTable::endSale()
     m_sale.reset();
 }
 
-bool PriceTable::prepareSale(QString& error)
-{
-    if (m_saleQuery)
-        return true;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.prepare(kSelectSaleRows)) {
-        error = q.lastError().text();
-        return false;
-    }
-    q.setForwardOnly(true);
-    m_saleQuery = std::move(q);
-    return true;
-}
-
 const PriceTable::SaleRows* PriceTable::saleRows(const PriceQuery& query, QString& error)
 {
     // Null and empty texts select the same rows ('' IN ('', NULL) holds either way).
@@ -271,7 +252,7 @@ const PriceTable::SaleRows* PriceTable::saleRows(const PriceQuery& query, QStrin
     const auto kept = m_sale->constFind(key);
     if (kept != m_sale->cend())
         return &*kept;
-    if (!prepareSale(error))
+    if (!prepare(m_saleQuery, kSelectSaleRows, error))
         return nullptr;
     QSqlQuery& q = *m_saleQuery;
     q.bindValue(QStringLiteral(":CDFILIAL"), query.branch);

@@ -100,8 +100,7 @@ private:
     static DataResult decide(const PriceRow& r, const PriceQuery& query, const QDateTime& now,
                              DataSet& price);
 
-    bool prepare(QString& error);
-    bool prepareSale(QString& error);
+    bool prepare(std::optional<QSqlQuery>& kept, const QString& sql, QString& error);
     // The sale's rows for the query's branch, store and customer, read on first use;
     // nullptr when the branch is priced product by product (or error is set).
     const SaleRows* saleRows(const PriceQuery& query, QString& error);
