@@ -3,21 +3,21 @@
 // replays a sale headless. Usage: see --help, SCRIPTS.md and kvp-host(1).
 
 #include "auditrun.h"
+#include "checkrun.h"
+#include "connectionstring.h"
 #include "itemrecord.h"
 #include "kvp510.h"
+#include "pricetable.h"
 #include "qtdialogs.h"
 #include "qthostservices.h"
 #include "qtpresenter.h"
+#include "rdmpromocaocombinada.h"
 #include "receipt.h"
 #include "salewindow.h"
 #include "schema.h"
 #include "script.h"
 #include "scriptrun.h"
 #include "shop.h"
-#include "pricetable.h"
-#include "checkrun.h"
-#include "connectionstring.h"
-#include "rdmpromocaocombinada.h"
 #include "windowrecorder.h"
 
 #include <QApplication>

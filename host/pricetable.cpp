@@ -280,7 +280,6 @@ const PriceTable::SaleRows* PriceTable::saleRows(const PriceQuery& query, QStrin
 DataResult PriceTable::decide(const PriceRow& r, const PriceQuery& query, const QDateTime& now,
                               DataSet& price)
 {
-
     // Infinity and NaN (a spreadsheet's "NaN" read as a number) pass every test below.
     if (!std::isfinite(r.price) || !std::isfinite(r.discount) || !std::isfinite(r.surcharge))
         return DataResult::error(

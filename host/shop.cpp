@@ -424,8 +424,9 @@ DataPacket ShopCatalogue::occurrences(const QString& product) const
 QString ShopCatalogue::productName(const QString& product) const
 {
     QString error;
-    QSqlQuery* q = execute(m_statements->productName,
-                           S("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"), {product}, error);
+    QSqlQuery* q =
+        execute(m_statements->productName, S("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"),
+                {product}, error);
     if (!q)
         return {};
     const QString name = q->next() ? q->value(0).toString() : QString();

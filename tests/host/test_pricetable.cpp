@@ -40,8 +40,8 @@ void add(QSqlDatabase& db, const PriceRowText& r)
     const auto s = [](const char* t) { return QVariant(QString::fromUtf8(t)); };
     for (const QVariant& v :
          {s(r.branch), s(r.product), s(r.store), s(r.customer), QVariant(r.price),
-          QVariant(r.discount), QVariant(r.surcharge), s(r.pv), s(r.blocked), s(r.from),
-          s(r.to), s(r.validFrom), s(r.validTo)})
+          QVariant(r.discount), QVariant(r.surcharge), s(r.pv), s(r.blocked), s(r.from), s(r.to),
+          s(r.validFrom), s(r.validTo)})
         q.addBindValue(v);
     ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
 }
@@ -302,8 +302,8 @@ protected:
         if (r.isError())
             return r.errorText().toStdString();
         QStringList values;
-        for (const char* f : {"VRPRECO", "VRDESCONTO", "VRACRESCIMO", "VRPRECOCLIE",
-                              "IDPERCVALOR", "IDACREDESC"})
+        for (const char* f :
+             {"VRPRECO", "VRDESCONTO", "VRACRESCIMO", "VRPRECOCLIE", "IDPERCVALOR", "IDACREDESC"})
             values << m_price.asString(QString::fromUtf8(f));
         return values.join(QLatin1Char(' ')).toStdString();
     }
@@ -354,14 +354,14 @@ TEST_P(PriceTableSale, ASaleAnswersWhatEachProductsOwnReadAnswers)
         const char *product, *hhmm, *store, *customer, *branch;
     };
     const Case cases[] = {
-        {"P1", "0905", "", "", "01"},      {"P2", "0905", "", "", "01"},
-        {"P3", "0905", "", "", "01"},      {"P4", "", "", "", "01"},
-        {"P5", "0130", "", "", "01"},      {"P6", "0905", "", "", "01"},
-        {"P7", "0905", "02", "C1", "01"},  {"P7", "0905", "03", "C1", "01"},
-        {"P8", "0905", "", "", "01"},      {"P9", "0905", "02", "", "01"},
-        {"P10", "0905", "", "C1", "01"},   {"P10", "0905", "", "", "01"},
-        {"P11", "0905", "", "", "01"},     {"NOPE", "0905", "", "", "01"},
-        {"P1", "0905", "", "", "99"},      {"G2000", "0905", "", "", "02"},
+        {"P1", "0905", "", "", "01"},     {"P2", "0905", "", "", "01"},
+        {"P3", "0905", "", "", "01"},     {"P4", "", "", "", "01"},
+        {"P5", "0130", "", "", "01"},     {"P6", "0905", "", "", "01"},
+        {"P7", "0905", "02", "C1", "01"}, {"P7", "0905", "03", "C1", "01"},
+        {"P8", "0905", "", "", "01"},     {"P9", "0905", "02", "", "01"},
+        {"P10", "0905", "", "C1", "01"},  {"P10", "0905", "", "", "01"},
+        {"P11", "0905", "", "", "01"},    {"NOPE", "0905", "", "", "01"},
+        {"P1", "0905", "", "", "99"},     {"G2000", "0905", "", "", "02"},
     };
     std::vector<std::string> alone;
     for (const Case& c : cases)

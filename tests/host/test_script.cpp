@@ -17,13 +17,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QDialog>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
 
