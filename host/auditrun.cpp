@@ -52,6 +52,8 @@ int audit(const AuditRunOptions& options, const QString& connection, QTextStream
     installHost(&services);
     int status = 1;
     try {
+        // The audit is one sale: every product's price from one read of the branch's rows.
+        const PriceTable::Sale priced(services.prices());
         auditoria::Estacao estacao;
         estacao.leArquivosDoHost();
         auditoria::OpcoesAuditoria opcoes;

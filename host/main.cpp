@@ -3,19 +3,21 @@
 // replays a sale headless. Usage: see --help, SCRIPTS.md and kvp-host(1).
 
 #include "auditrun.h"
+#include "checkrun.h"
+#include "connectionstring.h"
 #include "itemrecord.h"
 #include "kvp510.h"
+#include "pricetable.h"
 #include "qtdialogs.h"
 #include "qthostservices.h"
 #include "qtpresenter.h"
+#include "rdmpromocaocombinada.h"
 #include "receipt.h"
 #include "salewindow.h"
 #include "schema.h"
 #include "script.h"
 #include "scriptrun.h"
 #include "shop.h"
-#include "pricetable.h"
-#include "checkrun.h"
 #include "windowrecorder.h"
 
 #include <QApplication>
@@ -221,15 +223,21 @@ int printSeed(const QString& dialectName)
 
 int sellWithWindow(const RunFolder& folder, const QString& connection, const QString& recordPath)
 {
+    // The host's one connection: menu, occurrences and prices (the module has its own).
     const QString shop = QStringLiteral("kvp-host-shop");
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), shop);
-    db.setDatabaseName(folder.databasePath());
+    QSqlDatabase db;
+    try {
+        db = addDatabase(ConnectionSettings::parse(connection), shop);
+    } catch (const ConnectionStringError& e) {
+        tell(QStringLiteral("bad connection string: %1").arg(e.message()));
+        return 1;
+    }
     if (!db.open()) {
         tell(
             QStringLiteral("cannot open %1: %2").arg(folder.databasePath(), db.lastError().text()));
         return 1;
     }
-    const ShopCatalogue catalogue(shop);
+    ShopCatalogue catalogue(shop);
     QList<Combo> combos;
     try {
         combos = catalogue.combos();
@@ -269,6 +277,7 @@ int sellWithWindow(const RunFolder& folder, const QString& connection, const QSt
         DataSet ctObs(QStringLiteral("cdsCtObsRet"), records::prodCtObs());
         if (recorder)
             recorder->beginCall(combo, quantity, QString::number(saleNumber), services.now(), kScaleReading);
+        const PriceTable::Sale priced(services.prices());
         const bool confirmed = combinada::CriaPromocaoInteligente(
             items, obs, ctObs, combo.code, combo.name, QString(), QString(), combo.priceMode,
             combo.valueOrPerc, combo.adjustType, combo.price, combo.adjust, quantity,
@@ -295,6 +304,7 @@ int sellWithWindow(const RunFolder& folder, const QString& connection, const QSt
     screen::installPresenter(nullptr);
     installHost(nullptr);
     services.prices().release();
+    catalogue.release();
     return status;
 }
 

@@ -23,14 +23,12 @@ const QString kSelectPrices = QStringLiteral(
 const QString kCountBranch =
     QStringLiteral("SELECT COUNT(*) FROM PRECOHOST WHERE CDFILIAL = :CDFILIAL");
 
-struct PriceRow {
-    QString store, customer;
-    double price = 0, discount = 0, surcharge = 0;
-    QString percentOrValue, blocked, saleFrom, saleTo, validFrom, validTo;
-
-    // Customer rows win over store rows, store rows over the branch row.
-    int precedence() const { return (customer.isEmpty() ? 0 : 2) + (store.isEmpty() ? 0 : 1); }
-};
+// The branch's rows for one store and customer: the rows of kSelectPrices, every product.
+const QString kSelectSaleRows = QStringLiteral(
+    "SELECT CDPRODUTO, CDLOJA, CDCLIENTE, VRPRECO, VRDESCONTO, VRACRESCIMO, IDPERCVALOR,"
+    " IDBLOQUEADO, HRINIVENDA, HRFIMVENDA, DTINIVIGENCIA, DTFIMVIGENCIA"
+    " FROM PRECOHOST"
+    " WHERE CDFILIAL = :CDFILIAL AND CDLOJA IN ('', :CDLOJA) AND CDCLIENTE IN ('', :CDCLIENTE)");
 
 QString text(const QSqlQuery& q, int column)
 {
@@ -51,6 +49,47 @@ int minutesOf(const QString& hhmm)
 }
 
 }  // namespace
+
+struct PriceTable::PriceRow {
+    QString store, customer;
+    double price = 0, discount = 0, surcharge = 0;
+    QString percentOrValue, blocked, saleFrom, saleTo, validFrom, validTo;
+
+    // Customer rows win over store rows, store rows over the branch row.
+    int precedence() const { return (customer.isEmpty() ? 0 : 2) + (store.isEmpty() ? 0 : 1); }
+};
+
+struct PriceTable::SaleRows {
+    QHash<QString, QList<PriceRow>> byProduct;  // in the order the database gave them
+};
+
+// The row of kSelectPrices whose first column is first.
+PriceTable::PriceRow PriceTable::readRow(const QSqlQuery& q, int first)
+{
+    PriceRow r;
+    r.store = text(q, first);
+    r.customer = text(q, first + 1);
+    r.price = q.value(first + 2).toDouble();
+    r.discount = q.value(first + 3).toDouble();
+    r.surcharge = q.value(first + 4).toDouble();
+    r.percentOrValue = text(q, first + 5).toUpper();
+    r.blocked = text(q, first + 6).toUpper();
+    r.saleFrom = text(q, first + 7);
+    r.saleTo = text(q, first + 8);
+    r.validFrom = text(q, first + 9);
+    r.validTo = text(q, first + 10);
+    return r;
+}
+
+// The first row of the highest precedence, as the rows came.
+const PriceTable::PriceRow& PriceTable::bestOf(const QList<PriceRow>& rows)
+{
+    qsizetype best = 0;
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        if (rows.at(i).precedence() > rows.at(best).precedence())
+            best = i;
+    return rows.at(best);
+}
 
 PriceQuery PriceQuery::fromValues(const QVariantList& nine)
 {
@@ -78,6 +117,8 @@ void PriceTable::release()
 {
     m_prices.reset();
     m_branch.reset();
+    m_saleQuery.reset();
+    m_sale.reset();
 }
 
 QString PriceTable::schemaText()
@@ -104,29 +145,23 @@ void PriceTable::createTable(QSqlDatabase& db)
     }
 }
 
-bool PriceTable::prepare(QString& error)
+// Prepared on its first use and kept for the process: a sale prepares only what it runs.
+bool PriceTable::prepare(std::optional<QSqlQuery>& kept, const QString& sql, QString& error)
 {
-    if (m_prices && m_branch)
+    if (kept)
         return true;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.isValid() || !db.isOpen()) {
         error = QStringLiteral("O banco de preços \"%1\" não está aberto").arg(m_connection);
         return false;
     }
-    QSqlQuery prices(db);
-    QSqlQuery branch(db);
-    if (!prices.prepare(kSelectPrices)) {
-        error = prices.lastError().text();
+    QSqlQuery q(db);
+    if (!q.prepare(sql)) {
+        error = q.lastError().text();
         return false;
     }
-    if (!branch.prepare(kCountBranch)) {
-        error = branch.lastError().text();
-        return false;
-    }
-    prices.setForwardOnly(true);
-    branch.setForwardOnly(true);
-    m_prices = std::move(prices);
-    m_branch = std::move(branch);
+    q.setForwardOnly(true);
+    kept = std::move(q);
     return true;
 }
 
@@ -150,38 +185,40 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
                 "PRECOHOST: um dos valores da consulta de preço contém um caractere nulo"));
 
     QString error;
-    if (!prepare(error))
-        return DataResult::error(error);
+    if (m_inSale) {
+        const SaleRows* rows = saleRows(query, error);
+        if (!error.isEmpty())
+            return DataResult::error(error);
+        // A product the sale's rows lack is left to the database, which alone says
+        // whether the branch has prices at all and compares codes by its own rules.
+        if (rows) {
+            const auto it = rows->byProduct.constFind(query.product);
+            if (it != rows->byProduct.cend())
+                return decide(bestOf(*it), query, now, price);
+        }
+    }
 
+    if (!prepare(m_prices, kSelectPrices, error))
+        return DataResult::error(error);
     QSqlQuery& q = *m_prices;
     q.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
     q.bindValue(QStringLiteral(":CDPRODUTO"), query.product);
     q.bindValue(QStringLiteral(":CDLOJA"), query.store);
     q.bindValue(QStringLiteral(":CDCLIENTE"), query.customer);
+    ++m_requests;
     if (!q.exec())
         return DataResult::error(q.lastError().text());
-    std::optional<PriceRow> best;
-    while (q.next()) {
-        PriceRow r;
-        r.store = text(q, 0);
-        r.customer = text(q, 1);
-        r.price = q.value(2).toDouble();
-        r.discount = q.value(3).toDouble();
-        r.surcharge = q.value(4).toDouble();
-        r.percentOrValue = text(q, 5).toUpper();
-        r.blocked = text(q, 6).toUpper();
-        r.saleFrom = text(q, 7);
-        r.saleTo = text(q, 8);
-        r.validFrom = text(q, 9);
-        r.validTo = text(q, 10);
-        if (!best || r.precedence() > best->precedence())
-            best = r;
-    }
+    QList<PriceRow> found;
+    while (q.next())
+        found.append(readRow(q, 0));
     q.finish();
 
-    if (!best) {
+    if (found.isEmpty()) {
+        if (!prepare(m_branch, kCountBranch, error))
+            return DataResult::error(error);
         QSqlQuery& b = *m_branch;
         b.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
+        ++m_requests;
         if (!b.exec() || !b.next())
             return DataResult::error(b.lastError().text());
         const bool branchHasPrices = b.value(0).toInt() > 0;
@@ -189,8 +226,60 @@ DataResult PriceTable::lookup(const PriceQuery& query, const QDateTime& now, Dat
         return DataResult::error(branchHasPrices ? QStringLiteral("PRECNCAD")
                                                  : QStringLiteral("TABENCAD"));
     }
-    const PriceRow& r = *best;
+    return decide(bestOf(found), query, now, price);
+}
 
+void PriceTable::beginSale()
+{
+    m_inSale = true;
+    m_sale.reset();
+}
+
+void PriceTable::endSale()
+{
+    m_inSale = false;
+    m_sale.reset();
+}
+
+const PriceTable::SaleRows* PriceTable::saleRows(const PriceQuery& query, QString& error)
+{
+    // Null and empty texts select the same rows ('' IN ('', NULL) holds either way).
+    const QString key = query.branch + QChar(0) + query.store + QChar(0) + query.customer;
+    if (m_tooLarge.contains(key))
+        return nullptr;
+    if (!m_sale)
+        m_sale = std::make_unique<QHash<QString, SaleRows>>();
+    const auto kept = m_sale->constFind(key);
+    if (kept != m_sale->cend())
+        return &*kept;
+    if (!prepare(m_saleQuery, kSelectSaleRows, error))
+        return nullptr;
+    QSqlQuery& q = *m_saleQuery;
+    q.bindValue(QStringLiteral(":CDFILIAL"), query.branch);
+    q.bindValue(QStringLiteral(":CDLOJA"), query.store);
+    q.bindValue(QStringLiteral(":CDCLIENTE"), query.customer);
+    ++m_requests;
+    if (!q.exec()) {
+        error = q.lastError().text();
+        return nullptr;
+    }
+    SaleRows rows;
+    int count = 0;
+    while (q.next()) {
+        if (++count > kMaxSaleRows) {
+            q.finish();
+            m_tooLarge.insert(key);
+            return nullptr;
+        }
+        rows.byProduct[q.value(0).toString()].append(readRow(q, 1));
+    }
+    q.finish();
+    return &*m_sale->insert(key, std::move(rows));
+}
+
+DataResult PriceTable::decide(const PriceRow& r, const PriceQuery& query, const QDateTime& now,
+                              DataSet& price)
+{
     // Infinity and NaN (a spreadsheet's "NaN" read as a number) pass every test below.
     if (!std::isfinite(r.price) || !std::isfinite(r.discount) || !std::isfinite(r.surcharge))
         return DataResult::error(

@@ -18,10 +18,13 @@
 #include "dataset.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 
+#include <memory>
 #include <optional>
 
 class QSqlDatabase;
@@ -59,15 +62,57 @@ public:
     // now gives the date for the validity check, and the time when the query has none.
     DataResult lookup(const PriceQuery& query, const QDateTime& now, DataSet& price);
 
+    // One call of the module is one sale. Its first price reads the branch's price rows
+    // for the sale's store and customer in one request, and every later price of the sale
+    // is answered from them; the next sale reads them again, so a price changed between
+    // two sales is seen by the second. A product the rows do not hold is asked of the
+    // database on its own, as outside a sale, where every price is read on its own.
+    void beginSale();
+    void endSale();
+    class Sale {
+    public:
+        explicit Sale(PriceTable& table) : m_table(table) { m_table.beginSale(); }
+        ~Sale() { m_table.endSale(); }
+        Sale(const Sale&) = delete;
+        Sale& operator=(const Sale&) = delete;
+
+    private:
+        PriceTable& m_table;
+    };
+
+    // Statements run against the database so far: each one is a round trip.
+    long requests() const { return m_requests; }
+
     // Drops the prepared statements (before the database closes).
     void release();
 
+    // A branch with more price rows than this for one store and customer is priced
+    // product by product, so that a large shop's sale never waits for its whole table.
+    static constexpr int kMaxSaleRows = 2000;
+
 private:
-    bool prepare(QString& error);
+    struct PriceRow;
+    struct SaleRows;
+
+    static PriceRow readRow(const QSqlQuery& q, int first);
+    static const PriceRow& bestOf(const QList<PriceRow>& rows);
+    // The price function's rules applied to the row that applies.
+    static DataResult decide(const PriceRow& r, const PriceQuery& query, const QDateTime& now,
+                             DataSet& price);
+
+    bool prepare(std::optional<QSqlQuery>& kept, const QString& sql, QString& error);
+    // The sale's rows for the query's branch, store and customer, read on first use;
+    // nullptr when the branch is priced product by product (or error is set).
+    const SaleRows* saleRows(const PriceQuery& query, QString& error);
 
     QString m_connection;
     std::optional<QSqlQuery> m_prices;
     std::optional<QSqlQuery> m_branch;
+    std::optional<QSqlQuery> m_saleQuery;
+    bool m_inSale = false;
+    std::unique_ptr<QHash<QString, SaleRows>> m_sale;
+    QSet<QString> m_tooLarge;  // keys of branch, store and customer priced one by one
+    long m_requests = 0;
 };
 
 // Whether a failure text is one of the codes above (a decision of the price function)

@@ -664,7 +664,7 @@ bool ScriptRun::run(const ScriptRunOptions& options)
         }
     }
     if (ok) {
-        const ShopCatalogue catalogue(kShopConnection);
+        ShopCatalogue catalogue(kShopConnection);
         QtHostConfig config;
         config.connectionString = connection;
         config.programFolder = options.folder.root;
@@ -701,13 +701,14 @@ bool ScriptRun::run(const ScriptRunOptions& options)
             const ScriptSale& sale = m_script.sales.at(i);
             if (i > 0)
                 transcript(QStringLiteral("open %1 %2").arg(i + 1).arg(quoted(sale.call.combo)));
-            sell(sale, i + 1 == m_script.sales.size(), options, services, sold);
+            sell(sale, i + 1 == m_script.sales.size(), options, services, catalogue, sold);
         }
 
         screen::installPresenter(nullptr);
         installHost(nullptr);
         m_host = nullptr;
         services.prices().release();
+        catalogue.release();
         // A recording is written only of a run that went as its script says.
         // Its printout goes beside it, for --check.
         QString error;
@@ -756,12 +757,11 @@ bool ScriptRun::lookBefore(const ScriptSale& sale)
 }
 
 bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
-                     QtHostServices& services, DataSet& sold)
+                     QtHostServices& services, const ShopCatalogue& catalogue, DataSet& sold)
 {
     const ScriptCall& call = sale.call;
     m_currentLine = sale.openLine;
     try {
-        const ShopCatalogue catalogue(kShopConnection);
         Combo combo;
         try {
             combo = catalogue.combo(call.combo);
@@ -824,6 +824,7 @@ bool ScriptRun::sell(const ScriptSale& sale, bool last, const ScriptRunOptions& 
         handIn(obs, call.observations);
         handIn(ctObs, call.controlled);
         const QString priceMode = call.priceMode.value_or(combo.priceMode);
+        const PriceTable::Sale priced(services.prices());
         const bool result = kvp::combinada::CriaPromocaoInteligente(
             itens, obs, ctObs, combo.code, call.name.value_or(combo.name), call.customer,
             call.consumer, priceMode, call.valueOrPerc.value_or(combo.valueOrPerc),

@@ -92,7 +92,7 @@ private:
     bool lookBefore(const ScriptSale& sale);
     // One call of the entry; false when it did not go as the script says.
     bool sell(const ScriptSale& sale, bool last, const ScriptRunOptions& options,
-              QtHostServices& services, DataSet& sold);
+              QtHostServices& services, const ShopCatalogue& catalogue, DataSet& sold);
 
     Script m_script;
     QTextStream& m_out;

@@ -313,30 +313,72 @@ RunFolderState prepareRunFolder(const RunFolder& folder, bool rebuild)
     return state;
 }
 
+struct ShopCatalogue::Statements {
+    std::unique_ptr<QSqlQuery> menu, occurrences, productName;
+};
+
+ShopCatalogue::ShopCatalogue(QString connectionName)
+    : m_connection(std::move(connectionName)), m_statements(std::make_shared<Statements>())
+{
+}
+
+void ShopCatalogue::release()
+{
+    m_statements->menu.reset();
+    m_statements->occurrences.reset();
+    m_statements->productName.reset();
+}
+
+QSqlQuery* ShopCatalogue::execute(std::unique_ptr<QSqlQuery>& kept, const QString& sql,
+                                  const QVariantList& values, QString& error) const
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!kept) {
+            auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_connection, false));
+            q->setForwardOnly(true);
+            if (!q->prepare(sql)) {
+                error = q->lastError().text();
+                continue;
+            }
+            kept = std::move(q);
+        }
+        for (qsizetype i = 0; i < values.size(); ++i)
+            kept->bindValue(int(i), values.at(i));
+        if (kept->exec())
+            return kept.get();
+        error = kept->lastError().text();
+        kept.reset();
+    }
+    return nullptr;
+}
+
 QList<Combo> ShopCatalogue::combos() const
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    if (!q.exec(S("SELECT C.CDPRODUTO, P.NMPRODUTO, C.DSCOMBO, C.IDTIPOPRECO, C.VRPRECO, "
+    QString error;
+    QSqlQuery* q =
+        execute(m_statements->menu,
+                S("SELECT C.CDPRODUTO, P.NMPRODUTO, C.DSCOMBO, C.IDTIPOPRECO, C.VRPRECO, "
                   "C.IDTIPOAJUSTE, C.IDVALORPERC, C.VRAJUSTE, C.IDAPLICAAJUSTE "
                   "FROM COMBOHOST C JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODUTO "
-                  "ORDER BY C.NRORDEM, C.CDPRODUTO")))
-        throw HostError(QStringLiteral("The shop's menu cannot be read: %1")
-                            .arg(q.lastError().text()));
+                  "ORDER BY C.NRORDEM, C.CDPRODUTO"),
+                {}, error);
+    if (!q)
+        throw HostError(QStringLiteral("The shop's menu cannot be read: %1").arg(error));
     QList<Combo> out;
-    while (q.next()) {
+    while (q->next()) {
         Combo c;
-        c.code = q.value(0).toString();
-        c.name = q.value(1).toString();
-        c.description = q.value(2).toString();
-        c.priceMode = q.value(3).toString();
-        c.price = q.value(4).toDouble();
-        c.adjustType = q.value(5).toString();
-        c.valueOrPerc = q.value(6).toString();
-        c.adjust = q.value(7).toDouble();
-        c.applyAdjust = q.value(8).toString() == QLatin1String("S");
+        c.code = q->value(0).toString();
+        c.name = q->value(1).toString();
+        c.description = q->value(2).toString();
+        c.priceMode = q->value(3).toString();
+        c.price = q->value(4).toDouble();
+        c.adjustType = q->value(5).toString();
+        c.valueOrPerc = q->value(6).toString();
+        c.adjust = q->value(7).toDouble();
+        c.applyAdjust = q->value(8).toString() == QLatin1String("S");
         out.append(c);
     }
+    q->finish();
     return out;
 }
 
@@ -352,65 +394,44 @@ Combo ShopCatalogue::combo(const QString& code) const
                         .arg(code, known.join(QStringLiteral(", "))));
 }
 
-ShopCatalogue::ShopCatalogue(QString connectionName)
-    : m_connection(std::move(connectionName)),
-      m_occurrences(std::make_shared<std::unique_ptr<QSqlQuery>>())
-{
-}
-
 DataPacket ShopCatalogue::occurrences(const QString& product) const
 {
     DataPacket p;
     p.fields = records::obs();
-    // A kept query that fails (its connection closed and opened again) is prepared anew once.
-    std::unique_ptr<QSqlQuery>& kept = *m_occurrences;
     QString error;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (!kept) {
-            auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_connection, false));
-            q->setForwardOnly(true);
-            if (!q->prepare(S("SELECT DISTINCT OC.CDGRPOCOR, OC.CDOCORR, OC.CDTIPRISCO, "
-                              "OC.DSOCORR, OC.CDPRODUTO, OC.IDCONTROLAOBS "
-                              "FROM OCORRENCIA OC JOIN PRODOCORRE PR ON PR.CDGRPOCOR = "
-                              "OC.CDGRPOCOR AND PR.CDOCORR = OC.CDOCORR JOIN LOJA LJ ON "
-                              "LJ.CDGRPOCORPED = OC.CDGRPOCOR WHERE LJ.CDFILIAL = :FILIAL AND "
-                              "LJ.CDLOJA = :LOJA AND PR.CDPRODUTO = :PRODUTO "
-                              "ORDER BY OC.CDOCORR"))) {
-                error = q->lastError().text();
-                continue;
-            }
-            kept = std::move(q);
-        }
-        QSqlQuery& q = *kept;
-        q.bindValue(S(":FILIAL"), S(kShopBranch));
-        q.bindValue(S(":LOJA"), S(kShopStore));
-        q.bindValue(S(":PRODUTO"), product);
-        if (!q.exec()) {
-            error = q.lastError().text();
-            kept.reset();
-            continue;
-        }
-        while (q.next()) {
-            Row r;
-            for (int i = 0; i < p.fields.size(); ++i)
-                r.append(coerceToField(p.fields.at(i), q.value(i)));
-            p.rows.append(r);
-        }
-        q.finish();
-        return p;
+    QSqlQuery* q = execute(m_statements->occurrences,
+                           S("SELECT DISTINCT OC.CDGRPOCOR, OC.CDOCORR, OC.CDTIPRISCO, "
+                             "OC.DSOCORR, OC.CDPRODUTO, OC.IDCONTROLAOBS "
+                             "FROM OCORRENCIA OC JOIN PRODOCORRE PR ON PR.CDGRPOCOR = "
+                             "OC.CDGRPOCOR AND PR.CDOCORR = OC.CDOCORR JOIN LOJA LJ ON "
+                             "LJ.CDGRPOCORPED = OC.CDGRPOCOR WHERE LJ.CDFILIAL = ? AND "
+                             "LJ.CDLOJA = ? AND PR.CDPRODUTO = ? "
+                             "ORDER BY OC.CDOCORR"),
+                           {S(kShopBranch), S(kShopStore), product}, error);
+    if (!q)
+        throw HostError(
+            QStringLiteral("The occurrences of %1 cannot be read: %2").arg(product, error));
+    while (q->next()) {
+        Row r;
+        for (int i = 0; i < p.fields.size(); ++i)
+            r.append(coerceToField(p.fields.at(i), q->value(i)));
+        p.rows.append(r);
     }
-    throw HostError(
-        QStringLiteral("The occurrences of %1 cannot be read: %2").arg(product, error));
+    q->finish();
+    return p;
 }
 
 QString ShopCatalogue::productName(const QString& product) const
 {
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.prepare(S("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = :P"));
-    q.bindValue(S(":P"), product);
-    if (q.exec() && q.next())
-        return q.value(0).toString();
-    return {};
+    QString error;
+    QSqlQuery* q =
+        execute(m_statements->productName, S("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"),
+                {product}, error);
+    if (!q)
+        return {};
+    const QString name = q->next() ? q->value(0).toString() : QString();
+    q->finish();
+    return name;
 }
 
 }  // namespace kvp::refhost

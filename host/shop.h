@@ -13,6 +13,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <memory>
 
@@ -96,11 +97,21 @@ public:
     // Product code -> name, for the receipt.
     QString productName(const QString& product) const;
 
+    // Drops the prepared statements (before the database closes).
+    void release();
+
 private:
+    struct Statements;
+
+    // Runs a kept statement, prepared on its first run; one that fails (its connection
+    // closed and opened again) is prepared anew once. nullptr with error set on failure.
+    QSqlQuery* execute(std::unique_ptr<QSqlQuery>& kept, const QString& sql,
+                       const QVariantList& values, QString& error) const;
+
     QString m_connection;
-    // The occurrence query, prepared once and shared by the copies of the catalogue: it
-    // runs on every product touch.
-    std::shared_ptr<std::unique_ptr<QSqlQuery>> m_occurrences;
+    // Prepared once and shared by the copies of the catalogue: the occurrences run on
+    // every product touch, the menu on every sale.
+    std::shared_ptr<Statements> m_statements;
 };
 
 }  // namespace kvp::refhost

@@ -1,8 +1,11 @@
+#include "backends.h"
+#include "connectionstring.h"
 #include "fakedriver.h"
 #include "itemrecord.h"
 #include "pricetable.h"
 #include "qtapp.h"
 #include "qthostservices.h"
+#include "rdmpromocaocombinada.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,50 @@ namespace {
 
 const QString kConnection = QStringLiteral("prices_test");
 
+struct PriceRowText {
+    const char *branch, *product, *store, *customer;
+    double price, discount, surcharge;
+    const char *pv, *blocked, *from, *to, *validFrom, *validTo;
+};
+
+void add(QSqlDatabase& db, const PriceRowText& r)
+{
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.prepare(QStringLiteral(
+        "INSERT INTO PRECOHOST (CDFILIAL, CDPRODUTO, CDLOJA, CDCLIENTE, VRPRECO, VRDESCONTO, "
+        "VRACRESCIMO,"
+        " IDPERCVALOR, IDBLOQUEADO, HRINIVENDA, HRFIMVENDA, DTINIVIGENCIA, DTFIMVIGENCIA)"
+        " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")));
+    const auto s = [](const char* t) { return QVariant(QString::fromUtf8(t)); };
+    for (const QVariant& v :
+         {s(r.branch), s(r.product), s(r.store), s(r.customer), QVariant(r.price),
+          QVariant(r.discount), QVariant(r.surcharge), s(r.pv), s(r.blocked), s(r.from), s(r.to),
+          s(r.validFrom), s(r.validTo)})
+        q.addBindValue(v);
+    ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+}
+
+// branch, product, store, customer, price, discount, surcharge, P/V, blocked, sale from,
+// sale to, valid from, valid to: one row for each rule of the price function.
+const PriceRowText kRows[] = {
+    {"01", "P1", "", "", 10.0, 0, 0, "V", "N", "", "", "", ""},
+    {"01", "P2", "", "", 12.5, 10, 0, "P", "N", "", "", "", ""},
+    {"01", "P3", "", "", 9.0, 0, 0, "V", "S", "", "", "", ""},
+    {"01", "P4", "", "", 9.0, 0, 0, "V", "N", "1100", "1500", "", ""},
+    {"01", "P5", "", "", 9.0, 0, 0, "V", "N", "2200", "0200", "", ""},
+    {"01", "P6", "", "", 0.0, 0, 0, "V", "N", "", "", "", ""},
+    {"01", "P7", "", "", 8.0, 0, 0, "V", "N", "", "", "", ""},
+    {"01", "P7", "02", "", 7.5, 0, 0, "V", "N", "", "", "", ""},
+    {"01", "P7", "02", "C1", 7.0, 0, 0, "V", "N", "", "", "", ""},
+    {"01", "P8", "", "", 8.0, 0, 0, "V", "N", "", "", "2026-01-01", "2026-01-31"},
+    {"01", "P9", "", "", 8.0, 0, 0, "V", "N", "", "", "", ""},
+    {"01", "P9", "02", "", 7.0, 0, 0, "V", "N", "", "", "", "2026-12-05"},
+    {"01", "P10", "", "C1", 7.0, 0, 0, "V", "N", "", "", "2026-12-07", ""},
+    {"01", "P11", "", "", 7.0, 0, 0, "V", "N", "", "", "2026-13-45", ""},
+    {"01", "P12", "", "", 10.0, 0, 1.5, "V", "N", "", "", "", ""},
+    {"01", "X'1", "", "", 3.0, 0, 0, "V", "N", "", "", "", ""},
+};
+
 class PriceTableTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -31,24 +78,8 @@ protected:
             db.setDatabaseName(m_dir.filePath(QStringLiteral("shop.db")));
             ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
             PriceTable::createTable(db);
-            // branch, product, store, customer, price, discount, surcharge, P/V, blocked,
-            // sale from, sale to, valid from, valid to
-            add(db, {"01", "P1", "", "", 10.0, 0, 0, "V", "N", "", "", "", ""});
-            add(db, {"01", "P2", "", "", 12.5, 10, 0, "P", "N", "", "", "", ""});
-            add(db, {"01", "P3", "", "", 9.0, 0, 0, "V", "S", "", "", "", ""});
-            add(db, {"01", "P4", "", "", 9.0, 0, 0, "V", "N", "1100", "1500", "", ""});
-            add(db, {"01", "P5", "", "", 9.0, 0, 0, "V", "N", "2200", "0200", "", ""});
-            add(db, {"01", "P6", "", "", 0.0, 0, 0, "V", "N", "", "", "", ""});
-            add(db, {"01", "P7", "", "", 8.0, 0, 0, "V", "N", "", "", "", ""});
-            add(db, {"01", "P7", "02", "", 7.5, 0, 0, "V", "N", "", "", "", ""});
-            add(db, {"01", "P7", "02", "C1", 7.0, 0, 0, "V", "N", "", "", "", ""});
-            add(db, {"01", "P8", "", "", 8.0, 0, 0, "V", "N", "", "", "2026-01-01", "2026-01-31"});
-            add(db, {"01", "P9", "", "", 8.0, 0, 0, "V", "N", "", "", "", ""});
-            add(db, {"01", "P9", "02", "", 7.0, 0, 0, "V", "N", "", "", "", "2026-12-05"});
-            add(db, {"01", "P10", "", "C1", 7.0, 0, 0, "V", "N", "", "", "2026-12-07", ""});
-            add(db, {"01", "P11", "", "", 7.0, 0, 0, "V", "N", "", "", "2026-13-45", ""});
-            add(db, {"01", "P12", "", "", 10.0, 0, 1.5, "V", "N", "", "", "", ""});
-            add(db, {"01", "X'1", "", "", 3.0, 0, 0, "V", "N", "", "", "", ""});
+            for (const PriceRowText& r : kRows)
+                add(db, r);
         }
         m_table = std::make_unique<PriceTable>(kConnection);
     }
@@ -58,29 +89,6 @@ protected:
         m_table.reset();  // its statements go before the database
         QSqlDatabase::database(kConnection, false).close();
         QSqlDatabase::removeDatabase(kConnection);
-    }
-
-    struct PriceRowText {
-        const char *branch, *product, *store, *customer;
-        double price, discount, surcharge;
-        const char *pv, *blocked, *from, *to, *validFrom, *validTo;
-    };
-
-    static void add(QSqlDatabase& db, const PriceRowText& r)
-    {
-        QSqlQuery q(db);
-        ASSERT_TRUE(q.prepare(QStringLiteral(
-            "INSERT INTO PRECOHOST (CDFILIAL, CDPRODUTO, CDLOJA, CDCLIENTE, VRPRECO, VRDESCONTO, "
-            "VRACRESCIMO,"
-            " IDPERCVALOR, IDBLOQUEADO, HRINIVENDA, HRFIMVENDA, DTINIVIGENCIA, DTFIMVIGENCIA)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")));
-        const auto s = [](const char* t) { return QVariant(QString::fromUtf8(t)); };
-        for (const QVariant& v :
-             {s(r.branch), s(r.product), s(r.store), s(r.customer), QVariant(r.price),
-              QVariant(r.discount), QVariant(r.surcharge), s(r.pv), s(r.blocked), s(r.from),
-              s(r.to), s(r.validFrom), s(r.validTo)})
-            q.addBindValue(v);
-        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
     }
 
     // The code the lookup fails with, or "" when it filled the record.
@@ -248,3 +256,127 @@ TEST_F(PriceTableTest, TheHostPricesWithItsClockAndRefusesFailuresOnCheck)
         }
     }
 }
+
+namespace {
+
+const QString kSaleConnection = QStringLiteral("prices_sale_test");
+
+// The price function within a sale, on each engine: the host's connection made as the
+// host makes it.
+class PriceTableSale : public ::testing::TestWithParam<test::Backend> {
+protected:
+    void SetUp() override
+    {
+        kvp::test::qtApp();
+        m_database = std::make_unique<test::TestDatabase>(GetParam());
+        QSqlDatabase db =
+            addDatabase(ConnectionSettings::parse(m_database->connectionString()), kSaleConnection);
+        ASSERT_TRUE(db.open()) << db.lastError().text().toStdString();
+        PriceTable::createTable(db);
+        for (const PriceRowText& r : kRows)
+            add(db, r);
+        m_table = std::make_unique<PriceTable>(kSaleConnection);
+    }
+
+    void TearDown() override
+    {
+        m_table.reset();
+        QSqlDatabase::database(kSaleConnection, false).close();
+        QSqlDatabase::removeDatabase(kSaleConnection);
+        m_database.reset();
+    }
+
+    QSqlDatabase db() const { return QSqlDatabase::database(kSaleConnection, false); }
+
+    // What the lookup answers: its code or text, or the record's values.
+    std::string answer(const char* product, const char* hhmm = "0905", const char* store = "",
+                       const char* customer = "", const char* branch = "01")
+    {
+        PriceQuery q;
+        q.branch = QString::fromUtf8(branch);
+        q.product = QString::fromUtf8(product);
+        q.store = QString::fromUtf8(store);
+        q.customer = QString::fromUtf8(customer);
+        q.hhmm = QString::fromUtf8(hhmm);
+        const DataResult r = m_table->lookup(q, m_now, m_price);
+        if (r.isError())
+            return r.errorText().toStdString();
+        QStringList values;
+        for (const char* f :
+             {"VRPRECO", "VRDESCONTO", "VRACRESCIMO", "VRPRECOCLIE", "IDPERCVALOR", "IDACREDESC"})
+            values << m_price.asString(QString::fromUtf8(f));
+        return values.join(QLatin1Char(' ')).toStdString();
+    }
+
+    std::unique_ptr<test::TestDatabase> m_database;
+    std::unique_ptr<PriceTable> m_table;
+    DataSet m_price{QStringLiteral("cdsRetornaPreco"), records::retornaPreco()};
+    QDateTime m_now{QDate(2026, 12, 6), QTime(9, 5, 30)};
+};
+
+}  // namespace
+
+TEST_P(PriceTableSale, AGroupCostsOneRequestAndTheNextSaleSeesAChangedPrice)
+{
+    const char* group[] = {"P1", "P2", "P7", "P12", "X'1", "P3", "P9"};
+    long before = m_table->requests();
+    {
+        const PriceTable::Sale sale(*m_table);
+        for (const char* product : group)
+            answer(product);
+        EXPECT_EQ(answer("P1"), "10 0 0 10 V D");
+    }
+    EXPECT_EQ(m_table->requests() - before, 1) << "one read of the branch's rows for the sale";
+
+    QSqlQuery q(db());
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE PRECOHOST SET VRPRECO = 11 WHERE CDPRODUTO = 'P1'")));
+    before = m_table->requests();
+    {
+        const PriceTable::Sale sale(*m_table);
+        EXPECT_EQ(answer("P1"), "11 0 0 11 V D") << "the next sale sees the new price";
+        EXPECT_EQ(answer("P2"), "12.5 1.25 0 11.25 P D");
+    }
+    EXPECT_EQ(m_table->requests() - before, 1);
+}
+
+TEST_P(PriceTableSale, ASaleAnswersWhatEachProductsOwnReadAnswers)
+{
+    // A branch with more rows than a sale reads at once is priced product by product.
+    QSqlDatabase shop = db();
+    ASSERT_TRUE(shop.transaction());
+    for (int p = 0; p <= PriceTable::kMaxSaleRows; ++p) {
+        const QByteArray code = "G" + QByteArray::number(p);
+        add(shop, {"02", code.constData(), "", "", 1.0 + p % 7, 0, 0, "V", "N", "", "", "", ""});
+    }
+    ASSERT_TRUE(shop.commit());
+
+    struct Case {
+        const char *product, *hhmm, *store, *customer, *branch;
+    };
+    const Case cases[] = {
+        {"P1", "0905", "", "", "01"},     {"P2", "0905", "", "", "01"},
+        {"P3", "0905", "", "", "01"},     {"P4", "", "", "", "01"},
+        {"P5", "0130", "", "", "01"},     {"P6", "0905", "", "", "01"},
+        {"P7", "0905", "02", "C1", "01"}, {"P7", "0905", "03", "C1", "01"},
+        {"P8", "0905", "", "", "01"},     {"P9", "0905", "02", "", "01"},
+        {"P10", "0905", "", "C1", "01"},  {"P10", "0905", "", "", "01"},
+        {"P11", "0905", "", "", "01"},    {"NOPE", "0905", "", "", "01"},
+        {"P1", "0905", "", "", "99"},     {"G2000", "0905", "", "", "02"},
+    };
+    std::vector<std::string> alone;
+    for (const Case& c : cases)
+        alone.push_back(answer(c.product, c.hhmm, c.store, c.customer, c.branch));
+    const PriceTable::Sale sale(*m_table);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(answer(c.product, c.hhmm, c.store, c.customer, c.branch), alone[i])
+            << c.product << " at " << c.hhmm << ", store '" << c.store << "', customer '"
+            << c.customer << "', branch " << c.branch;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PriceTableSale,
+                         ::testing::Values(test::Backend::Sqlite, test::Backend::Postgres),
+                         [](const ::testing::TestParamInfo<test::Backend>& p) {
+                             return test::backendName(p.param).toStdString();
+                         });

@@ -1,6 +1,8 @@
 // The headless mode: scripts are checked line by line before anything runs, and a replay
 // stops at the first line that does not go as written, naming it.
 
+#include "backends.h"
+#include "pricetable.h"
 #include "qtapp.h"
 #include "script.h"
 #include "scriptrun.h"
@@ -15,11 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QDialog>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -380,6 +383,74 @@ TEST_F(ScriptReplay, AShopsOwnDatabaseGetsNothingButScratchRows)
     EXPECT_TRUE(output.endsWith(S("result true\n"))) << output.toStdString();
     EXPECT_EQ(shopRows(db), before);
 }
+
+namespace {
+
+// Notes, at every line a run prints, the database connections open in the process: a run
+// prints all through its sales (each dialog it answers), so it sees every one it holds.
+class ConnectionWatch : public QIODevice {
+public:
+    QSet<QString> seen;
+    ConnectionWatch() { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override
+    {
+        for (const QString& name : QSqlDatabase::connectionNames())
+            if (QSqlDatabase::database(name, false).isOpen())
+                seen.insert(name);
+        return size;
+    }
+};
+
+class HostConnection : public ::testing::TestWithParam<test::Backend> {};
+
+}  // namespace
+
+TEST_P(HostConnection, TheHostLooksUpOverOneConnectionOfItsOwn)
+{
+    test::qtApp();
+    QTemporaryDir dir;
+    RunFolder folder;
+    folder.root = dir.path();
+    buildRunFolder(folder);
+    test::TestDatabase shop(GetParam());
+    QSqlDatabase db = shop.fixture().database();
+    PriceTable::createTable(db);
+    for (const QString& sql : sampleSeedStatements()) {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+    }
+
+    // Two sales: the menu, prices and a product's occurrences are looked up.
+    ConnectionWatch watch;
+    QTextStream out(&watch);
+    ScriptRun run(Script::parse(S("combo 9002\nopen\ntouch blbMenu01\nanswer coupon\n"
+                                  "answer observation 01\ntouch imgProd01\n"
+                                  "answer question yes\nkey Esc\n"
+                                  "combo 9002\nopen\ntouch blbMenu03\n"
+                                  "answer question yes\nkey Esc\n"),
+                                S("t.kvs")),
+                  out);
+    ScriptRunOptions options;
+    options.folder = folder;
+    options.connectionString = shop.connectionString();
+    ASSERT_TRUE(run.run(options)) << run.failureText().toStdString();
+
+    // The module's connection is its own, and the test's are the test's.
+    QStringList host;
+    for (const QString& name : std::as_const(watch.seen))
+        if (!name.startsWith(S("rdmPromocaoCombinada")) && !name.startsWith(S("kvp-test-")))
+            host << name;
+    EXPECT_EQ(host.size(), 1) << host.join(S(", ")).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, HostConnection,
+                         ::testing::Values(test::Backend::Sqlite, test::Backend::Postgres),
+                         [](const ::testing::TestParamInfo<test::Backend>& p) {
+                             return test::backendName(p.param).toStdString();
+                         });
 
 TEST(SampleShop, SqlSplitsAtSemicolonsOutsideQuotesAndDropsComments)
 {
