@@ -31,8 +31,9 @@ namespace {
 
 int usage()
 {
-    std::fputs("usage: kvp_wire_proxy [--delay MS] [--report FILE] UPSTREAM_PORT -- COMMAND [ARG...]\n",
-               stderr);
+    std::fputs(
+        "usage: kvp_wire_proxy [--delay MS] [--report FILE] UPSTREAM_PORT -- COMMAND [ARG...]\n",
+        stderr);
     return 2;
 }
 
@@ -59,7 +60,8 @@ int main(int argc, char** argv)
     long delay = 0;
     const char* reportPath = nullptr;
     int i = 1;
-    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0 && std::strcmp(argv[i], "--") != 0; i += 2) {
+    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0 && std::strcmp(argv[i], "--") != 0;
+         i += 2) {
         if (i + 1 >= argc)
             return usage();
         if (std::strcmp(argv[i], "--delay") == 0 && (delay = number(argv[i + 1], 60000)) >= 0)
@@ -95,7 +97,8 @@ int main(int argc, char** argv)
         else if (waitpid(child, &status, 0) == child)
             exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         const double wallMs =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                .count();
         // The command's connections are closed; what is still in flight ends here.
         proxy.stop();
 
@@ -105,8 +108,8 @@ int main(int argc, char** argv)
             return exitCode == 0 ? 1 : exitCode;
         }
         const kvp::test::WireCounts c = proxy.counts();
-        std::fprintf(out, "round_trips %ld\nconnections %ld\nround_trips_per_connection", c.roundTrips,
-                     c.connections);
+        std::fprintf(out, "round_trips %ld\nconnections %ld\nround_trips_per_connection",
+                     c.roundTrips, c.connections);
         for (long n : proxy.roundTripsPerConnection())
             std::fprintf(out, " %ld", n);
         std::fprintf(out, "\nbytes_to_server %lld\nbytes_to_client %lld\nwall_ms %.1f\nexit %d\n",

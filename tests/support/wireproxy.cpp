@@ -61,7 +61,8 @@ void noDelay(int fd)
 WireCounts operator-(const WireCounts& later, const WireCounts& earlier)
 {
     return {later.roundTrips - earlier.roundTrips, later.connections - earlier.connections,
-            later.bytesToServer - earlier.bytesToServer, later.bytesToClient - earlier.bytesToClient};
+            later.bytesToServer - earlier.bytesToServer,
+            later.bytesToClient - earlier.bytesToClient};
 }
 
 WireProxy::WireProxy(int upstreamPort, int delayMs) : m_upstream(upstreamPort), m_delayMs(delayMs)
