@@ -218,12 +218,7 @@ QString postgresShop(const QString& connection)
 {
     const ConnectionSettings s = ConnectionSettings::parse(connection);
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(s.driver, S("bench-build"));
-        db.setHostName(s.host);
-        db.setPort(s.port);
-        db.setDatabaseName(s.database);
-        db.setUserName(s.user);
-        db.setPassword(s.password);
+        QSqlDatabase db = addDatabase(s, S("bench-build"));
         if (!db.open())
             throw std::runtime_error(db.lastError().text().toStdString());
         DatabaseFixture fx(db);

@@ -3,7 +3,7 @@
 // (the sample shop plus 100,000 products with a picture file each, 2,000 promotions and
 // 10,000 campaign combinations), on SQLite and, when KVP_BENCH_PG names a server
 // ("host=...;port=...; user=..."), on PostgreSQL directly and behind a proxy that delays
-// every round trip.
+// every round trip by 1, 5 or 20 ms (tests/support/wireproxy.h).
 // bench/run_till_bench.sh starts a throw-away server itself.
 //
 // Each benchmark reports in the same run:
@@ -37,6 +37,7 @@
 #include "scriptrun.h"
 #include "shop.h"
 #include "warmup.h"
+#include "wireproxy.h"
 
 #include <benchmark/benchmark.h>
 
@@ -50,13 +51,7 @@
 #include <QSqlQuery>
 #include <QTextStream>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -65,7 +60,6 @@
 #include <map>
 #include <memory>
 #include <stdexcept>
-#include <thread>
 #include <type_traits>
 
 namespace {
@@ -83,110 +77,6 @@ void exec(QSqlDatabase db, const QString& sql)
     if (!q.exec(sql))
         fail(sql.left(80) + S(": ") + q.lastError().text());
 }
-
-// --- A delaying TCP proxy on loopback ---------------------------------------------------
-
-// Forwards one PostgreSQL server's port; every request the client sends waits delayMs
-// before it goes on, and each request that follows an answer counts as a round trip.
-class DelayProxy {
-public:
-    DelayProxy(int upstreamPort, int delayMs) : m_upstream(upstreamPort), m_delayMs(delayMs)
-    {
-        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = 0;
-        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m_listen, 16) != 0)
-            fail(S("proxy: cannot listen"));
-        socklen_t len = sizeof a;
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
-        m_port = ntohs(a.sin_port);
-        std::thread([this] { acceptLoop(); }).detach();
-    }
-    int port() const { return m_port; }
-    long roundTrips() const { return m_roundTrips.load(); }
-
-private:
-    static int connectTo(int port)
-    {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-            ::close(fd);
-            return -1;
-        }
-        return fd;
-    }
-    static bool sendAll(int fd, const char* data, ssize_t n)
-    {
-        while (n > 0) {
-            const ssize_t w = ::send(fd, data, static_cast<size_t>(n), MSG_NOSIGNAL);
-            if (w <= 0)
-                return false;
-            data += w;
-            n -= w;
-        }
-        return true;
-    }
-    void acceptLoop()
-    {
-        for (;;) {
-            const int client = ::accept(m_listen, nullptr, nullptr);
-            if (client < 0)
-                return;
-            std::thread([this, client] { pump(client); }).detach();
-        }
-    }
-    void pump(int client)
-    {
-        const int server = connectTo(m_upstream);
-        const int one = 1;
-        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        if (server >= 0)
-            ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        bool answered = true;  // the first request starts a round trip
-        char buffer[65536];
-        while (server >= 0) {
-            pollfd fds[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0)
-                break;
-            if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-                const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-                if (n <= 0)
-                    break;
-                if (answered) {
-                    ++m_roundTrips;
-                    answered = false;
-                    if (m_delayMs > 0)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(m_delayMs));
-                }
-                if (!sendAll(server, buffer, n))
-                    break;
-            }
-            if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
-                const ssize_t n = ::recv(server, buffer, sizeof buffer, 0);
-                if (n <= 0)
-                    break;
-                answered = true;
-                if (!sendAll(client, buffer, n))
-                    break;
-            }
-        }
-        ::close(client);
-        if (server >= 0)
-            ::close(server);
-    }
-
-    int m_upstream;
-    int m_delayMs;
-    int m_listen = -1;
-    int m_port = 0;
-    std::atomic<long> m_roundTrips{0};
-};
 
 // --- The host around the module ---------------------------------------------------------
 
@@ -272,7 +162,7 @@ struct Shop {
     RunFolder folder;         // the host's files (and the SQLite database)
     QString moduleConnection; // what the host hands the module
     QString hostConnection;   // the host's own connection (prices, menu), never delayed
-    DelayProxy* proxy = nullptr;
+    test::WireProxy* proxy = nullptr;
     bool large = false;
 };
 
@@ -386,12 +276,9 @@ QString postgresShop(const ConnectionSettings& server, bool large)
 {
     const QString database = large ? S("kvp_till_large") : S("kvp_till_sample");
     auto open = [&](const QString& name, const QString& dbName) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(S("QPSQL"), name);
-        db.setHostName(server.host);
-        db.setPort(server.port);
-        db.setUserName(server.user);
-        db.setPassword(server.password);
-        db.setDatabaseName(dbName);
+        ConnectionSettings settings = server;
+        settings.database = dbName;
+        QSqlDatabase db = addDatabase(settings, name);
         if (!db.open())
             fail(db.lastError().text());
         return db;
@@ -425,13 +312,7 @@ QSqlDatabase openOnce(const QString& name, const QString& connection)
 {
     if (QSqlDatabase::contains(name))
         return QSqlDatabase::database(name);
-    const ConnectionSettings s = ConnectionSettings::parse(connection);
-    QSqlDatabase db = QSqlDatabase::addDatabase(s.driver, name);
-    db.setDatabaseName(s.database);
-    db.setHostName(s.host);
-    db.setPort(s.port);
-    db.setUserName(s.user);
-    db.setPassword(s.password);
+    QSqlDatabase db = addDatabase(ConnectionSettings::parse(connection), name);
     if (!db.open())
         fail(db.lastError().text());
     return db;
@@ -1075,7 +956,8 @@ int main(int argc, char** argv)
         const QString pg = qEnvironmentVariable("KVP_BENCH_PG");
         if (!pg.isEmpty()) {
             ConnectionSettings server = ConnectionSettings::parse(S("driver=QPSQL;") + pg);
-            static DelayProxy direct(server.port, 0), oneMs(server.port, 1), fiveMs(server.port, 5);
+            static test::WireProxy direct(server.port, 0), oneMs(server.port, 1), fiveMs(server.port, 5),
+                twentyMs(server.port, 20);
             for (const bool large : {false, true}) {
                 const QString database = postgresShop(server, large);
                 const QString size = large ? S("large") : S("sample");
@@ -1083,7 +965,8 @@ int main(int argc, char** argv)
                 shop.large = large;
                 shop.folder = sqliteShop(large);
                 shop.hostConnection = pgConnection(server, server.port, database);
-                const std::pair<const char*, DelayProxy*> links[] = {{"pg", &direct}, {"pg1ms", &oneMs}, {"pg5ms", &fiveMs}};
+                const std::pair<const char*, test::WireProxy*> links[] = {
+                    {"pg", &direct}, {"pg1ms", &oneMs}, {"pg5ms", &fiveMs}, {"pg20ms", &twentyMs}};
                 for (const auto& [label, proxy] : links) {
                     if (large && proxy != &direct)
                         continue;  // the delayed runs show the round trips; the sample shop does
@@ -1104,6 +987,7 @@ int main(int argc, char** argv)
     setDataCallHook({});
     freeDataModule();
     std::fflush(stdout);
-    // The proxies' threads are still waiting on their sockets.
+    // The kept connections and the proxies go with the process; taking them down one by
+    // one would only slow the exit.
     std::_Exit(0);
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the till benchmark (every step of a sale through the entry and the Qt
 # view) on SQLite and on a throw-away PostgreSQL server started for the run, directly and
-# behind a proxy adding 1 ms and 5 ms per round trip. Extra arguments go to the benchmark
-# (e.g. --benchmark_filter=sqlite/).
+# behind a proxy adding 1 ms, 5 ms and 20 ms per round trip (pg1ms/, pg5ms/, pg20ms/).
+# Extra arguments go to the benchmark (e.g. --benchmark_filter=sqlite/).
 #   bench/run_till_bench.sh [benchmark options]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
