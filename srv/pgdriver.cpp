@@ -13,6 +13,10 @@
 
 #include <libpq-fe.h>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -524,10 +528,16 @@ Answer Driver::exchange(Run* run, QSqlError* error)
         batch.push_back(std::move(*run));
     }
     std::vector<Sent> sent;
+    std::unordered_set<QByteArray> preparing;
     if (PQenterPipelineMode(m_conn) != 1) {
         *error = makeError(unableToRun(), QSqlError::StatementError, m_conn, nullptr);
         return nullptr;
     }
+    // Each sync flushes what came before it: held back until the last one, the batch goes
+    // out in one write and the server answers it in one turn.
+    const int socket = PQsocket(m_conn);
+    int cork = 1;
+    const bool corked = ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork) == 0;
     bool ok = true;
     for (const QByteArray& name : deallocate) {
         const QByteArray command = "DEALLOCATE " + name;
@@ -543,7 +553,9 @@ Answer Driver::exchange(Run* run, QSqlError* error)
                 values[size_t(i)] = r.values[size_t(i)].constData();
             lengths[size_t(i)] = int(r.values[size_t(i)].size());
         }
-        const bool prepares = !r.name.isEmpty() && !isPrepared(r.name);
+        // A statement runs more than once in a batch (a group's list for every group):
+        // prepared by its first run only.
+        const bool prepares = !r.name.isEmpty() && !isPrepared(r.name) && preparing.insert(r.name).second;
         if (prepares)
             ok = ok && PQsendPrepare(m_conn, r.name.constData(), r.text.constData(), n, r.types.data()) == 1;
         if (r.name.isEmpty())
@@ -558,6 +570,10 @@ Answer Driver::exchange(Run* run, QSqlError* error)
     }
     if (!batch.empty() && batch.back().joinNext)
         ok = ok && PQpipelineSync(m_conn) == 1;
+    if (corked) {
+        cork = 0;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
+    }
     ++m_exchanges;
     // Read every answer the server owes, even after a failure: the pipeline must be empty
     // before the connection can leave pipeline mode.

@@ -60,9 +60,6 @@ void TfrmPromocaoCombinada::InicializaForm(
 
 void TfrmPromocaoCombinada::FormShow()
 {
-    struct Encerra {
-        ~Encerra() { encerraAntecipacao(); }
-    } encerra;
     try {
         const DataResult grupos =
             detail::MensagemMetodoLog(getGrupoPromoComb(stCdProdPromo, stCdFilial), true, 0,
@@ -108,6 +105,10 @@ void TfrmPromocaoCombinada::FormShow()
 void TfrmPromocaoCombinada::FormActivate()
 {
     if (!boPreSelVerificado) {
+        // The start ends with the pre-selection: what it read ahead and did not use goes.
+        struct Encerra {
+            ~Encerra() { encerraAntecipacao(); }
+        } encerra;
         VerificaPreSelecionados(stCdProdPromo);
     }
 }

@@ -36,11 +36,11 @@ struct StepRoundTrips {
     long expected;
 };
 const StepRoundTrips kRoundTrips[] = {
-    {"first open, connection included", 26},
-    {"later open", 15},
-    {"group touch", 2},
-    {"product touch", 2},
-    {"confirmation with a campaign", 10},
+    {"first open, connection included", 4},
+    {"later open", 2},
+    {"group touch", 1},
+    {"product touch", 1},
+    {"confirmation with a campaign", 9},
 };
 
 QString S(const char* text)
