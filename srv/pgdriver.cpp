@@ -631,12 +631,17 @@ Answer Driver::exchange(Run* run, QSqlError* error)
             // A BEGIN sent last has the closing sync to itself.
             if (!r.joinNext || k + 1 == sent.size())
                 ok = awaitSync();
+            // Runs joined in one sync (a BEGIN, queued writes, then a run) stand or fall
+            // together: the first failure is what the run that ends them answers.
             const ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
-            if (status == PGRES_PIPELINE_ABORTED && joinedFailure)
-                answer = std::move(joinedFailure);
-            if (r.joinNext && status == PGRES_FATAL_ERROR)
+            const bool endsSync = !r.joinNext || k + 1 == sent.size();
+            if (r.joinNext && status == PGRES_FATAL_ERROR && !joinedFailure)
                 joinedFailure = std::move(answer);
-            if (!r.joinNext)
+            else if (endsSync && status == PGRES_PIPELINE_ABORTED && joinedFailure)
+                answer = std::move(joinedFailure);
+            if (endsSync && joinedFailure && !error->isValid() && !(run && k + 1 == sent.size()))
+                *error = makeError(unableToRun(), QSqlError::StatementError, m_conn, joinedFailure.get());
+            if (endsSync)
                 joinedFailure.reset();
             const bool isMine = run && k + 1 == sent.size();
             if (isMine) {
@@ -648,7 +653,8 @@ Answer Driver::exchange(Run* run, QSqlError* error)
                 }
             } else if (!r.key.isEmpty() && answer) {
                 m_ahead[r.key].push_back(std::move(answer));
-            } else if (answer && PQresultStatus(answer.get()) != PGRES_COMMAND_OK && !error->isValid()) {
+            } else if (!r.joinNext && answer && PQresultStatus(answer.get()) != PGRES_COMMAND_OK &&
+                       !error->isValid()) {
                 // A queued command (a BEGIN) that failed on its own.
                 *error = makeError(unableToRun(), QSqlError::StatementError, m_conn, answer.get());
             }
@@ -711,11 +717,14 @@ bool Driver::commitTransaction()
 bool Driver::rollbackTransaction()
 {
     dropAhead();
-    // A BEGIN still queued has nothing to roll back.
-    if (!m_queue.empty() && m_queue.back().joinNext && m_queue.back().text == "BEGIN") {
-        m_queue.pop_back();
+    // What is still queued is the transaction's: a BEGIN not sent yet leaves nothing to
+    // roll back.
+    bool begun = false;
+    for (const Run& r : m_queue)
+        begun = begun || (r.joinNext && r.text == "BEGIN");
+    m_queue.clear();
+    if (begun)
         return true;
-    }
     return isOpen() &&
            runCommand("ROLLBACK", QCoreApplication::translate("QPSQLDriver", "Could not rollback transaction"),
                       QSqlError::TransactionError);
@@ -1038,6 +1047,22 @@ bool queueAhead(QSqlQuery& query)
     std::optional<Run> run = r->currentRun(&refusal);
     if (!run)
         return false;
+    d->queue(std::move(*run));
+    return true;
+}
+
+bool queueWrite(QSqlQuery& query)
+{
+    Driver* d = ours(query.driver());
+    Result* r = resultOf(query);
+    if (!d || !r)
+        return false;
+    QString refusal;
+    std::optional<Run> run = r->currentRun(&refusal);
+    if (!run)
+        return false;
+    run->key.clear();
+    run->joinNext = true;
     d->queue(std::move(*run));
     return true;
 }

@@ -56,6 +56,10 @@ long roundTrips(const QSqlDriver* driver);
 // answer is kept for the query's own run with the same values. False for another driver's
 // query.
 bool queueAhead(QSqlQuery& query);
+// Queues the run of a prepared query of this driver with the values bound to it now, its
+// answer needed by nobody: it goes to the server with the next run, in that run's sync, so
+// that if it fails, the next run fails with its error. For a write inside a transaction.
+bool queueWrite(QSqlQuery& query);
 // The answer kept for the query's run with the values bound to it now, without taking it:
 // the column names (upper-cased), then each row as text (a NULL as a null string); empty
 // when none is kept or it failed.

@@ -37,6 +37,7 @@ namespace {
 DataCallHook g_dataCallHook;
 const SqlStatement* g_hooked = nullptr;
 bool g_queueing = false;
+bool g_deferWrites = false;  // a unit of work is open on a connection that can queue
 
 // A statement that only reads: the only kind worth sending ahead, and the only kind that
 // may run before its step asks for it.
@@ -321,6 +322,11 @@ void SqlStatement::execute()
         }
         g_hooked = nullptr;
     }
+    // Inside a unit of work a write needs no answer of its own: it goes with the unit's
+    // next statement, and should it fail, that statement fails with its error (and so the
+    // unit).
+    if (g_deferWrites && !onlyReads(m_text) && pg::queueWrite(m_query))
+        return;
     if (m_query.exec())
         return;
     // A statement the server could not prepare is named, as when preparing fails at once.
@@ -640,6 +646,7 @@ void TrdmPromocaoCombinada::beginWork()
             QStringLiteral("Cannot start a transaction: %1").arg(sqlErrorText(db.lastError())));
     m_inWork = true;
     m_workError.clear();
+    g_deferWrites = readsAhead();
 }
 
 void TrdmPromocaoCombinada::commitWork()
@@ -651,6 +658,7 @@ void TrdmPromocaoCombinada::commitWork()
         rollbackWork();
         throw WorkFailedError(error);
     }
+    g_deferWrites = false;
     try {
         dataCallHook(QStringLiteral("COMMIT"));
         QSqlDatabase db = adcPromocaoCombinada();
@@ -668,6 +676,7 @@ void TrdmPromocaoCombinada::rollbackWork() noexcept
     if (!m_inWork)
         return;
     m_inWork = false;
+    g_deferWrites = false;
     m_workError.clear();
     // A lost connection has rolled back on the server already; nothing more to do then.
     QSqlDatabase db = adcPromocaoCombinada();

@@ -500,6 +500,27 @@ DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const Q
         const QString time = hourMinuteText(now, host().formatSettings());
 
         auto& tipo = m.statement(Stmt::adqTipoCons);
+        auto& typed = m.statement(Stmt::adqCampPromoTCons);
+        auto& untyped = m.statement(Stmt::adqCampPromo);
+        auto bindCommon = [&](SqlStatement& s) {
+            s.bindText("P_NRDIASEMANA", weekday);
+            s.bindText("P_HORARIO", time);
+            s.bindText("P_CDFILIAL", filial);
+            s.bindText("P_CDCAIXA", caixa);
+        };
+        if (m.readsAhead() && !TrdmPromocaoCombinada::queueing()) {
+            // The three lookups go together, the typed one for the usual type: one round
+            // trip unless the consumer's type is another.
+            const TrdmPromocaoCombinada::Ahead ahead(m);
+            tipo.bindText("P_CDCLIENTE", cliente);
+            tipo.bindText("P_CDCONSUMIDOR", consumidor);
+            tipo.execute();
+            bindCommon(typed);
+            typed.bindText("P_CDTIPOCONS", QStringLiteral("T"));
+            typed.execute();
+            bindCommon(untyped);
+            untyped.execute();
+        }
         tipo.bindText("P_CDCLIENTE", cliente);
         tipo.bindText("P_CDCONSUMIDOR", consumidor);
         tipo.execute();
@@ -508,20 +529,14 @@ DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const Q
             type = tipo.query().value(0).toString();
         tipo.release();
 
-        auto bindCommon = [&](SqlStatement& s) {
-            s.bindText("P_NRDIASEMANA", weekday);
-            s.bindText("P_HORARIO", time);
-            s.bindText("P_CDFILIAL", filial);
-            s.bindText("P_CDCAIXA", caixa);
-        };
-        auto& typed = m.statement(Stmt::adqCampPromoTCons);
         bindCommon(typed);
         typed.bindText("P_CDTIPOCONS", type);
         DataPacket rows = runPacket(typed);
-        if (!rows.rows.isEmpty())
-            return DataResult::packet(std::move(rows));
-        auto& untyped = m.statement(Stmt::adqCampPromo);
         bindCommon(untyped);
+        if (!rows.rows.isEmpty()) {
+            m.forgetAhead(untyped);
+            return DataResult::packet(std::move(rows));
+        }
         return DataResult::packet(runPacket(untyped));
     });
 }
@@ -532,9 +547,22 @@ bool getVdCombinacoes(const QString& campanha, const QString& produtoPrincipal,
 {
     return guardedFlag([&](TrdmPromocaoCombinada& m) {
         auto& required = m.statement(Stmt::adqCombinaProd);
-        required.bindText("P_CDCAMPPROMO", campanha);
-        required.bindText("P_CDPRODPRIN", produtoPrincipal);
-        required.bindText("P_CDPRODCOMB", produtoCombinado);
+        auto& present = m.statement(Stmt::adqPromocaoComb);
+        auto bind = [&] {
+            required.bindText("P_CDCAMPPROMO", campanha);
+            required.bindText("P_CDPRODPRIN", produtoPrincipal);
+            required.bindText("P_CDPRODCOMB", produtoCombinado);
+            present.bindText("P_CDFILIAL", filial);
+            present.bindText("P_CDCAIXA", caixa);
+        };
+        if (m.readsAhead() && !TrdmPromocaoCombinada::queueing()) {
+            // What the campaign needs and what the tray holds: one round trip.
+            const TrdmPromocaoCombinada::Ahead ahead(m);
+            bind();
+            required.execute();
+            present.execute();
+        }
+        bind();
         required.execute();
         QList<std::pair<QString, int>> needed;
         while (required.query().next())
@@ -543,9 +571,6 @@ bool getVdCombinacoes(const QString& campanha, const QString& produtoPrincipal,
             throw DataModuleError(required.query().lastError().text());
         required.release();
 
-        auto& present = m.statement(Stmt::adqPromocaoComb);
-        present.bindText("P_CDFILIAL", filial);
-        present.bindText("P_CDCAIXA", caixa);
         present.execute();
         QHash<QString, int> counts;
         while (present.query().next())

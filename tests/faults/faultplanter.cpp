@@ -1,5 +1,7 @@
 #include "faultplanter.h"
 
+#include "pgdriver.h"
+
 #include "rdmpromocaocombinada.h"
 
 #include <QSqlError>
@@ -72,7 +74,10 @@ void FaultPlanter::arm(int at)
     setDataCallHook([this](const QString& call) {
         ++m_calls;
         // A lock stands for one call only: the till waiting on it fails, the next goes on.
-        unlock();
+        // A call whose statement waits to go with the next one (a write inside a unit)
+        // meets the lock when it goes.
+        if (!m_locked || moduleTrips() != m_tripsAtLock)
+            unlock();
         if (m_calls == m_at)
             plant(call);
     });
@@ -117,6 +122,7 @@ bool FaultPlanter::lock()
         if (!q.exec(QStringLiteral("BEGIN")))
             return false;
         m_locked = true;
+        m_tripsAtLock = moduleTrips();
         if (!q.exec(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(m_tables.join(QLatin1Char(','))))) {
             unlock();
             return false;
@@ -127,6 +133,11 @@ bool FaultPlanter::lock()
         return false;
     m_locked = true;
     return true;
+}
+
+long FaultPlanter::moduleTrips()
+{
+    return rdmPromocaoCombinada ? pg::roundTrips(rdmPromocaoCombinada->adcPromocaoCombinada().driver()) : 0;
 }
 
 void FaultPlanter::unlock()

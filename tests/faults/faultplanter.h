@@ -44,12 +44,15 @@ private:
     void plant(const QString& call);
     bool lock();
     void unlock();
+    // The module's round trips so far (PostgreSQL); 0 elsewhere.
+    static long moduleTrips();
 
     TestDatabase& m_shop;
     Fault m_fault;
     int m_at = 0;
     int m_calls = 0;
     bool m_locked = false;
+    long m_tripsAtLock = 0;
     int m_raisedLocks = 0;
     QString m_failedCall;
     QStringList m_tables;

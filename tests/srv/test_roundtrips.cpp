@@ -40,7 +40,7 @@ const StepRoundTrips kRoundTrips[] = {
     {"later open", 2},
     {"group touch", 1},
     {"product touch", 1},
-    {"confirmation with a campaign", 9},
+    {"confirmation with a campaign", 3},
 };
 
 QString S(const char* text)
