@@ -267,6 +267,8 @@ int sellWithWindow(const RunFolder& folder, const QString& connection, const QSt
     ui::QtPresenter presenter;
     installHost(&services);
     screen::installPresenter(&presenter);
+    // The module's connection is made while the operator looks at the sale window.
+    combinada::AntecipaConexao();
 
     DataSet sold(QStringLiteral("cdsItensVendidos"), records::itemProd());
     int saleNumber = 1;

@@ -20,6 +20,8 @@ using kvp::entrada::relataErro;
 
 }  // namespace
 
+extern "C" void AntecipaConexao() noexcept { kvp::combinada::AntecipaConexao(); }
+
 extern "C" bool CriaPromocaoInteligente(
     kvp::DataSet& cdsItensRet, kvp::DataSet& cdsObsRet, kvp::DataSet& cdsCtObsRet,
     const QString& stCdProdPromo, const QString& stNmProdPromo, const QString& stCdCliDebPadrao,
@@ -114,6 +116,8 @@ extern "C" bool CriaPromocaoInteligente(
 }
 
 namespace kvp::combinada {
+
+void AntecipaConexao() noexcept { connectEarly(); }
 
 bool CriaPromocaoInteligente(DataSet& a1, DataSet& a2, DataSet& a3, const QString& a4,
                              const QString& a5, const QString& a6, const QString& a7,

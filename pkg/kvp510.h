@@ -29,6 +29,11 @@ KVP510_EXPORT bool CriaPromocaoInteligente(
     bool boDebitoAux, const QString& stNrVendaRest2, DataSet& cdsItensVendidos,
     const QString& stTipoChamada) noexcept;
 
+// May be called once the host's services are installed (at start-up, say): connects the
+// data module in the background, so that the first sale does not wait for it. Returns at
+// once and never fails; a server that cannot be reached is reported by the first sale,
+// as without this call. Only PostgreSQL connections are made ahead.
+KVP510_EXPORT void AntecipaConexao() noexcept;
 }  // namespace kvp::combinada
 
 namespace kvp::add {
@@ -58,6 +63,7 @@ extern "C" KVP510_EXPORT bool CriaPromocaoInteligente(
     bool boAplicaAjuste, bool boDebitoAux, const QString& stNrVendaRest2,
     kvp::DataSet& cdsItensVendidos, const QString& stTipoChamada) noexcept;
 
+extern "C" KVP510_EXPORT void AntecipaConexao() noexcept;
 extern "C" KVP510_EXPORT bool CriaPromoCombAdd(
     kvp::DataSet& cdsItensRet, kvp::DataSet& cdsObsRet, kvp::DataSet& cdsCtObsRet,
     const QString& stCdProdPromo, const QString& stNmProdPromo, const QString& stCdCliDebPadrao,

@@ -18,6 +18,8 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <mutex>
+#include <thread>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -411,11 +413,15 @@ QList<std::pair<QByteArray, QByteArray>> optionPairs(const QString& options)
 
 }  // namespace
 
-bool Driver::open(const QString& db, const QString& user, const QString& password,
-                  const QString& host, int port, const QString& options)
+namespace {
+
+using Params = QList<std::pair<QByteArray, QByteArray>>;
+
+// What libpq is asked to connect with, from what Qt hands a driver's open().
+Params connectParams(const QString& db, const QString& user, const QString& password,
+                     const QString& host, int port, const QString& options, SessionLimits limits)
 {
-    close();
-    QList<std::pair<QByteArray, QByteArray>> params;
+    Params params;
     if (!host.isEmpty())
         params.append({"host", host.toUtf8()});
     if (port >= 0)
@@ -442,14 +448,96 @@ bool Driver::open(const QString& db, const QString& user, const QString& passwor
         session += " -c statement_timeout=" + QByteArray::number(limits.statementTimeoutMs);
     }
     params.append({"options", serverOptions.isEmpty() ? session : serverOptions + ' ' + session});
+    return params;
+}
+
+PGconn* connectWith(const Params& params)
+{
     std::vector<const char*> keys, values;
-    for (const auto& [k, v] : std::as_const(params)) {
+    for (const auto& [k, v] : params) {
         keys.push_back(k.constData());
         values.push_back(v.constData());
     }
     keys.push_back(nullptr);
     values.push_back(nullptr);
-    m_conn = PQconnectdbParams(keys.data(), values.data(), 0);
+    return PQconnectdbParams(keys.data(), values.data(), 0);
+}
+
+// A connection made in the background before the first sale needs it, for the open that
+// asks for the same.
+struct Early {
+    std::mutex mutex;
+    Params params;
+    std::thread worker;
+    PGconn* conn = nullptr;  // the worker's, once it has ended
+    bool pending = false;
+};
+Early& early()
+{
+    static Early* const e = new Early();  // never destroyed: a worker may still run at exit
+    return *e;
+}
+
+// The early connection made with exactly these parameters (waiting for it to finish),
+// else nullptr. Any other is let go.
+PGconn* takeEarly(const Params& params)
+{
+    Early& e = early();
+    std::thread worker;
+    Params asked;
+    {
+        const std::lock_guard lock(e.mutex);
+        if (!e.pending)
+            return nullptr;
+        e.pending = false;
+        worker = std::move(e.worker);
+        asked = std::move(e.params);
+    }
+    if (worker.joinable())
+        worker.join();
+    PGconn* conn = std::exchange(e.conn, nullptr);
+    if (asked != params) {
+        PQfinish(conn);
+        return nullptr;
+    }
+    return conn;
+}
+
+}  // namespace
+
+void connectEarly(const QString& db, const QString& user, const QString& password,
+                  const QString& host, int port, const QString& options, SessionLimits limits)
+{
+    PQfinish(takeEarly({}));
+    Early& e = early();
+    const std::lock_guard lock(e.mutex);
+    e.params = connectParams(db, user, password, host, port, options, limits);
+    e.pending = true;
+    e.worker = std::thread([&e, params = e.params] { e.conn = connectWith(params); });
+}
+
+void waitForEarlyConnection()
+{
+    Early& e = early();
+    std::thread worker;
+    {
+        const std::lock_guard lock(e.mutex);
+        worker = std::move(e.worker);
+    }
+    if (worker.joinable())
+        worker.join();
+}
+
+bool Driver::open(const QString& db, const QString& user, const QString& password,
+                  const QString& host, int port, const QString& options)
+{
+    close();
+    const Params params = connectParams(db, user, password, host, port, options, limits);
+    // One made early for this same connection is taken as it is: connected, or with the
+    // reason it could not be, reported now that a sale needs it.
+    m_conn = takeEarly(params);
+    if (!m_conn)
+        m_conn = connectWith(params);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
         setLastError(makeError(QCoreApplication::translate("QPSQLDriver", "Unable to connect"),
                                QSqlError::ConnectionError, m_conn, nullptr));

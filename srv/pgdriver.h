@@ -44,6 +44,14 @@ struct SessionLimits {
     bool keepServers = false;
 };
 void setSessionLimits(QSqlDriver* driver, SessionLimits limits);
+// Starts connecting in the background, with what a driver's open() would be handed (and
+// these limits); the next open() asking for exactly the same takes that connection,
+// waiting for it if it is not made yet, and reports its failure as its own. Never blocks.
+void connectEarly(const QString& db, const QString& user, const QString& password,
+                  const QString& host, int port, const QString& options, SessionLimits limits);
+// Waits until the connection started early is made or has failed (tests, benchmarks).
+void waitForEarlyConnection();
+
 // A limit the server, the database or the role set and the session kept ("50ms"); empty
 // when the session runs on ours or has not started its first statement yet.
 QString serversLimit(const QSqlDriver* driver, bool lock);

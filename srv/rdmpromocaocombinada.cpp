@@ -170,6 +170,16 @@ FieldDef resultField(const QSqlField& field, const QString& name, bool& guessed)
 
 }  // namespace
 
+namespace {
+
+pg::SessionLimits sessionLimits(const ConnectionSettings& settings)
+{
+    const int lock = settings.timeoutOrDefault();
+    return {lock * 1000, 2 * lock * 1000, settings.timeout <= 0};
+}
+
+}  // namespace
+
 QString driverFor(const QString& driver)
 {
     if (driver != QLatin1String("QPSQL"))
@@ -508,6 +518,24 @@ void closeSession(TrdmPromocaoCombinada::Session& session)
 
 }  // namespace
 
+void connectEarly()
+{
+    try {
+        const QString connection = host().GetStringConexQmt(QString());
+        if ((g_kept && g_kept->connectionString == connection) ||
+            (rdmPromocaoCombinada && rdmPromocaoCombinada->connected()))
+            return;
+        const ConnectionSettings settings = ConnectionSettings::parse(connection);
+        if (settings.driver != QLatin1String("QPSQL"))
+            return;
+        pg::connectEarly(settings.database, settings.user, settings.password, settings.host,
+                         settings.port >= 0 ? settings.port : -1, settings.options,
+                         sessionLimits(settings));
+    } catch (...) {
+        // The first sale connects, and says why it could not.
+    }
+}
+
 void closeKeptSession()
 {
     if (!g_kept)
@@ -621,7 +649,7 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
         // stands, and none gets the default. A statement may run twice its lock wait, so
         // that a lock wait ends as one.
         const int lock = settings.timeoutOrDefault();
-        pg::setSessionLimits(db.driver(), {lock * 1000, 2 * lock * 1000, settings.timeout <= 0});
+        pg::setSessionLimits(db.driver(), sessionLimits(settings));
         g_lockWait = secondsText(lock);
         g_statementLimit = secondsText(2 * lock);
     }

@@ -258,6 +258,11 @@ TrdmPromocaoCombinada& ensureDataModule();
 // healthy connection is kept, with its prepared statements, for the next module on the
 // same connection string; one that failed is closed.
 void freeDataModule();
+// Starts connecting to the database of the host's connection string in the background
+// (PostgreSQL), so that the first sale's open finds the connection made; a slow or
+// unreachable server is reported by the sale that needs it. Never raises, never blocks;
+// does nothing when a connection is kept or open already, or for other databases.
+void connectEarly();
 // Closes the kept connection, if any (at the application's end, or when the database
 // behind the connection string has been replaced).
 void closeKeptSession();

@@ -5,6 +5,7 @@
 
 #include "backends.h"
 #include "qtapp.h"
+#include "pgdriver.h"
 #include "wireproxy.h"
 
 #include "dialogdriver.h"
@@ -41,6 +42,7 @@ const StepRoundTrips kRoundTrips[] = {
     {"group touch", 1},
     {"product touch", 1},
     {"confirmation with a campaign", 3},
+    {"first open after the early connection", 2},
 };
 
 QString S(const char* text)
@@ -224,6 +226,16 @@ TEST(RoundTrips, Postgres)
         count("confirmation with a campaign");
     });
     EXPECT_TRUE(sell()) << "the confirmation did not go through";
+
+    // A host that asked for the connection early: the first open finds it made.
+    freeDataModule();
+    closeKeptSession();
+    const long before = proxy.roundTrips();
+    connectEarly();
+    pg::waitForEarlyConnection();
+    EXPECT_GT(proxy.roundTrips(), before) << "nothing was connected early";
+    onScreen([&](Screen&) { count("first open after the early connection"); });
+    static_cast<void>(sell());  // only the open is counted
 
     screen::installPresenter(nullptr);
     installHost(nullptr);
