@@ -282,6 +282,16 @@ void SqlStatement::bind(const QString& name, const QVariant& value)
             QStringLiteral("%1 has no parameter %2").arg(m_name, name));
     // No database keeps a NUL inside a text: PostgreSQL refuses it, others cut the text
     // there. The value itself is not repeated: it may be anything a host passed.
+    // The module binds codes, numbers, dates and times, never free text: a text longer than
+    // any of them is refused whole, so that no server or driver repeats a piece of it.
+    constexpr qsizetype kLongestText = 400;
+    if (value.typeId() == QMetaType::QString &&
+        static_cast<const QString*>(value.constData())->size() > kLongestText)
+        throw DataModuleError(
+            QStringLiteral("%1: the value of %2 is %3 characters long, longer than any code, "
+                           "number or date it could stand for")
+                .arg(m_name, name)
+                .arg(static_cast<const QString*>(value.constData())->size()));
     if (value.typeId() == QMetaType::QString &&
         static_cast<const QString*>(value.constData())->contains(QChar(0)))
         throw DataModuleError(
@@ -341,9 +351,47 @@ void SqlStatement::execute()
         return;
     // A statement the server could not prepare is named, as when preparing fails at once.
     const QSqlError error = m_query.lastError();
+    const QString text = withoutValues(sqlErrorText(error));
     if (error.driverText().endsWith(QLatin1String("Unable to prepare statement")))
-        throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, sqlErrorText(error)));
-    throw DataModuleError(sqlErrorText(error));
+        throw DataModuleError(QStringLiteral("%1: %2").arg(m_name, text));
+    throw DataModuleError(text);
+}
+
+QString SqlStatement::withoutValues(QString text) const
+{
+    // A server quotes a value it could not take ("invalid input syntax for type integer:
+    // "..."", "Key (x)=(...)"), whole or, when long, cut short: the message names the
+    // parameter instead, since the value may be anything a host passed.
+    constexpr qsizetype kCutShort = 16;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text.at(at);
+        out += c;
+        if (c != QLatin1Char('"') && c != QLatin1Char('(') && c != QLatin1Char('\''))
+            continue;
+        const QStringView rest = QStringView(text).mid(at + 1);
+        qsizetype longest = 0;
+        QString parameter;
+        for (qsizetype i = 0; i < m_parameters.size(); ++i) {
+            const QVariant& value = m_values.at(i);
+            if (value.typeId() != QMetaType::QString)
+                continue;
+            const QStringView v(*static_cast<const QString*>(value.constData()));
+            qsizetype same = 0;
+            while (same < v.size() && same < rest.size() && v.at(same) == rest.at(same))
+                ++same;
+            if (same > longest && (same == v.size() || same >= kCutShort)) {
+                longest = same;
+                parameter = m_parameters.at(i);
+            }
+        }
+        if (longest > 0) {
+            out += QStringLiteral("the value of ") + parameter;
+            at += longest;
+        }
+    }
+    return out;
 }
 
 bool SqlStatement::executeAny()

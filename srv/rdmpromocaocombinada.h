@@ -110,6 +110,7 @@ public:
 
 private:
     void prepare(const QString& text);
+    QString withoutValues(QString text) const;
 
     QString m_name;
     QString m_text;
