@@ -1087,14 +1087,7 @@ Result* resultOf(const QSqlQuery& query)
 
 }  // namespace
 
-void registerDriver()
-{
-    static const bool done = [] {
-        QSqlDatabase::registerSqlDriver(QString::fromLatin1(kDriverName), new QSqlDriverCreator<Driver>());
-        return true;
-    }();
-    Q_UNUSED(done);
-}
+QSqlDriver* newDriver() { return new Driver(); }
 
 bool isOurs(const QSqlDriver* driver) { return ours(driver) != nullptr; }
 

@@ -25,10 +25,9 @@ typedef struct pg_conn PGconn;
 
 namespace kvp::pg {
 
-// The name the driver is registered under; connection strings keep saying QPSQL.
-inline constexpr char kDriverName[] = "KVP_LIBPQ";
-// Registers the driver with Qt SQL (once; later calls do nothing).
-void registerDriver();
+// A driver for QSqlDatabase::addDatabase(QSqlDriver*, name), which takes it over;
+// connection strings keep saying driver=QPSQL.
+QSqlDriver* newDriver();
 // Whether a connection's driver is this one.
 bool isOurs(const QSqlDriver* driver);
 // The driver's libpq connection; nullptr when the driver is not this one or not open.

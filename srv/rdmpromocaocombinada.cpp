@@ -180,17 +180,13 @@ pg::SessionLimits sessionLimits(const ConnectionSettings& settings)
 
 }  // namespace
 
-QString driverFor(const QString& driver)
-{
-    if (driver != QLatin1String("QPSQL"))
-        return driver;
-    pg::registerDriver();
-    return QString::fromLatin1(pg::kDriverName);
-}
-
 QSqlDatabase addDatabase(const ConnectionSettings& settings, const QString& name)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(driverFor(settings.driver), name);
+    // The connection owns its own driver: a registered one would outlive the program's
+    // statics.
+    QSqlDatabase db = settings.driver == QLatin1String("QPSQL")
+                          ? QSqlDatabase::addDatabase(pg::newDriver(), name)
+                          : QSqlDatabase::addDatabase(settings.driver, name);
     db.setDatabaseName(settings.database);
     db.setHostName(settings.host);
     if (settings.port >= 0)
@@ -663,7 +659,7 @@ void TrdmPromocaoCombinada::dropStatements()
 void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
 {
     const ConnectionSettings settings = ConnectionSettings::parse(m_connectionString);
-    if (!QSqlDatabase::isDriverAvailable(driverFor(settings.driver)))
+    if (settings.driver != QLatin1String("QPSQL") && !QSqlDatabase::isDriverAvailable(settings.driver))
         throw DataModuleError(
             QStringLiteral("Database driver %1 is not available").arg(settings.driver));
     // SQLite makes an empty database where the file is missing: the shop's database gone
