@@ -1118,7 +1118,11 @@ long roundTrips(const QSqlDriver* driver)
     return d ? d->exchanges() : 0;
 }
 
-bool queueAhead(QSqlQuery& query)
+namespace {
+
+// Queues the query's run with its values bound now: kept for its own run, or joined to
+// the next run and answering nobody.
+bool queueRun(QSqlQuery& query, bool joined)
 {
     Driver* d = ours(query.driver());
     Result* r = resultOf(query);
@@ -1128,25 +1132,19 @@ bool queueAhead(QSqlQuery& query)
     std::optional<Run> run = r->currentRun(&refusal);
     if (!run)
         return false;
+    if (joined) {
+        run->key.clear();
+        run->joinNext = true;
+    }
     d->queue(std::move(*run));
     return true;
 }
 
-bool queueWrite(QSqlQuery& query)
-{
-    Driver* d = ours(query.driver());
-    Result* r = resultOf(query);
-    if (!d || !r)
-        return false;
-    QString refusal;
-    std::optional<Run> run = r->currentRun(&refusal);
-    if (!run)
-        return false;
-    run->key.clear();
-    run->joinNext = true;
-    d->queue(std::move(*run));
-    return true;
-}
+}  // namespace
+
+bool queueAhead(QSqlQuery& query) { return queueRun(query, false); }
+
+bool queueWrite(QSqlQuery& query) { return queueRun(query, true); }
 
 QList<QStringList> aheadRows(const QSqlQuery& query)
 {

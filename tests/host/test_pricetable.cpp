@@ -21,6 +21,18 @@ using namespace kvp::refhost;
 
 namespace {
 
+PriceQuery priceQuery(const char* product, const char* hhmm, const char* store, const char* customer,
+                      const char* branch)
+{
+    PriceQuery q;
+    q.branch = QString::fromUtf8(branch);
+    q.product = QString::fromUtf8(product);
+    q.store = QString::fromUtf8(store);
+    q.customer = QString::fromUtf8(customer);
+    q.hhmm = QString::fromUtf8(hhmm);
+    return q;
+}
+
 const QString kConnection = QStringLiteral("prices_test");
 
 struct PriceRowText {
@@ -95,13 +107,7 @@ protected:
     std::string lookup(const char* product, const char* hhmm = "0905", const char* store = "",
                        const char* customer = "", const char* branch = "01")
     {
-        PriceQuery q;
-        q.branch = QString::fromUtf8(branch);
-        q.product = QString::fromUtf8(product);
-        q.store = QString::fromUtf8(store);
-        q.customer = QString::fromUtf8(customer);
-        q.hhmm = QString::fromUtf8(hhmm);
-        const DataResult r = m_table->lookup(q, m_now, m_price);
+        const DataResult r = m_table->lookup(priceQuery(product, hhmm, store, customer, branch), m_now, m_price);
         return r.isError() ? r.errorText().toStdString() : std::string();
     }
 
@@ -292,13 +298,7 @@ protected:
     std::string answer(const char* product, const char* hhmm = "0905", const char* store = "",
                        const char* customer = "", const char* branch = "01")
     {
-        PriceQuery q;
-        q.branch = QString::fromUtf8(branch);
-        q.product = QString::fromUtf8(product);
-        q.store = QString::fromUtf8(store);
-        q.customer = QString::fromUtf8(customer);
-        q.hhmm = QString::fromUtf8(hhmm);
-        const DataResult r = m_table->lookup(q, m_now, m_price);
+        const DataResult r = m_table->lookup(priceQuery(product, hhmm, store, customer, branch), m_now, m_price);
         if (r.isError())
             return r.errorText().toStdString();
         QStringList values;

@@ -19,14 +19,6 @@ namespace kvp::test {
 
 namespace {
 
-sockaddr_in loopback(int port)
-{
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    return a;
-}
 
 // A server that answers "!" whenever what it has read ends a request with '?'; requests
 // ending with '.' get no answer, as a closing connection's goodbye gets none.

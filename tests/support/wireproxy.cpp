@@ -12,8 +12,6 @@
 
 namespace kvp::test {
 
-namespace {
-
 sockaddr_in loopback(int port)
 {
     sockaddr_in a{};
@@ -22,6 +20,9 @@ sockaddr_in loopback(int port)
     a.sin_port = htons(static_cast<uint16_t>(port));
     return a;
 }
+
+namespace {
+
 
 int connectTo(int port)
 {

@@ -11,7 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include <netinet/in.h>
+
 namespace kvp::test {
+
+// The loopback address with that port (0: any free one).
+sockaddr_in loopback(int port);
 
 struct WireCounts {
     long roundTrips = 0;
