@@ -983,12 +983,12 @@ protected:
         if (Answer kept = d->takeAhead(run->key))
             return takeNaming(std::move(kept), false, values, nulls);
         // A connection opened again since (by us or by the host) knows none of our
-        // statements; neither does one whose statements a host discarded.
-        if (m_generation != d->generation())
-            m_generation = d->generation();
+        // statements (the driver forgot them as it opened): this run prepares it there.
+        m_generation = d->generation();
         QSqlError error;
         Answer answer = d->exchange(&*run, &error);
         if (answer && PQresultStatus(answer.get()) == PGRES_FATAL_ERROR &&
+            // A host discarded the session's statements (DEALLOCATE ALL, DISCARD ALL).
             qstrcmp(PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE), "26000") == 0 &&
             PQtransactionStatus(d->conn()) == PQTRANS_IDLE) {
             d->forgetPrepared();
