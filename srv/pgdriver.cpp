@@ -1,5 +1,7 @@
 #include "pgdriver.h"
 
+#include "statements.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
@@ -338,9 +340,10 @@ public:
 
     void queue(Run run) { m_queue.push_back(std::move(run)); }
     // Sends the queue and then run (when given) in one round trip; the queued runs'
-    // answers are kept, run's is returned. nullptr with error set when the round trip
-    // itself failed (the connection is gone).
-    Answer exchange(Run* run, QSqlError* error);
+    // answers are kept, run's is returned, and prepareFailed tells whether the failure it
+    // answers was its preparing. nullptr with error set when the round trip itself failed
+    // (the connection is gone).
+    Answer exchange(std::optional<Run> run, QSqlError* error, bool* prepareFailed = nullptr);
     Answer takeAhead(const QByteArray& key)
     {
         const auto it = m_ahead.find(key);
@@ -368,7 +371,6 @@ public:
         m_queue = std::move(kept);
     }
     long exchanges() const { return m_exchanges; }
-    bool lastPrepareFailed() const { return m_lastPrepareFailed; }
     // Sends what is queued (nothing when the queue is empty); false with error set when
     // the round trip or a queued command failed.
     bool exchangeQueued(QSqlError* error)
@@ -376,7 +378,7 @@ public:
         if (m_queue.empty() && m_toDeallocate.empty())
             return true;
         *error = QSqlError();
-        exchange(nullptr, error);
+        exchange(std::nullopt, error);
         return !error->isValid();
     }
     SessionLimits limits;
@@ -389,7 +391,6 @@ private:
     PGconn* m_conn = nullptr;
     int m_generation = 0;
     long m_exchanges = 0;
-    bool m_lastPrepareFailed = false;
     std::unordered_set<QByteArray> m_prepared;
     std::vector<QByteArray> m_toDeallocate;
     std::deque<Run> m_queue;
@@ -398,10 +399,12 @@ private:
 
 namespace {
 
+using Params = QList<std::pair<QByteArray, QByteArray>>;
+
 // The pieces of Qt's connect options ("name=value;name=value") as libpq keywords.
-QList<std::pair<QByteArray, QByteArray>> optionPairs(const QString& options)
+Params optionPairs(const QString& options)
 {
-    QList<std::pair<QByteArray, QByteArray>> pairs;
+    Params pairs;
     for (const QString& piece : options.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const qsizetype eq = piece.indexOf(QLatin1Char('='));
         if (eq <= 0)
@@ -410,12 +413,6 @@ QList<std::pair<QByteArray, QByteArray>> optionPairs(const QString& options)
     }
     return pairs;
 }
-
-}  // namespace
-
-namespace {
-
-using Params = QList<std::pair<QByteArray, QByteArray>>;
 
 // What libpq is asked to connect with, from what Qt hands a driver's open().
 Params connectParams(const QString& db, const QString& user, const QString& password,
@@ -588,7 +585,7 @@ void Driver::close()
     setOpenError(false);
 }
 
-Answer Driver::exchange(Run* run, QSqlError* error)
+Answer Driver::exchange(std::optional<Run> run, QSqlError* error, bool* prepareFailed)
 {
     if (!m_conn) {
         *error = QSqlError(QStringLiteral("QPSQL: not connected"), QString(),
@@ -699,6 +696,10 @@ Answer Driver::exchange(Run* run, QSqlError* error)
         }
         for (size_t k = 0; k < sent.size() && ok; ++k) {
             Run& r = *sent[k].run;
+            const bool last = k + 1 == sent.size();
+            const bool isMine = run && last;
+            // A BEGIN sent last has the closing sync to itself.
+            const bool endsSync = !r.joinNext || last;
             Answer prepared;
             if (sent[k].prepares) {
                 prepared = drainOne(true);
@@ -711,27 +712,24 @@ Answer Driver::exchange(Run* run, QSqlError* error)
                 break;
             }
             // A run the server skipped after its preparing failed answers with that failure.
-            const bool prepareFailed = prepared && PQresultStatus(prepared.get()) != PGRES_COMMAND_OK;
-            if (prepareFailed)
+            if (prepared && PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
                 answer = std::move(prepared);
-            if (run && k + 1 == sent.size())
-                m_lastPrepareFailed = prepareFailed;
-            // A BEGIN sent last has the closing sync to itself.
-            if (!r.joinNext || k + 1 == sent.size())
+                if (isMine && prepareFailed)
+                    *prepareFailed = true;
+            }
+            if (endsSync)
                 ok = awaitSync();
             // Runs joined in one sync (a BEGIN, queued writes, then a run) stand or fall
             // together: the first failure is what the run that ends them answers.
             const ExecStatusType status = answer ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
-            const bool endsSync = !r.joinNext || k + 1 == sent.size();
             if (r.joinNext && status == PGRES_FATAL_ERROR && !joinedFailure)
                 joinedFailure = std::move(answer);
             else if (endsSync && status == PGRES_PIPELINE_ABORTED && joinedFailure)
                 answer = std::move(joinedFailure);
-            if (endsSync && joinedFailure && !error->isValid() && !(run && k + 1 == sent.size()))
+            if (endsSync && joinedFailure && !error->isValid() && !isMine)
                 *error = makeError(unableToRun(), QSqlError::StatementError, m_conn, joinedFailure.get());
             if (endsSync)
                 joinedFailure.reset();
-            const bool isMine = run && k + 1 == sent.size();
             if (isMine) {
                 mine = std::move(answer);
             } else if (r.limits) {
@@ -765,7 +763,7 @@ bool Driver::runCommand(const char* command, const QString& what, QSqlError::Err
     Run r;
     r.text = command;
     QSqlError error;
-    Answer a = exchange(&r, &error);
+    Answer a = exchange(std::move(r), &error);
     if (!a) {
         setLastError(error.isValid() ? error : makeError(what, type, m_conn, nullptr));
         return false;
@@ -978,50 +976,42 @@ protected:
             setLastError(QSqlError(QStringLiteral("QPSQL: ") + refusal, QString(), QSqlError::StatementError));
             return false;
         }
-        const std::vector<QByteArray> values = run->values;
-        const std::vector<char> nulls = run->nulls;
         if (Answer kept = d->takeAhead(run->key))
-            return takeNaming(std::move(kept), false, values, nulls);
+            return takeNaming(std::move(kept), false, *run);
         // A connection opened again since (by us or by the host) knows none of our
         // statements (the driver forgot them as it opened): this run prepares it there.
         m_generation = d->generation();
         QSqlError error;
-        Answer answer = d->exchange(&*run, &error);
+        bool prepareFailed = false;
+        Answer answer = d->exchange(Run(*run), &error, &prepareFailed);
         if (answer && PQresultStatus(answer.get()) == PGRES_FATAL_ERROR &&
             // A host discarded the session's statements (DEALLOCATE ALL, DISCARD ALL).
             qstrcmp(PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE), "26000") == 0 &&
             PQtransactionStatus(d->conn()) == PQTRANS_IDLE) {
             d->forgetPrepared();
-            std::optional<Run> again = currentRun(&refusal);
-            answer = d->exchange(&*again, &error);
+            answer = d->exchange(Run(*run), &error, &prepareFailed);
         }
         if (!answer) {
             setLastError(error);
             return false;
         }
-        return takeNaming(std::move(answer), d->lastPrepareFailed(), values, nulls);
+        return takeNaming(std::move(answer), prepareFailed, *run);
     }
 
 private:
-    // take(), the failure's message naming the place of a value the server quoted
-    // ("invalid input syntax for type integer: "..."", "Key (x)=(...)") instead of
-    // repeating it: the value may be anything a caller passed.
-    bool takeNaming(Answer answer, bool preparing, const std::vector<QByteArray>& values,
-                    const std::vector<char>& nulls)
+    // take(), the failure's message naming the place of each value instead of repeating
+    // it (a host's own query as much as the module's).
+    bool takeNaming(Answer answer, bool preparing, const Run& run)
     {
         if (take(std::move(answer), preparing))
             return true;
+        QList<std::pair<QString, QString>> values;
+        for (size_t i = 0; i < run.values.size(); ++i)
+            if (!run.nulls[i] && run.formats[i] == 0)
+                values.append({QLatin1Char('$') + QString::number(i + 1), QString::fromUtf8(run.values[i])});
         const QSqlError e = lastError();
-        QString message = e.databaseText();
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (nulls[i] || values[i].isEmpty())
-                continue;
-            const QString v = QString::fromUtf8(values[i]);
-            const QString place = QStringLiteral("value $%1").arg(i + 1);
-            message.replace(QLatin1Char('"') + v + QLatin1Char('"'), place);
-            message.replace(QLatin1Char('(') + v + QLatin1Char(')'), QLatin1Char('(') + place + QLatin1Char(')'));
-        }
-        setLastError(QSqlError(e.driverText(), message, e.type(), e.nativeErrorCode()));
+        setLastError(QSqlError(e.driverText(), withoutValues(e.databaseText(), values), e.type(),
+                               e.nativeErrorCode()));
         return false;
     }
 

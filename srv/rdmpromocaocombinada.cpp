@@ -259,6 +259,7 @@ SqlStatement::SqlStatement(const QSqlDatabase& db, const QString& name, const QS
 void SqlStatement::prepare(const QString& text)
 {
     m_text = text;
+    m_reads = onlyReads(text);
     m_parameters = placeholderNames(text);
     m_bound = QList<bool>(m_parameters.size(), false);
     m_values = QVariantList(m_parameters.size());
@@ -318,16 +319,14 @@ void SqlStatement::execute()
         throw DataModuleError(QStringLiteral("%1: parameter %2 not bound")
                                   .arg(m_name, missing.join(QStringLiteral(", "))));
     m_queuedOnly = g_queueing;
-    if (!m_queuedOnly && !onlyReads(m_text)) {
-        // A write changes what reads sent ahead of it would answer.
-        pg::dropAhead(const_cast<QSqlDriver*>(m_query.driver()));
-    }
     if (m_queuedOnly) {
         // Not a call yet: the step's own run is, and the hook sees that one.
-        if (onlyReads(m_text))
+        if (m_reads)
             pg::queueAhead(m_query);
         return;
     }
+    if (!m_reads)  // a write changes what reads sent ahead of it would answer
+        pg::dropAhead(const_cast<QSqlDriver*>(m_query.driver()));
     if (g_dataCallHook) {
         g_hooked = this;
         try {
@@ -341,7 +340,7 @@ void SqlStatement::execute()
     // Inside a unit of work a write needs no answer of its own: it goes with the unit's
     // next statement, and should it fail, that statement fails with its error (and so the
     // unit).
-    if (g_deferWrites && !onlyReads(m_text) && pg::queueWrite(m_query))
+    if (g_deferWrites && !m_reads && pg::queueWrite(m_query))
         return;
     if (m_query.exec())
         return;
@@ -353,41 +352,13 @@ void SqlStatement::execute()
     throw DataModuleError(text);
 }
 
-QString SqlStatement::withoutValues(QString text) const
+QString SqlStatement::withoutValues(const QString& text) const
 {
-    // A server quotes a value it could not take ("invalid input syntax for type integer:
-    // "..."", "Key (x)=(...)"), whole or, when long, cut short: the message names the
-    // parameter instead, since the value may be anything a host passed.
-    constexpr qsizetype kCutShort = 16;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype at = 0; at < text.size(); ++at) {
-        const QChar c = text.at(at);
-        out += c;
-        if (c != QLatin1Char('"') && c != QLatin1Char('(') && c != QLatin1Char('\''))
-            continue;
-        const QStringView rest = QStringView(text).mid(at + 1);
-        qsizetype longest = 0;
-        QString parameter;
-        for (qsizetype i = 0; i < m_parameters.size(); ++i) {
-            const QVariant& value = m_values.at(i);
-            if (value.typeId() != QMetaType::QString)
-                continue;
-            const QStringView v(*static_cast<const QString*>(value.constData()));
-            qsizetype same = 0;
-            while (same < v.size() && same < rest.size() && v.at(same) == rest.at(same))
-                ++same;
-            if (same > longest && (same == v.size() || same >= kCutShort)) {
-                longest = same;
-                parameter = m_parameters.at(i);
-            }
-        }
-        if (longest > 0) {
-            out += QStringLiteral("the value of ") + parameter;
-            at += longest;
-        }
-    }
-    return out;
+    QList<std::pair<QString, QString>> values;
+    for (qsizetype i = 0; i < m_parameters.size(); ++i)
+        if (m_values.at(i).typeId() == QMetaType::QString)
+            values.append({m_parameters.at(i), m_values.at(i).toString()});
+    return kvp::withoutValues(text, values);
 }
 
 bool SqlStatement::executeAny()

@@ -110,7 +110,8 @@ public:
 
 private:
     void prepare(const QString& text);
-    QString withoutValues(QString text) const;
+    // A failure's text naming, not repeating, the values bound.
+    QString withoutValues(const QString& text) const;
 
     QString m_name;
     QString m_text;
@@ -122,6 +123,7 @@ private:
     FieldDefs m_resultFields;      // a prepared statement's columns do not change between runs
     QList<bool> m_widthGuessed;    // text widths the driver did not report
     bool m_queuedOnly = false;
+    bool m_reads = false;  // the text only reads
 };
 
 class TrdmPromocaoCombinada {

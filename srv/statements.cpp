@@ -110,4 +110,34 @@ QStringList placeholderNames(const QString& sql)
     return names;
 }
 
+QString withoutValues(const QString& text, const QList<std::pair<QString, QString>>& values)
+{
+    constexpr qsizetype kCutShort = 16;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text.at(at);
+        out += c;
+        if (c != QLatin1Char('"') && c != QLatin1Char('(') && c != QLatin1Char('\''))
+            continue;
+        const QStringView rest = QStringView(text).mid(at + 1);
+        qsizetype longest = 0;
+        const QString* name = nullptr;
+        for (const auto& [n, v] : values) {
+            qsizetype same = 0;
+            while (same < v.size() && same < rest.size() && v.at(same) == rest.at(same))
+                ++same;
+            if (same > longest && (same == v.size() || same >= kCutShort)) {
+                longest = same;
+                name = &n;
+            }
+        }
+        if (name) {
+            out += QStringLiteral("the value of ") + *name;
+            at += longest;
+        }
+    }
+    return out;
+}
+
 }  // namespace kvp

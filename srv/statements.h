@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <utility>
 
 namespace kvp {
 
@@ -72,6 +73,11 @@ QList<Placeholder> placeholders(const QString& sql);
 // The distinct placeholder names of a statement text (without the colon), in order of
 // first occurrence. Quoted literals are skipped, so ':' inside a string is no parameter.
 QStringList placeholderNames(const QString& sql);
+
+// An error text in which each value (its name, its text) a server quoted ("...", (...),
+// '...'), whole or, when long, cut short, stands as "the value of NAME": a value may be
+// anything a host passed, and a message is shown and logged.
+QString withoutValues(const QString& text, const QList<std::pair<QString, QString>>& values);
 
 // The texts behind statementText(): the shops' texts (statements_host.cpp) and the ones
 // written for SQLite and PostgreSQL (statements_portable.cpp).
