@@ -44,6 +44,14 @@ QString messageOf(const std::exception& e)
 
 QString g_ultimoErro;
 
+// A data function starts with no error; one called only to queue its reads leaves the
+// last real call's error as it was.
+void clearError()
+{
+    if (!TrdmPromocaoCombinada::queueing())
+        g_ultimoErro.clear();
+}
+
 // A failure inside a unit of work also fails the unit, whatever the function answers.
 QString failed(const QString& text)
 {
@@ -58,7 +66,7 @@ QString failed(const QString& text)
 template <typename Body>
 DataResult guarded(Body&& body)
 {
-    g_ultimoErro.clear();
+    clearError();
     try {
         return body(module());
     } catch (const std::exception& e) {
@@ -71,7 +79,7 @@ DataResult guarded(Body&& body)
 template <typename Body>
 bool guardedFlag(Body&& body)
 {
-    g_ultimoErro.clear();
+    clearError();
     try {
         return body(module());
     } catch (const std::exception& e) {
@@ -96,29 +104,62 @@ DataPacket runPacket(SqlStatement& s, const FieldDefs& fields = {})
     return s.takePacket(fields);
 }
 
+// The statements of a promotion's groups and pre-selection, bound: what the data functions
+// run and what a screen's start looks up among the answers sent ahead.
+SqlStatement& branchGroups(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
+{
+    auto& s = m.statement(Stmt::adqGrupPromoFili);
+    s.bindText("P_CDFILIAL", filial);
+    s.bindText("P_CDPRODPROMOCAO", promocao);
+    s.bind("P_DATA", m.dateParameter());
+    return s;
+}
+
+SqlStatement& generalGroups(TrdmPromocaoCombinada& m, const QString& promocao)
+{
+    auto& s = m.statement(Stmt::adqGrupPromo);
+    s.bindText("P_CDPRODPROMOCAO", promocao);
+    s.bind("P_DATA", m.dateParameter());
+    return s;
+}
+
+SqlStatement& branchPreSelection(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
+{
+    auto& s = m.statement(Stmt::adqPreSelecFili);
+    s.bindText("P_CDPRODPROMOCAO", promocao);
+    s.bindText("P_CDFILIAL", filial);
+    return s;
+}
+
+// SQLite and PostgreSQL: the general pre-selection when the branch has no groups of its own.
+SqlStatement& generalPreSelection(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
+{
+    auto& s = m.ownStatement(TrdmPromocaoCombinada::Own::PreSelecPadr);
+    s.bindText("P_CDPRODPROMOCAO", promocao);
+    s.bindText("P_CDFILIAL", filial);
+    s.bind("P_DATA", m.dateParameter());
+    return s;
+}
+
 // Branch groups valid today when the branch has any, else the general ones.
 DataPacket groupsOf(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
 {
-    auto& fil = m.statement(Stmt::adqGrupPromoFili);
-    fil.bindText("P_CDFILIAL", filial);
-    fil.bindText("P_CDPRODPROMOCAO", promocao);
-    fil.bind("P_DATA", m.dateParameter());
-    DataPacket groups = runPacket(fil);
+    DataPacket groups = runPacket(branchGroups(m, filial, promocao));
     if (!groups.rows.isEmpty())
         return groups;
-    auto& gen = m.statement(Stmt::adqGrupPromo);
-    gen.bindText("P_CDPRODPROMOCAO", promocao);
-    gen.bind("P_DATA", m.dateParameter());
-    return runPacket(gen);
+    return runPacket(generalGroups(m, promocao));
 }
 
 bool branchHasGroups(TrdmPromocaoCombinada& m, const QString& filial, const QString& promocao)
 {
-    auto& fil = m.statement(Stmt::adqGrupPromoFili);
-    fil.bindText("P_CDFILIAL", filial);
-    fil.bindText("P_CDPRODPROMOCAO", promocao);
-    fil.bind("P_DATA", m.dateParameter());
-    return fil.executeAny();
+    return branchGroups(m, filial, promocao).executeAny();
+}
+
+// Whether a step's reads may be sent together here: on a connection that can, and not
+// while they are being queued already.
+bool sendsTogether(const TrdmPromocaoCombinada& m)
+{
+    return m.readsAhead() && !TrdmPromocaoCombinada::queueing();
 }
 
 QString firstText(SqlStatement& s, const QString& none)
@@ -328,10 +369,13 @@ DataResult getProdutoPromoComb(const QString& grupo, const QString& promocao,
 {
     return guarded([&](TrdmPromocaoCombinada& m) {
         auto& decision = m.statement(Stmt::adqDescProdFiliComb);
-        decision.bindText("P_CDFILIAL", filial);
-        decision.bindText("P_CDPRODPROMOCAO", promocao);
-        decision.bindText("P_CDGRUPROMOC", grupo);
-        decision.bindText("P_NRSEQGRPROMO", seqGrupo);
+        auto bindDecision = [&] {
+            decision.bindText("P_CDFILIAL", filial);
+            decision.bindText("P_CDPRODPROMOCAO", promocao);
+            decision.bindText("P_CDGRUPROMOC", grupo);
+            decision.bindText("P_NRSEQGRPROMO", seqGrupo);
+        };
+        bindDecision();
         auto bindProducts = [&](SqlStatement& s) {
             s.bindText("P_CDGRUPROMOC", grupo);
             s.bindText("P_CDFILIAL", filial);
@@ -341,7 +385,7 @@ DataResult getProdutoPromoComb(const QString& grupo, const QString& promocao,
         };
         // Where reads go ahead, both lists go with the decision: one round trip, whichever
         // the decision picks (unless a screen's start sent them already).
-        const bool ahead = m.readsAhead() && !TrdmPromocaoCombinada::queueing();
+        const bool ahead = sendsTogether(m);
         if (ahead && m.aheadRows(decision).isEmpty()) {
             {
                 const TrdmPromocaoCombinada::Ahead queue(m);
@@ -353,10 +397,7 @@ DataResult getProdutoPromoComb(const QString& grupo, const QString& promocao,
                 }
             }
             m.sendAhead();
-            decision.bindText("P_CDFILIAL", filial);
-            decision.bindText("P_CDPRODPROMOCAO", promocao);
-            decision.bindText("P_CDGRUPROMOC", grupo);
-            decision.bindText("P_NRSEQGRPROMO", seqGrupo);
+            bindDecision();
         }
         const bool branch = decision.executeAny();
         if (TrdmPromocaoCombinada::queueing()) {
@@ -427,19 +468,11 @@ DataResult getGrupoMutex(const QString& filial, const QString& promocao, const Q
 DataResult getPreSelecionados(const QString& filial, const QString& promocao)
 {
     return guarded([&](TrdmPromocaoCombinada& m) {
-        auto& fil = m.statement(Stmt::adqPreSelecFili);
-        fil.bindText("P_CDPRODPROMOCAO", promocao);
-        fil.bindText("P_CDFILIAL", filial);
-        DataPacket own = runPacket(fil);
+        DataPacket own = runPacket(branchPreSelection(m, filial, promocao));
         if (!own.rows.isEmpty())
             return DataResult::packet(std::move(own));
-        if (ownDialect(m)) {
-            auto& gen = m.ownStatement(TrdmPromocaoCombinada::Own::PreSelecPadr);
-            gen.bindText("P_CDPRODPROMOCAO", promocao);
-            gen.bindText("P_CDFILIAL", filial);
-            gen.bind("P_DATA", m.dateParameter());
-            return DataResult::packet(runPacket(gen));
-        }
+        if (ownDialect(m))
+            return DataResult::packet(runPacket(generalPreSelection(m, filial, promocao)));
         if (branchHasGroups(m, filial, promocao))
             return DataResult::packet(std::move(own));
         auto& gen = m.statement(Stmt::adqPreSelecPadr);
@@ -508,7 +541,7 @@ DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const Q
             s.bindText("P_CDFILIAL", filial);
             s.bindText("P_CDCAIXA", caixa);
         };
-        if (m.readsAhead() && !TrdmPromocaoCombinada::queueing()) {
+        if (sendsTogether(m)) {
             // The three lookups go together, the typed one for the usual type: one round
             // trip unless the consumer's type is another.
             const TrdmPromocaoCombinada::Ahead ahead(m);
@@ -555,7 +588,7 @@ bool getVdCombinacoes(const QString& campanha, const QString& produtoPrincipal,
             present.bindText("P_CDFILIAL", filial);
             present.bindText("P_CDCAIXA", caixa);
         };
-        if (m.readsAhead() && !TrdmPromocaoCombinada::queueing()) {
+        if (sendsTogether(m)) {
             // What the campaign needs and what the tray holds: one round trip.
             const TrdmPromocaoCombinada::Ahead ahead(m);
             bind();
@@ -759,7 +792,6 @@ void antecipaAbertura(const QString& promocao, const QString& filial, const QStr
         return;
     TrdmPromocaoCombinada& m = *rdmPromocaoCombinada;
     m.dropAhead();
-    const QString saved = g_ultimoErro;
     try {
         {
             // Everything the screen's start reads that needs no other answer.
@@ -773,30 +805,15 @@ void antecipaAbertura(const QString& promocao, const QString& filial, const QStr
             return;
         // Then what needs those answers: each group's products, the pre-selected products'
         // own checks.
-        auto& fil = m.statement(Stmt::adqGrupPromoFili);
-        fil.bindText("P_CDFILIAL", filial);
-        fil.bindText("P_CDPRODPROMOCAO", promocao);
-        fil.bind("P_DATA", m.dateParameter());
-        SqlStatement* groups = &fil;
-        if (m.aheadRows(fil).size() <= 1) {
-            auto& gen = m.statement(Stmt::adqGrupPromo);
-            gen.bindText("P_CDPRODPROMOCAO", promocao);
-            gen.bind("P_DATA", m.dateParameter());
-            groups = &gen;
-        }
+        SqlStatement* groups = &branchGroups(m, filial, promocao);
+        if (m.aheadRows(*groups).size() <= 1)
+            groups = &generalGroups(m, promocao);
         const QStringList codes = aheadColumn(m, *groups, QStringLiteral("CDGRUPROMOC"));
         const QStringList seqs = aheadColumn(m, *groups, QStringLiteral("NRSEQGRPROMO"));
-        auto& pre = m.statement(Stmt::adqPreSelecFili);
-        pre.bindText("P_CDPRODPROMOCAO", promocao);
-        pre.bindText("P_CDFILIAL", filial);
-        QStringList chosen = aheadColumn(m, pre, QStringLiteral("CDPRODUTO"));
-        if (chosen.isEmpty() && ownDialect(m)) {
-            auto& gen = m.ownStatement(TrdmPromocaoCombinada::Own::PreSelecPadr);
-            gen.bindText("P_CDPRODPROMOCAO", promocao);
-            gen.bindText("P_CDFILIAL", filial);
-            gen.bind("P_DATA", m.dateParameter());
-            chosen = aheadColumn(m, gen, QStringLiteral("CDPRODUTO"));
-        }
+        QStringList chosen =
+            aheadColumn(m, branchPreSelection(m, filial, promocao), QStringLiteral("CDPRODUTO"));
+        if (chosen.isEmpty() && ownDialect(m))
+            chosen = aheadColumn(m, generalPreSelection(m, filial, promocao), QStringLiteral("CDPRODUTO"));
         const TrdmPromocaoCombinada::Ahead ahead(m);
         for (qsizetype i = 0; i < codes.size() && i < seqs.size(); ++i)
             getProdutoPromoComb(codes.at(i), promocao, filial, confTela, seqs.at(i));
@@ -809,7 +826,6 @@ void antecipaAbertura(const QString& promocao, const QString& filial, const QStr
     } catch (...) {
         // Sending ahead only saves round trips: the step's own runs report any failure.
     }
-    g_ultimoErro = saved;
 }
 
 void antecipaProduto(const QString& filial, const QString& loja, const QString& produto)
@@ -817,7 +833,6 @@ void antecipaProduto(const QString& filial, const QString& loja, const QString& 
     if (!rdmPromocaoCombinada || !rdmPromocaoCombinada->readsAhead())
         return;
     rdmPromocaoCombinada->dropAhead();
-    const QString saved = g_ultimoErro;
     try {
         const TrdmPromocaoCombinada::Ahead ahead(*rdmPromocaoCombinada);
         getVerificaPromo(filial, produto);
@@ -825,7 +840,6 @@ void antecipaProduto(const QString& filial, const QString& loja, const QString& 
         getOcorPed(filial, loja, produto);
     } catch (...) {
     }
-    g_ultimoErro = saved;
 }
 
 void encerraAntecipacao()

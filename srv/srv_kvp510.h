@@ -71,6 +71,14 @@ void antecipaAbertura(const QString& promocao, const QString& filial, const QStr
                       const QString& loja);
 void antecipaProduto(const QString& filial, const QString& loja, const QString& produto);
 void encerraAntecipacao();
+// Calls encerraAntecipacao() as the step it lives in ends, whichever way it ends.
+class EncerraAntecipacao {
+public:
+    EncerraAntecipacao() = default;
+    ~EncerraAntecipacao() { encerraAntecipacao(); }
+    EncerraAntecipacao(const EncerraAntecipacao&) = delete;
+    EncerraAntecipacao& operator=(const EncerraAntecipacao&) = delete;
+};
 
 // The error text the last data function met; empty when it succeeded. The functions
 // whose answer has no room for an error (getVerificaPromo, getVdCombinacoes,

@@ -39,9 +39,7 @@ void TfrmPromocaoCombinada::bpbProd01Click(Control* sender)
     auto coloca = [this, sender](const QString& codigo) {
         // The touch's reads go to the server together.
         antecipaProduto(stCdFilial, stCdLoja, codigo);
-        struct Encerra {
-            ~Encerra() { encerraAntecipacao(); }
-        } encerra;
+        const EncerraAntecipacao encerra;
         if (codigo != stCdProdPromo && detail::VerificaPromo(stCdFilial, codigo)) {
             if (!PromocaoAninhada(codigo, sender, false)) {
                 return false;

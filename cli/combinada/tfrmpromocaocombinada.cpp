@@ -106,9 +106,7 @@ void TfrmPromocaoCombinada::FormActivate()
 {
     if (!boPreSelVerificado) {
         // The start ends with the pre-selection: what it read ahead and did not use goes.
-        struct Encerra {
-            ~Encerra() { encerraAntecipacao(); }
-        } encerra;
+        const EncerraAntecipacao encerra;
         VerificaPreSelecionados(stCdProdPromo);
     }
 }
