@@ -544,8 +544,7 @@ void connectEarly()
         if (settings.driver != QLatin1String("QPSQL"))
             return;
         pg::connectEarly(settings.database, settings.user, settings.password, settings.host,
-                         settings.port >= 0 ? settings.port : -1, settings.options,
-                         sessionLimits(settings));
+                         settings.port, settings.options, sessionLimits(settings));
     } catch (...) {
         // The first sale connects, and says why it could not.
     }
@@ -663,10 +662,10 @@ void TrdmPromocaoCombinada::adcPromocaoCombinadaBeforeConnect()
         // gives stands; without one, a limit the server, the database or the role gave
         // stands, and none gets the default. A statement may run twice its lock wait, so
         // that a lock wait ends as one.
-        const int lock = settings.timeoutOrDefault();
-        pg::setSessionLimits(db.driver(), sessionLimits(settings));
-        g_lockWait = secondsText(lock);
-        g_statementLimit = secondsText(2 * lock);
+        const pg::SessionLimits limits = sessionLimits(settings);
+        pg::setSessionLimits(db.driver(), limits);
+        g_lockWait = millisecondsText(limits.lockTimeoutMs);
+        g_statementLimit = millisecondsText(limits.statementTimeoutMs);
     }
 }
 
