@@ -541,29 +541,34 @@ DataResult getCampanhaPromo(const QString& filial, const QString& caixa, const Q
             s.bindText("P_CDFILIAL", filial);
             s.bindText("P_CDCAIXA", caixa);
         };
+        auto bindTipo = [&] {
+            tipo.bindText("P_CDCLIENTE", cliente);
+            tipo.bindText("P_CDCONSUMIDOR", consumidor);
+        };
+        auto bindTyped = [&](const QString& type) {
+            bindCommon(typed);
+            typed.bindText("P_CDTIPOCONS", type);
+        };
+        const QString usual = QStringLiteral("T");
         if (sendsTogether(m)) {
             // The three lookups go together, the typed one for the usual type: one round
             // trip unless the consumer's type is another.
             const TrdmPromocaoCombinada::Ahead ahead(m);
-            tipo.bindText("P_CDCLIENTE", cliente);
-            tipo.bindText("P_CDCONSUMIDOR", consumidor);
+            bindTipo();
             tipo.execute();
-            bindCommon(typed);
-            typed.bindText("P_CDTIPOCONS", QStringLiteral("T"));
+            bindTyped(usual);
             typed.execute();
             bindCommon(untyped);
             untyped.execute();
         }
-        tipo.bindText("P_CDCLIENTE", cliente);
-        tipo.bindText("P_CDCONSUMIDOR", consumidor);
+        bindTipo();
         tipo.execute();
-        QString type = QStringLiteral("T");
+        QString type = usual;
         if (tipo.query().next())
             type = tipo.query().value(0).toString();
         tipo.release();
 
-        bindCommon(typed);
-        typed.bindText("P_CDTIPOCONS", type);
+        bindTyped(type);
         DataPacket rows = runPacket(typed);
         bindCommon(untyped);
         if (!rows.rows.isEmpty()) {
